@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace parvolind {
+
+/// Full path of the running executable.
+std::string ExecutablePath();
+
+/// The per-user folder for the program's state ($XDG_STATE_HOME/parvolind,
+/// default ~/.local/state/parvolind), without trailing separator; not created.
+std::string StateDirectory();
+
+/// The per-user configuration folder ($XDG_CONFIG_HOME/parvolind, default
+/// ~/.config/parvolind), without trailing separator; not created.
+std::string ConfigDirectory();
+
+/// The per-user runtime folder ($XDG_RUNTIME_DIR, else the temporary folder).
+std::string RuntimeDirectory();
+
+/// The path of the file `file_name` ("parvolind.log", "parvolind.reg") beside
+/// the executable, so that the desktop program and the CLI share it. When the
+/// executable's folder is not writable the file goes into StateDirectory()
+/// instead, which is then created.
+std::string FileBesideExecutable(const std::string& file_name);
+
+}  // namespace parvolind

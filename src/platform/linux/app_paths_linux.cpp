@@ -1,0 +1,50 @@
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdlib>
+
+#include "platform/app_paths.h"
+
+namespace parvolind {
+namespace {
+
+std::string XdgDirectory(const char* variable, const char* fallback_below_home) {
+  const char* value = std::getenv(variable);
+  // The XDG rules ignore relative paths.
+  if (value != nullptr && value[0] == '/') return value;
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/" + fallback_below_home;
+}
+
+}  // namespace
+
+std::string ExecutablePath() {
+  char buffer[4096];
+  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+  if (length <= 0) return {};
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
+std::string StateDirectory() { return XdgDirectory("XDG_STATE_HOME", ".local/state") + "/parvolind"; }
+
+std::string ConfigDirectory() { return XdgDirectory("XDG_CONFIG_HOME", ".config") + "/parvolind"; }
+
+std::string RuntimeDirectory() {
+  const char* value = std::getenv("XDG_RUNTIME_DIR");
+  if (value != nullptr && value[0] == '/') return value;
+  return QDir::tempPath().toStdString();
+}
+
+std::string FileBesideExecutable(const std::string& file_name) {
+  const QFileInfo exe(QString::fromStdString(ExecutablePath()));
+  const std::string folder = exe.absolutePath().toStdString();
+  if (!folder.empty() && access(folder.c_str(), W_OK) == 0) {
+    return folder + "/" + file_name;
+  }
+  const std::string state = StateDirectory();
+  QDir().mkpath(QString::fromStdString(state));
+  return state + "/" + file_name;
+}
+
+}  // namespace parvolind

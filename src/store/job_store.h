@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/locale.h"
+#include "platform/registry_hive.h"
+#include "store/date_time.h"
+
+namespace parvolind {
+
+/// The stored values of one job, one field per registry value of its key, with
+/// the wizard's defaults for a new job.
+struct JobDefinition {
+  std::string Name = "Unbenannt";
+  std::string Definition;
+  std::string Execution = "n/a";
+  std::string Dir1;
+  std::string Dir2;
+  bool SubDirs = true;
+  bool DirUp = false;
+  bool DirDown = false;
+  bool CritAll = true;
+  bool CritNew = false;
+  bool CritNewer = false;
+  bool ArchivBit = false;
+  bool DelOthers = true;
+  int32_t FilterType = 0;
+  std::string Filter;
+  bool FilterOld = false;
+  int32_t FilterValue = 14;
+  int32_t Intervall = 10;
+  bool IntEnabled = false;
+  std::string Time = "18:00";
+  bool TimeEnabled = false;
+  bool OnMonday = true;
+  bool OnTuesday = true;
+  bool OnWednesday = true;
+  bool OnThursday = true;
+  bool OnFriday = true;
+  bool OnSaturday = true;
+  bool OnSunday = true;
+  bool CRC32 = true;
+  DateTime NextSync = 0.0;
+  int32_t Recover = 2;
+  std::optional<bool> Confirm;  ///< absent: ask before an automatic run
+};
+
+/// A save refused with a text for the user; nothing was written.
+class JobSaveRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Computes a job's next scheduled moment from its stored values (the schedule
+/// layer provides it; the save calls it after the schedule values are written).
+using JobDateFunction = std::function<DateTime(const std::string& job_name)>;
+
+/// The registry-backed job definitions: list, read, save, delete.
+class JobStore {
+ public:
+  JobStore(RegistryHive& hive, const Clock& clock, const Locale& locale);
+
+  /// Job names in the store's enumeration order; empty when there is no Jobs key.
+  std::vector<std::string> ListJobs() const;
+  /// Job names in the job list's order (locale-aware, "alpha" before "Beta").
+  std::vector<std::string> ListJobsSorted() const;
+  /// Whether a key for `name` exists (case-insensitive).
+  bool JobExists(const std::string& name) const;
+  /// Removes the job's key and everything below it; a missing job is no error.
+  void DeleteJob(const std::string& name);
+  /// Reads every value of the job. Throws RegistryError with the store's text for
+  /// a missing or mistyped value; `Confirm` and weekdays may be absent.
+  JobDefinition LoadJob(const std::string& name) const;
+
+  /// The store side of the wizard's save. `edited_name` is the job being edited,
+  /// empty for a new job. Refuses an empty or over-long name and a duplicate with
+  /// JobSaveRefused; writes the key afresh in one transaction (old key deleted,
+  /// values in their fixed order, `Definition` now, `Execution` "n/a", `NextSync`
+  /// from `job_date`, `Recover` 2, no `Confirm`). Throws RegistryError when a
+  /// write fails, leaving the store as it was.
+  void SaveJob(const JobDefinition& job, const std::string& edited_name,
+               const JobDateFunction& job_date);
+
+  /// The text of `Definition` and `Execution` for a moment:
+  /// "08. Dezember 2026, 03:17 Uhr" under German settings.
+  static std::string FormatRunTime(const LocalTime& time, const Locale& locale);
+
+ private:
+  RegistryHive& hive_;
+  const Clock& clock_;
+  const Locale& locale_;
+};
+
+}  // namespace parvolind

@@ -1,0 +1,54 @@
+#include "support/test_environment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
+
+namespace parvolind::testing {
+namespace {
+const char* const kVariables[3] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
+}
+
+void TempDirTest::SetUp() {
+  ASSERT_TRUE(dir_.isValid());
+  for (int i = 0; i < 3; ++i) {
+    if (const char* value = std::getenv(kVariables[i])) {
+      had_[i] = true;
+      saved_[i] = value;
+    }
+    const std::string sub = Dir() + "/xdg/" + std::to_string(i);
+    QDir().mkpath(QString::fromStdString(sub));
+    QFile::setPermissions(QString::fromStdString(sub),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    setenv(kVariables[i], sub.c_str(), 1);
+  }
+}
+
+void TempDirTest::TearDown() {
+  for (int i = 0; i < 3; ++i) {
+    if (had_[i]) {
+      setenv(kVariables[i], saved_[i].c_str(), 1);
+    } else {
+      unsetenv(kVariables[i]);
+    }
+  }
+}
+
+std::string TempDirTest::WriteFile(const std::string& relative, const std::string& content) const {
+  const QString path = QString::fromStdString(PathOf(relative));
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
+  file.write(content.data(), static_cast<qint64>(content.size()));
+  return path.toStdString();
+}
+
+std::string TempDirTest::ReadFile(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = file.readAll();
+  return std::string(data.constData(), static_cast<size_t>(data.size()));
+}
+
+}  // namespace parvolind::testing
