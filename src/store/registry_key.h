@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry_hive.h"
 #include "store/date_time.h"
@@ -48,6 +49,12 @@ class RegistryKey {
 
   /// True when the value exists, whatever its type.
   bool ValueExists(std::string_view name) const;
+  /// The value's type and stored bytes as they are; false when it is missing,
+  /// cannot be read or no key is open. `value` may be null.
+  bool QueryRaw(std::string_view name, RegValue* value) const;
+  /// Names of the key's values in the order they were first set; empty when no
+  /// key is open.
+  std::vector<std::string> ValueNames() const;
 
   /// `kSz`/`kExpandSz`: the text up to the first NUL; missing: empty. Other
   /// types throw "Ungültiger Datentyp für '<name>'".
