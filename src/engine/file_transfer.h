@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/run_host.h"
+#include "platform/file_system.h"
+#include "store/date_time.h"
+
+namespace parvolind {
+
+/// Copies single files safely and reads what the run compares them by (time, CRC-32).
+class FileTransfer {
+ public:
+  /// Names of the temporary files a copy writes beside its target begin with this.
+  static constexpr std::string_view kTemporaryPrefix = ".parvolind-tmp-";
+
+  FileTransfer(FileSystem& fs, RunHost& host);
+
+  /// Copies `source` onto `target` in blocks of host.CopyBufferSize() bytes, into a temporary
+  /// file beside the target that replaces the target only when it is complete; the target's
+  /// folder is created when missing. The kActual bar shows the bytes; the cancel request is
+  /// looked at after every block. A new target gets the source's permission bits, a replaced one
+  /// keeps its own; both get the source's time stamps. False when cancelled or failed, or when
+  /// the source changed while it was read: the old target is then untouched, a new one absent,
+  /// and no temporary file is left behind.
+  bool SynchronizeFile(const std::string& source, const std::string& target);
+
+  /// CRC-32 (as zlib computes it) of a file's content; 0 for an empty file and for a file that
+  /// cannot be opened. A read error gives the CRC of the bytes read so far.
+  uint32_t GetFileCRC32(const std::string& path);
+
+  /// The last-write time of a file as a local date-time value, to the millisecond; -1.0 when
+  /// the path is missing or a directory.
+  DateTime GetFileModifyDate(const std::string& path);
+  /// The same from a status already taken, so a caller needs only one look per file.
+  DateTime ModifyDateOf(const FileStatus& status);
+
+  /// Whether a directory-entry name is one of the copy's temporary files.
+  static bool IsTemporaryName(std::string_view name);
+
+  /// Removes a temporary file left behind by a copy that was killed, unless a running copy
+  /// still holds it. True when it was removed.
+  bool RemoveStaleTemporaryFile(const std::string& path);
+
+ private:
+  FileSystem& fs_;
+  RunHost& host_;
+  std::vector<char> buffer_;
+};
+
+}  // namespace parvolind

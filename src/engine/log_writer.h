@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/run_host.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/locale.h"
+
+namespace parvolind {
+
+/// The German text of a file input/output error code ("Dateizugriff verweigert",
+/// "E/A-Fehler 5", ...).
+std::string IoErrorText(int error);
+
+/// Writes the program's text log: one line per call, appended with CR LF, the file opened and
+/// closed for every line. A line that cannot be written never stops the caller.
+class LogWriter {
+ public:
+  /// `log_path` is the log file (the program passes the file beside its executable).
+  LogWriter(std::string log_path, FileSystem& fs, RunHost& host, const Clock& clock,
+            const Locale& locale);
+
+  /// Appends `line` + CR LF when the host has logging on, then lets the host process events
+  /// (also when logging is off or the write failed). False when the line could not be written;
+  /// the first such error's text is kept until TakeFirstError().
+  bool WriteLogInfo(std::string_view line);
+
+  /// The current local time as the log shows it: "08.12.2026 14:05:09"; exactly at midnight
+  /// (00:00:00) the date alone.
+  std::string TimeStamp() const;
+
+  /// Program start: outer rule, time, "Parvolind gestartet", inner rule.
+  void WriteStartEntry();
+  /// Program ended by the user; closes the instance's log with the outer rule.
+  void WriteUserStopEntry();
+  /// Program ended by the end of the session; closes with the outer rule.
+  void WriteShutdownStopEntry();
+  /// The three lines that open a run of `job_name`.
+  void WriteRunStart(const std::string& job_name);
+  /// "Fehler:       <path> konnte nicht synchronisiert werden."
+  void WriteFileFailure(const std::string& path);
+  /// The end of a completed run with its result block: `files` copies started, the duration
+  /// from `elapsed_ms`.
+  void WriteRunCompleted(int64_t files, uint32_t elapsed_ms);
+  /// The end of a cancelled or failed run.
+  void WriteRunCancelled();
+  /// A run-level error line: "Fehler:       " + text.
+  void WriteError(std::string_view text);
+
+  /// The text of the first failed write since the last call, if any; forgets it.
+  std::optional<std::string> TakeFirstError();
+  /// The path lines are written to.
+  const std::string& Path() const { return log_path_; }
+
+ private:
+  std::string log_path_;
+  FileSystem& fs_;
+  RunHost& host_;
+  const Clock& clock_;
+  const Locale& locale_;
+  std::optional<std::string> first_error_;
+};
+
+}  // namespace parvolind

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace parvolind {
+
+/// What one look at a path (following links) tells. Times are UTC nanoseconds since 1970.
+struct FileStatus {
+  bool exists = false;
+  bool is_directory = false;
+  bool is_regular = false;
+  /// Set only by FileSystem::LinkStatus(): the path itself is a symbolic link.
+  bool is_link = false;
+  int64_t size = 0;
+  int64_t mtime_ns = 0;
+  int64_t atime_ns = 0;
+  /// Permission bits (rwx for owner, group, others); no write bit for the owner means read-only.
+  uint32_t mode = 0;
+  uint32_t owner = 0;
+  uint32_t group = 0;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  /// Bytes actually allocated; less than size for a file with holes.
+  int64_t allocated = 0;
+};
+
+/// The kind of a directory entry as the directory listing reports it, without a look at the
+/// entry itself. kLink and kUnknown need a Stat() to learn what they lead to.
+enum class EntryType { kUnknown, kRegular, kDirectory, kLink, kOther };
+
+/// An open directory, read entry by entry in the order the file system returns them.
+class DirectoryStream {
+ public:
+  virtual ~DirectoryStream() = default;
+  /// The next entry other than "." and "..". `name` stays valid until the next call.
+  /// False at the end of the directory (or when reading fails).
+  virtual bool Next(std::string_view& name, EntryType& type) = 0;
+  /// The status of the open directory itself (its device and inode identify it).
+  virtual FileStatus Status() = 0;
+};
+
+/// An open file. Closed by its destructor if Close() was not called.
+class File {
+ public:
+  virtual ~File() = default;
+  /// The status of the open file.
+  virtual FileStatus Status() = 0;
+  /// Reads up to `size` bytes at the current position: the count read, 0 at the end, -1 on error.
+  virtual int64_t Read(void* buffer, int64_t size) = 0;
+  /// Writes all `size` bytes at the current position; false when fewer could be written.
+  virtual bool Write(const void* data, int64_t size) = 0;
+  /// Sets the file's length (also to lengthen it with a hole).
+  virtual bool Resize(int64_t size) = 0;
+  /// Sets last-access and last-write time, nanoseconds UTC.
+  virtual bool SetTimes(int64_t atime_ns, int64_t mtime_ns) = 0;
+  /// Sets the permission bits.
+  virtual bool SetPermissions(uint32_t mode) = 0;
+  /// Gives the file to an owner and group; fails harmlessly where that is not allowed.
+  virtual bool SetOwner(uint32_t owner, uint32_t group) = 0;
+  /// Makes the file's data and length durable on disk.
+  virtual bool SyncData() = 0;
+  /// Closes the file; false when the close reports a late write error.
+  virtual bool Close() = 0;
+  /// The errno-like code of the last failed operation.
+  virtual int LastError() const = 0;
+};
+
+/// Everything the program does to files goes through this, so the core stays free of system
+/// headers. Paths are byte strings with '/' as separator; they are never re-encoded. Failed
+/// operations give errno-like codes (ENOENT, EACCES, ENOSPC, ...).
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  /// One look at a path, following links. exists is false when it cannot be found.
+  virtual FileStatus Stat(const std::string& path) = 0;
+  /// One look at a path without following a final link (is_link says whether it is one).
+  virtual FileStatus LinkStatus(const std::string& path) = 0;
+
+  /// Opens a directory for reading; null when it cannot be opened (`error` gets the code).
+  virtual std::unique_ptr<DirectoryStream> OpenDirectory(const std::string& path,
+                                                         int* error = nullptr) = 0;
+  /// Creates a directory with all missing parents; true when it exists afterwards.
+  virtual bool CreateDirectoryPath(const std::string& path) = 0;
+
+  /// Opens an existing regular file for reading; null (and `error`) otherwise. Never blocks on
+  /// special files such as pipes: those are refused.
+  virtual std::unique_ptr<File> OpenForReading(const std::string& path, int* error = nullptr) = 0;
+  /// Creates a new, empty file in `directory` (ending in '/') named `prefix` + a unique suffix,
+  /// readable and writable only by the owner and locked against RemoveUnlockedFile() for as long
+  /// as it stays open. `created_path` gets its full path.
+  virtual std::unique_ptr<File> CreateTemporaryFile(const std::string& directory,
+                                                    std::string_view prefix,
+                                                    std::string* created_path,
+                                                    int* error = nullptr) = 0;
+  /// Copies up to `size` bytes from `source`'s position to `target`'s position, through the
+  /// kernel where it can (falling back to `buffer`). Holes of a sparse source are skipped, not
+  /// written: the caller sets the final length with Resize(). Returns the bytes moved, fewer
+  /// than `size` only when the source ended early, -1 on error (the code in target.LastError()).
+  virtual int64_t CopyBlock(File& source, File& target, int64_t size,
+                            std::vector<char>& buffer) = 0;
+
+  /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
+  virtual int Rename(const std::string& from, const std::string& to) = 0;
+  /// Removes a file (not a directory); 0 or an error code.
+  virtual int RemoveFile(const std::string& path) = 0;
+  /// Removes a file only when no open file of this program family holds its lock (see
+  /// CreateTemporaryFile); true when it was removed.
+  virtual bool RemoveUnlockedFile(const std::string& path) = 0;
+
+  /// Sets a path's last-access and last-write time (nanoseconds UTC); 0 or an error code.
+  virtual int SetTimes(const std::string& path, int64_t atime_ns, int64_t mtime_ns) = 0;
+  /// Sets a path's permission bits; 0 or an error code.
+  virtual int SetPermissions(const std::string& path, uint32_t mode) = 0;
+
+  /// The path with every link, "." and ".." resolved; empty when it cannot be resolved.
+  virtual std::string RealPath(const std::string& path) = 0;
+
+  /// Appends `bytes` to a file, creating it when missing; opened and closed within the call.
+  /// 0 or an error code.
+  virtual int AppendToFile(const std::string& path, std::string_view bytes) = 0;
+
+  /// The local calendar time of a UTC moment, with the zone offset in force at that moment
+  /// (summer or winter time of the file's own date). Truncated to the millisecond.
+  virtual LocalTime LocalTimeOf(int64_t utc_ns) = 0;
+};
+
+/// The file system of the machine the program runs on.
+std::unique_ptr<FileSystem> CreateFileSystem();
+
+}  // namespace parvolind
