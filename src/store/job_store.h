@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
@@ -13,6 +15,23 @@
 #include "store/date_time.h"
 
 namespace parvolind {
+
+/// The names of a job's values in the order a save writes them, `Confirm` last
+/// (a save never writes it; the timer does).
+inline constexpr std::array<std::string_view, 32> kJobValueNames = {
+    "Name",        "Definition", "Execution",  "Dir1",      "Dir2",        "SubDirs",
+    "DirUp",       "DirDown",    "CritAll",    "CritNew",   "CritNewer",   "ArchivBit",
+    "DelOthers",   "FilterType", "Filter",     "FilterOld", "FilterValue", "Intervall",
+    "IntEnabled",  "Time",       "TimeEnabled", "OnMonday", "OnTuesday",   "OnWednesday",
+    "OnThursday",  "OnFriday",   "OnSaturday", "OnSunday",  "CRC32",       "NextSync",
+    "Recover",     "Confirm"};
+
+/// The longest job name the store accepts, in bytes (the registry's limit for a
+/// key name; the wizard's names are plain ASCII, one byte per character).
+inline constexpr size_t kMaxJobNameLength = 255;
+
+/// The key path of a job: kJobsKeyPrefix followed by the name.
+std::string JobKeyPath(std::string_view job_name);
 
 /// The stored values of one job, one field per registry value of its key, with
 /// the wizard's defaults for a new job.
