@@ -46,9 +46,12 @@ class FileCollector {
   /// returns how many were removed.
   int RemoveStaleTemporaryFiles();
 
-  /// Whether a file name passes the type filter (exposed for the filter's own tests).
-  static bool PassesTypeFilter(std::string_view name, std::string_view lowered_filter,
+  /// Whether a file name passes the type filter. `filter_haystack` is the filter text with
+  /// A-Z lower-cased, followed by ';' (see FilterHaystack()).
+  static bool PassesTypeFilter(std::string_view name, std::string_view filter_haystack,
                                int32_t filter_type);
+  /// The filter text as PassesTypeFilter() searches it.
+  static std::string FilterHaystack(std::string_view filter);
 
  private:
   struct Walk;

@@ -1,0 +1,131 @@
+#include "engine/file_transfer.h"
+
+#include <libdeflate.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace parvolind {
+namespace {
+
+constexpr int32_t kDefaultBlockSize = 131071;
+constexpr size_t kChecksumBlockSize = 1 << 18;
+constexpr uint32_t kPermissionBits = 0777;
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+FileTransfer::FileTransfer(FileSystem& fs, RunHost& host) : fs_(fs), host_(host) {}
+
+bool FileTransfer::IsTemporaryName(std::string_view name) {
+  return name.substr(0, kTemporaryPrefix.size()) == kTemporaryPrefix;
+}
+
+bool FileTransfer::SynchronizeFile(const std::string& source, const std::string& target) {
+  int32_t block_size = host_.CopyBufferSize();
+  if (block_size <= 0) block_size = kDefaultBlockSize;
+
+  std::unique_ptr<File> input = fs_.OpenForReading(source);
+  if (!input) return false;
+
+  // A target that is a link is written where the link leads, so the link stays a link.
+  std::string destination = target;
+  if (fs_.LinkStatus(target).is_link) {
+    std::string resolved = fs_.RealPath(target);
+    if (!resolved.empty()) destination = std::move(resolved);
+  }
+  const std::string folder = DirectoryOf(destination);
+  if (!folder.empty() && !fs_.Stat(folder).is_directory) fs_.CreateDirectoryPath(folder);
+
+  const FileStatus existing = fs_.Stat(destination);
+  if (existing.exists && !existing.is_regular) return false;
+
+  std::string temporary_path;
+  std::unique_ptr<File> output =
+      fs_.CreateTemporaryFile(folder.empty() ? "./" : folder, kTemporaryPrefix, &temporary_path);
+  if (!output) return false;
+  // Every way out before the rename removes the unfinished copy; the target is never touched.
+  auto fail = [&] {
+    output->Close();
+    fs_.RemoveFile(temporary_path);
+    return false;
+  };
+
+  const FileStatus before = input->Status();
+  if (!before.exists) return fail();
+  const int64_t size = before.size;
+  host_.SetBarRange(ProgressBar::kActual, 0, size);
+  host_.SetBarValue(ProgressBar::kActual, 0);
+
+  int64_t done = 0;
+  while (done < size) {
+    const int64_t wanted = std::min<int64_t>(size - done, block_size);
+    const int64_t moved = fs_.CopyBlock(*input, *output, wanted, buffer_);
+    if (moved < 0) return fail();
+    done += moved;
+    host_.SetBarValue(ProgressBar::kActual, done);
+    host_.ProcessEvents();
+    // A source that ends early shrank while it was read: what was copied is not the file.
+    if (moved < wanted) return fail();
+    if (host_.CancelRequested()) return fail();
+  }
+
+  // A source written to while it was copied gives a mixture of old and new: not a copy.
+  const FileStatus after = input->Status();
+  if (!after.exists || after.size != size || after.mtime_ns != before.mtime_ns) return fail();
+  input->Close();
+
+  if (before.allocated < size && !output->Resize(size)) return fail();
+  if (existing.exists) {
+    // A replaced file keeps its owner and permission bits (a read-only one stays read-only).
+    const FileStatus created = output->Status();
+    if (created.owner != existing.owner || created.group != existing.group) {
+      output->SetOwner(existing.owner, existing.group);
+    }
+    output->SetPermissions(existing.mode);
+  } else {
+    output->SetPermissions(before.mode & kPermissionBits);
+  }
+  output->SetTimes(before.atime_ns, before.mtime_ns);
+  // The data must be on disk before the new name points at it, or a crash could leave an
+  // empty file with the source's time stamp that a later run would take for an equal copy.
+  if (!output->SyncData()) return fail();
+  if (!output->Close()) return fail();
+  if (fs_.Rename(temporary_path, destination) != 0) return fail();
+
+  host_.ProcessEvents();
+  host_.SetBarValue(ProgressBar::kActual, size);
+  return true;
+}
+
+uint32_t FileTransfer::GetFileCRC32(const std::string& path) {
+  std::unique_ptr<File> input = fs_.OpenForReading(path);
+  if (!input) return 0;
+  if (buffer_.size() < kChecksumBlockSize) buffer_.resize(kChecksumBlockSize);
+  uint32_t crc = 0;
+  for (;;) {
+    const int64_t count = input->Read(buffer_.data(), static_cast<int64_t>(kChecksumBlockSize));
+    if (count <= 0) break;  // the end, or a read error: the CRC of what was read
+    crc = libdeflate_crc32(crc, buffer_.data(), static_cast<size_t>(count));
+  }
+  return crc;
+}
+
+DateTime FileTransfer::GetFileModifyDate(const std::string& path) {
+  return ModifyDateOf(fs_.Stat(path));
+}
+
+DateTime FileTransfer::ModifyDateOf(const FileStatus& status) {
+  if (!status.exists || status.is_directory) return -1.0;
+  return EncodeDateTime(fs_.LocalTimeOf(status.mtime_ns));
+}
+
+bool FileTransfer::RemoveStaleTemporaryFile(const std::string& path) {
+  return fs_.RemoveUnlockedFile(path);
+}
+
+}  // namespace parvolind

@@ -1,0 +1,139 @@
+#include "engine/log_writer.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "engine/number_format.h"
+
+namespace parvolind {
+namespace {
+
+const std::string kOuterRule(73, '=');
+const std::string kInnerRule(73, '-');
+constexpr std::string_view kResultHeading = "- Ergebnis - - - - - - - - - - - - - - -";
+
+constexpr std::string_view kTimeLabel = "Uhrzeit:      ";
+constexpr std::string_view kActionLabel = "Aktion:       ";
+constexpr std::string_view kKindLabel = "Art:          ";
+constexpr std::string_view kJobLabel = "Auftrag:      ";
+constexpr std::string_view kErrorLabel = "Fehler:       ";
+constexpr std::string_view kEndedLabel = "Beendet um:   ";
+constexpr std::string_view kReasonLabel = "Grund:        ";
+constexpr std::string_view kFilesLabel = "Dateien:      ";
+constexpr std::string_view kDurationLabel = "Dauer:        ";
+
+std::string Join(std::string_view a, std::string_view b, std::string_view c = {}) {
+  std::string line;
+  line.reserve(a.size() + b.size() + c.size());
+  line.append(a);
+  line.append(b);
+  line.append(c);
+  return line;
+}
+
+}  // namespace
+
+std::string IoErrorText(int error) {
+  switch (error) {
+    case ENOENT:
+      return "Datei nicht gefunden";
+    case ENAMETOOLONG:
+    case EINVAL:
+      return "Ungültiger Dateiname";
+    case EMFILE:
+    case ENFILE:
+      return "Zu viele geöffnete Dateien";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return "Dateizugriff verweigert";
+    case ENOSPC:
+      return "Zu wenig Speicherplatz";
+    default:
+      return "E/A-Fehler " + std::to_string(error);
+  }
+}
+
+LogWriter::LogWriter(std::string log_path, FileSystem& fs, RunHost& host, const Clock& clock,
+                     const Locale& locale)
+    : log_path_(std::move(log_path)), fs_(fs), host_(host), clock_(clock), locale_(locale) {}
+
+bool LogWriter::WriteLogInfo(std::string_view line) {
+  bool written = true;
+  if (host_.LoggingEnabled()) {
+    std::string bytes;
+    bytes.reserve(line.size() + 2);
+    bytes.append(line);
+    bytes.append("\r\n");
+    // One append per line: concurrent writers (the CLI and the window) interleave whole lines.
+    const int error = fs_.AppendToFile(log_path_, bytes);
+    if (error != 0) {
+      written = false;
+      if (!first_error_) first_error_ = IoErrorText(error);
+    }
+  }
+  host_.ProcessEvents();
+  return written;
+}
+
+std::string LogWriter::TimeStamp() const {
+  const LocalTime now = clock_.Now();
+  std::string stamp = locale_.FormatShortDate(now);
+  if (now.hour != 0 || now.minute != 0 || now.second != 0) {
+    stamp.push_back(' ');
+    stamp.append(locale_.FormatLongTime(now));
+  }
+  return stamp;
+}
+
+void LogWriter::WriteStartEntry() {
+  WriteLogInfo(kOuterRule);
+  WriteLogInfo(Join(kTimeLabel, TimeStamp()));
+  WriteLogInfo(Join(kActionLabel, "Parvolind gestartet"));
+  WriteLogInfo(kInnerRule);
+}
+
+void LogWriter::WriteUserStopEntry() {
+  WriteLogInfo(Join(kTimeLabel, TimeStamp()));
+  WriteLogInfo(Join(kActionLabel, "Parvolind beendet"));
+  WriteLogInfo(Join(kKindLabel, "Terminierung durch Anwender"));
+  WriteLogInfo(kOuterRule);
+}
+
+void LogWriter::WriteShutdownStopEntry() {
+  WriteLogInfo(Join(kTimeLabel, TimeStamp()));
+  WriteLogInfo(Join(kActionLabel, "Parvolind beendet"));
+  WriteLogInfo(Join(kKindLabel, "System-ShutDown"));
+  WriteLogInfo(kOuterRule);
+}
+
+void LogWriter::WriteRunStart(const std::string& job_name) {
+  WriteLogInfo(Join(kTimeLabel, TimeStamp()));
+  WriteLogInfo(Join(kJobLabel, job_name));
+  WriteLogInfo(Join(kKindLabel, "Start der Durchführung"));
+}
+
+void LogWriter::WriteFileFailure(const std::string& path) {
+  WriteLogInfo(Join(kErrorLabel, path, " konnte nicht synchronisiert werden."));
+}
+
+void LogWriter::WriteRunCompleted(int64_t files, uint32_t elapsed_ms) {
+  WriteLogInfo(Join(kEndedLabel, TimeStamp()));
+  WriteLogInfo(Join(kReasonLabel, "Ende der Durchführung"));
+  WriteLogInfo(kResultHeading);
+  WriteLogInfo(Join(kFilesLabel, FormatInteger(files, locale_)));
+  WriteLogInfo(Join(kDurationLabel, FormatTwoDecimals(elapsed_ms / 60000.0, locale_), " Minuten"));
+  WriteLogInfo(kInnerRule);
+}
+
+void LogWriter::WriteRunCancelled() {
+  WriteLogInfo(Join(kEndedLabel, TimeStamp()));
+  WriteLogInfo(Join(kReasonLabel, "Abbruch der Durchführung"));
+  WriteLogInfo(kInnerRule);
+}
+
+void LogWriter::WriteError(std::string_view text) { WriteLogInfo(Join(kErrorLabel, text)); }
+
+std::optional<std::string> LogWriter::TakeFirstError() { return std::exchange(first_error_, {}); }
+
+}  // namespace parvolind
