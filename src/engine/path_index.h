@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parvolind {
+
+/// Whether file names compare without regard to case on this platform. Linux file
+/// systems tell A.TXT and a.txt apart, so the run does too; a platform whose file
+/// names ignore case switches this one constant.
+inline constexpr bool kFileNamesIgnoreCase = false;
+
+/// Whether two file names (or relative paths) denote the same file on this platform.
+bool SameFileName(std::string_view a, std::string_view b, bool ignore_case = kFileNamesIgnoreCase);
+
+/// A hash index over a list of full paths, keyed by each path's part below a common
+/// root (the first `prefix_length` characters are left out). A lookup gives the
+/// first entry in list order with an equal key that has not been removed, exactly
+/// what a linear search from the front would find, in constant time. Entries are
+/// removed by marking them, so the list itself and its order stay as they are.
+class PathIndex {
+ public:
+  /// Result of Find() when no entry matches.
+  static constexpr size_t kNotFound = static_cast<size_t>(-1);
+
+  /// Indexes every entry of `paths`; the list must outlive the index and must not change.
+  PathIndex(const std::vector<std::string>& paths, size_t prefix_length,
+            bool ignore_case = kFileNamesIgnoreCase);
+
+  /// The position of the first entry not removed whose key equals `key`, or kNotFound.
+  size_t Find(std::string_view key) const;
+  /// Marks the entry at `position` as removed.
+  void Remove(size_t position);
+  /// Whether the entry at `position` has been removed.
+  bool IsRemoved(size_t position) const { return removed_[position]; }
+  /// How many entries are not removed.
+  size_t RemainingCount() const { return remaining_; }
+
+ private:
+  uint64_t Hash(std::string_view key) const;
+  std::string_view KeyOf(size_t position) const;
+
+  const std::vector<std::string>& paths_;
+  size_t prefix_length_;
+  bool ignore_case_;
+  size_t mask_ = 0;
+  // Open addressing with linear probing: each slot holds a list position + 1 (0 is
+  // empty) and the upper bits of its hash, so most mismatches cost no string compare.
+  // Entries are inserted in list order and never moved, so among equal keys the probe
+  // meets the earliest entry first.
+  std::vector<uint32_t> slots_;
+  std::vector<uint32_t> tags_;
+  std::vector<bool> removed_;
+  size_t remaining_ = 0;
+};
+
+}  // namespace parvolind

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/log_writer.h"
+#include "engine/run_host.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "platform/registry_hive.h"
+#include "platform/run_lock.h"
+#include "store/job_store.h"
+#include "store/registry_key.h"
+
+namespace parvolind {
+
+/// The text of the message a failed run shows.
+inline constexpr std::string_view kRunFailedMessage = "Die Synchronisation ist fehlgeschlagen!";
+
+/// How a run ended.
+enum class RunOutcome {
+  kCompleted,  ///< all work done (or nothing to do); `Execution` written
+  kCancelled,  ///< the cancel request was honoured
+  kFailed,     ///< an error, or the run was refused; the failure message was shown
+};
+
+/// What a run reports to its caller beyond the log and the store.
+struct RunResult {
+  RunOutcome outcome = RunOutcome::kCompleted;
+  /// Copies started ("Dateien:" of a completed run), failed ones included.
+  int64_t files = 0;
+  /// For a failed run: why (a store error's text, or the refusal's reason).
+  std::string failure_reason;
+  /// The first log line that could not be written, if any (the run went on regardless).
+  std::optional<std::string> log_error;
+};
+
+/// Carries out one job from start to end: reads its values, collects the file lists,
+/// copies in one or both directions, deletes surplus receiving files when asked,
+/// writes `NextSync`, `Execution` and the log.
+///
+/// The run refuses, as a failed run, to start while another run is under way (in
+/// this process or, through the job's run lock, in another one), and to work on two
+/// directories of which one lies within the other. An empty or missing sending side
+/// never leads to deletions on the receiving side.
+class SynchronisationRun {
+ public:
+  /// `job_date` computes a job's next scheduled moment (the schedule layer's
+  /// GetJobDate); `locks` keeps one job from running twice at the same time.
+  SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHost& host, LogWriter& log,
+                     const Clock& clock, const Locale& locale, JobDateFunction job_date,
+                     RunLocks& locks);
+
+  /// Runs the job `job_name` (the name of its key under Jobs). Never throws.
+  RunResult ExecuteSynchronisation(const std::string& job_name);
+
+ private:
+  struct Job;
+  struct Pass;
+
+  RunResult Refuse(const std::string& job_name, std::string_view reason);
+  void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
+  void CopyPass(Pass& pass, int64_t& copies, int64_t& total);
+  bool Overlapping(const std::string& root1, const std::string& root2);
+  bool SendingSideMayHold(const std::string& sending_root, std::string_view relative);
+  void WriteNextSync(RegistryKey& key, const std::string& job_name);
+  std::string Shortened(std::string_view path, ProgressLabel label, int spare) const;
+
+  RegistryHive& hive_;
+  FileSystem& fs_;
+  RunHost& host_;
+  LogWriter& log_;
+  const Clock& clock_;
+  const Locale& locale_;
+  JobDateFunction job_date_;
+  RunLocks& locks_;
+  // One-entry cache of SendingSideMayHold(): the sending folder last judged.
+  std::string checked_folder_;
+  bool checked_folder_may_hold_ = false;
+};
+
+}  // namespace parvolind
