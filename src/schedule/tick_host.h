@@ -1,0 +1,80 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parvolind {
+
+/// Schedule texts that the job list shows and the job tick reads back.
+inline constexpr std::string_view kScheduleTextInactive = "inaktiv";
+inline constexpr std::string_view kScheduleTextManual = "manuell";
+inline constexpr std::string_view kScheduleTextRunning = "Wird durchgeführt...";
+/// The ending of an interval count-down ("10 Minute(n)").
+inline constexpr std::string_view kMinutesSuffix = " Minute(n)";
+
+/// The job list as the scheduler and the automation commands see it: entries of
+/// job name and schedule text, found by name, and the application's error box.
+/// The main window implements it over `ListViewJobs`; tests use a fake.
+class JobListHost {
+ public:
+  virtual ~JobListHost() = default;
+
+  /// The captions (job names) of all entries, in list order.
+  virtual std::vector<std::string> EntryNames() const = 0;
+  /// The schedule text of the entry whose caption is exactly `job_name`; nothing
+  /// when there is no such entry (deleted or renamed).
+  virtual std::optional<std::string> ScheduleText(const std::string& job_name) const = 0;
+  /// Sets the schedule text of the entry whose caption is exactly `job_name`; does
+  /// nothing when there is no such entry.
+  virtual void SetScheduleText(const std::string& job_name, const std::string& text) = 0;
+
+  /// Shows a failure's text in the application's standard error box and returns
+  /// when it has been closed.
+  virtual void ShowError(const std::string& text) = 0;
+};
+
+/// The user's answer to one of the two questions, with the state in which the
+/// user left the question's "Dieses Fenster nicht mehr anzeigen." box.
+struct QuestionAnswer {
+  bool yes = false;         ///< false for "No" and for a question closed by other means
+  bool box_ticked = false;  ///< the check box as it was when the question ended
+};
+
+/// What the job tick and the manual run need of the main window, besides the job
+/// list: the job timer, event processing, the two questions and the run.
+class TickHost : public JobListHost {
+ public:
+  /// Stops `TimerJobs`.
+  virtual void StopTimerJobs() = 0;
+  /// Starts `TimerJobs` if it is not running; its next tick comes a full interval
+  /// (60000 ms) from now.
+  virtual void StartTimerJobs() = 0;
+
+  /// Lets pending window events be processed.
+  virtual void ProcessEvents() = 0;
+
+  /// Shows `TFormConfirm` for `job_name` (its text from ConfirmQuestionText()) and
+  /// returns when it has been answered or closed; events are processed meanwhile,
+  /// without keeping the processor busy. The check box belongs to the window and
+  /// keeps its state from one question to the next, for any job. A window closed
+  /// by other means than its two buttons (or the program ending) answers "No".
+  virtual QuestionAnswer AskConfirmation(const std::string& job_name) = 0;
+  /// Shows `TFormRecover` (text from RecoverQuestionText()) the same way.
+  virtual QuestionAnswer AskRecovery(const std::string& job_name) = 0;
+
+  /// `RunInProgress` of the main window: a run is under way.
+  virtual bool RunInProgress() const = 0;
+  /// Runs the job to its end (`ExecuteSynchronisation`). The run handles its own
+  /// failures and writes the job's `NextSync` when it ends.
+  virtual void ExecuteSynchronisation(const std::string& job_name) = 0;
+};
+
+/// "Auftrag '<job>' hat den Synchronisationszeitpunkt erreicht." (`LabelConfirm1`).
+std::string ConfirmQuestionText(const std::string& job_name);
+/// "Auftrag '<job>' konnte beim letzten Synchronisationszeitpunkt nicht
+/// durchgeführt werden." (`LabelRecover1`).
+std::string RecoverQuestionText(const std::string& job_name);
+
+}  // namespace parvolind
