@@ -1,0 +1,171 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "support/test_environment.h"
+
+namespace parvolind {
+namespace {
+
+class FileSystemTest : public testing::TempDirTest {
+ protected:
+  std::unique_ptr<FileSystem> fs_ = CreateFileSystem();
+};
+
+TEST_F(FileSystemTest, StatusOfFilesFoldersLinksAndMissingPaths) {
+  const std::string file = WriteFile("f.txt", "12345");
+  ASSERT_EQ(fs_->SetPermissions(file, 0640), 0);
+  const FileStatus status = fs_->Stat(file);
+  EXPECT_TRUE(status.exists);
+  EXPECT_TRUE(status.is_regular);
+  EXPECT_FALSE(status.is_directory);
+  EXPECT_EQ(status.size, 5);
+  EXPECT_EQ(status.mode, 0640u);
+  EXPECT_TRUE(fs_->Stat(Dir()).is_directory);
+  EXPECT_FALSE(fs_->Stat(PathOf("missing")).exists);
+
+  std::filesystem::create_symlink(file, PathOf("link"));
+  EXPECT_TRUE(fs_->Stat(PathOf("link")).is_regular);
+  EXPECT_FALSE(fs_->Stat(PathOf("link")).is_link);
+  EXPECT_TRUE(fs_->LinkStatus(PathOf("link")).is_link);
+  EXPECT_EQ(fs_->RealPath(PathOf("link")), fs_->RealPath(file));
+  EXPECT_EQ(fs_->RealPath(PathOf("missing")), "");
+
+  ASSERT_EQ(fs_->SetTimes(file, -1500000000, 1700000000123456789), 0);  // before 1970 too
+  EXPECT_EQ(fs_->Stat(file).atime_ns, -1500000000);
+  EXPECT_EQ(fs_->Stat(file).mtime_ns, 1700000000123456789);
+  EXPECT_EQ(fs_->SetTimes(PathOf("missing"), 0, 0), ENOENT);
+}
+
+TEST_F(FileSystemTest, ReadsDirectoriesWithEntryTypes) {
+  WriteFile("d/file", "x");
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("d/sub")));
+  std::filesystem::create_symlink(PathOf("d/file"), PathOf("d/link"));
+  ASSERT_EQ(mkfifo(PathOf("d/pipe").c_str(), 0600), 0);
+
+  auto stream = fs_->OpenDirectory(PathOf("d"));
+  ASSERT_TRUE(stream);
+  std::map<std::string, EntryType> entries;
+  std::string_view name;
+  EntryType type;
+  while (stream->Next(name, type)) entries[std::string(name)] = type;
+  const auto expect = [&](const std::string& entry, EntryType wanted) {
+    ASSERT_TRUE(entries.count(entry)) << entry;
+    // A file system that does not tell types reports kUnknown.
+    EXPECT_TRUE(entries[entry] == wanted || entries[entry] == EntryType::kUnknown) << entry;
+  };
+  EXPECT_EQ(entries.size(), 4u);  // no "." and ".."
+  expect("file", EntryType::kRegular);
+  expect("sub", EntryType::kDirectory);
+  expect("link", EntryType::kLink);
+  expect("pipe", EntryType::kOther);
+  EXPECT_EQ(stream->Status().inode, fs_->Stat(PathOf("d")).inode);
+
+  int error = 0;
+  EXPECT_FALSE(fs_->OpenDirectory(PathOf("missing"), &error));
+  EXPECT_EQ(error, ENOENT);
+}
+
+TEST_F(FileSystemTest, CreatesDirectoryPathsAndRefusesSpecialFilesForReading) {
+  EXPECT_TRUE(fs_->CreateDirectoryPath(PathOf("a/b/c/")));
+  EXPECT_TRUE(fs_->Stat(PathOf("a/b/c")).is_directory);
+  EXPECT_TRUE(fs_->CreateDirectoryPath(PathOf("a/b")));  // exists already
+  WriteFile("plain", "x");
+  EXPECT_FALSE(fs_->CreateDirectoryPath(PathOf("plain/sub")));
+  EXPECT_FALSE(fs_->CreateDirectoryPath(PathOf("plain")));
+
+  // A pipe without a writer would block a plain open; it is refused at once.
+  ASSERT_EQ(mkfifo(PathOf("pipe").c_str(), 0600), 0);
+  int error = 0;
+  EXPECT_FALSE(fs_->OpenForReading(PathOf("pipe"), &error));
+  EXPECT_NE(error, 0);
+  EXPECT_FALSE(fs_->OpenForReading(Dir(), &error));
+  EXPECT_FALSE(fs_->OpenForReading(PathOf("missing"), &error));
+  EXPECT_EQ(error, ENOENT);
+}
+
+TEST_F(FileSystemTest, TemporaryFilesAreUniqueAndLockedWhileOpen) {
+  std::string first_path;
+  std::string second_path;
+  auto first = fs_->CreateTemporaryFile(Dir() + "/", ".tmp-", &first_path);
+  auto second = fs_->CreateTemporaryFile(Dir() + "/", ".tmp-", &second_path);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second);
+  EXPECT_NE(first_path, second_path);
+  EXPECT_EQ(first_path.rfind(Dir() + "/.tmp-", 0), 0u);
+  EXPECT_TRUE(first->Write("abc", 3));
+
+  EXPECT_FALSE(fs_->RemoveUnlockedFile(first_path));  // still held
+  EXPECT_TRUE(fs_->Stat(first_path).exists);
+  EXPECT_TRUE(first->Close());
+  EXPECT_TRUE(fs_->RemoveUnlockedFile(first_path));
+  EXPECT_FALSE(fs_->Stat(first_path).exists);
+  second.reset();  // the destructor closes and so releases the lock too
+  EXPECT_TRUE(fs_->RemoveUnlockedFile(second_path));
+  EXPECT_FALSE(fs_->RemoveUnlockedFile(PathOf("missing")));
+
+  int error = 0;
+  EXPECT_FALSE(fs_->CreateTemporaryFile(PathOf("missing/"), ".tmp-", &first_path, &error));
+  EXPECT_EQ(error, ENOENT);
+}
+
+TEST_F(FileSystemTest, AppendsCreatesAndReportsErrors) {
+  const std::string path = PathOf("log.txt");
+  EXPECT_EQ(fs_->AppendToFile(path, "one\r\n"), 0);
+  EXPECT_EQ(fs_->AppendToFile(path, "two\r\n"), 0);
+  EXPECT_EQ(ReadFile(path), "one\r\ntwo\r\n");
+  WriteFile("plain", "x");
+  EXPECT_EQ(fs_->AppendToFile(PathOf("plain/log.txt"), "x"), ENOTDIR);
+  EXPECT_EQ(fs_->RemoveFile(path), 0);
+  EXPECT_EQ(fs_->RemoveFile(path), ENOENT);
+}
+
+TEST_F(FileSystemTest, CopiesBlocksAndRenamesOverTargets) {
+  std::string data(300000, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+  const std::string source = WriteFile("src", data);
+  const std::string target = WriteFile("dst", "old");
+  auto input = fs_->OpenForReading(source);
+  std::string temporary;
+  auto output = fs_->CreateTemporaryFile(Dir() + "/", ".t-", &temporary);
+  ASSERT_TRUE(input && output);
+  std::vector<char> buffer;
+  EXPECT_EQ(fs_->CopyBlock(*input, *output, 100000, buffer), 100000);
+  EXPECT_EQ(fs_->CopyBlock(*input, *output, 250000, buffer), 200000);  // the source ends
+  EXPECT_EQ(fs_->CopyBlock(*input, *output, 10, buffer), 0);
+  EXPECT_TRUE(output->Close());
+  EXPECT_EQ(fs_->Rename(temporary, target), 0);
+  EXPECT_EQ(ReadFile(target), data);
+  EXPECT_EQ(fs_->Rename(temporary, target), ENOENT);
+}
+
+TEST_F(FileSystemTest, LocalTimeUsesTheOffsetOfTheMomentItself) {
+  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP();
+  const char* old = std::getenv("TZ");
+  const std::string saved = old ? old : "";
+  setenv("TZ", "Europe/Berlin", 1);
+  tzset();
+  constexpr int64_t kSecond = 1000000000;
+  const LocalTime summer = fs_->LocalTimeOf(1782900000 * kSecond + 999999999);
+  const LocalTime winter = fs_->LocalTimeOf(1768471200 * kSecond);
+  const LocalTime before_epoch = fs_->LocalTimeOf(-kSecond / 2);
+  if (old) {
+    setenv("TZ", saved.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+  EXPECT_EQ(summer, (LocalTime{2026, 7, 1, 12, 0, 0, 999}));
+  EXPECT_EQ(winter, (LocalTime{2026, 1, 15, 11, 0, 0, 0}));
+  EXPECT_EQ(before_epoch, (LocalTime{1970, 1, 1, 0, 59, 59, 500}));
+}
+
+}  // namespace
+}  // namespace parvolind
