@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace parvolind {
+
+/// Replaces the file at `path` with `bytes` so that the file is at every moment
+/// either the old one or the complete new one: the bytes go into a temporary file
+/// in the same folder, are flushed to the disk, and the temporary file is then
+/// renamed over the target. A symbolic link at `path` is followed, so the file it
+/// points to is replaced and the link stays. On failure the target is untouched,
+/// no temporary file is left behind, and `error` (may be null) gets a German text
+/// naming the file and the reason.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
+
+/// Reads the whole file at `path` into `bytes`. On failure returns false and sets
+/// `error` (may be null) to a German text naming the file and the reason.
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
+
+}  // namespace parvolind

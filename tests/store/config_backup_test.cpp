@@ -1,0 +1,139 @@
+#include "store/config_backup.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <memory>
+#include <string>
+
+#include "store/hive_dump.h"
+#include "store/reg_file.h"
+#include "store/registry_key.h"
+#include "support/test_environment.h"
+
+namespace parvolind {
+namespace {
+
+constexpr const char* kProgram = "Software\\Orbelt\\Parvolind";
+
+class ConfigBackupTest : public testing::TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    std::string error;
+    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
+    ASSERT_NE(hive_, nullptr) << error;
+  }
+
+  void StoreConfiguration() {
+    RegistryKey settings(*hive_);
+    ASSERT_TRUE(settings.OpenForWriting(kProgramKeyPath, true));
+    settings.WriteBool("Minimized", true);
+    settings.WriteInteger("BufferSize", 256);
+    RegistryKey job(*hive_);
+    ASSERT_TRUE(job.OpenForWriting(std::string(kJobsKeyPrefix) + "Fotos Ü", true));
+    job.WriteString("Name", "Fotos Ü");
+    job.WriteString("Dir1", "/home/anna/Bilder/");
+    job.WriteDateTime("NextSync", 46364.75);
+  }
+
+  std::unique_ptr<RegistryHive> hive_;
+};
+
+std::string Listing(const std::string& folder) {
+  return QDir(QString::fromStdString(folder))
+      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+      .join("|")
+      .toStdString();
+}
+
+TEST_F(ConfigBackupTest, BackupReplacesAnEarlierFileAndRestoresElsewhere) {
+  StoreConfiguration();
+  const std::string target = WriteFile("sicherung/parvolind.reg", "eine alte Sicherung");
+  ASSERT_FALSE(target.empty());
+
+  const ConfigBackup backup(*hive_);
+  const BackupResult result = backup.Sicherung1Click(target);
+  ASSERT_TRUE(result.ok) << result.reason;
+  EXPECT_EQ(result.target, target);
+  EXPECT_EQ(result.reason, "");
+  EXPECT_EQ(result.message, "Die Konfiguration von Parvolind wurde gesichert:\r\r" + target +
+                                "\r\rUm die Konfiguration auf einem anderen System zu laden,\r"
+                                "doppelklicken Sie bitte auf die soeben erstellte Reg-Datei.");
+
+  std::string expected;
+  ASSERT_TRUE(ExportRegistryKey(*hive_, kProgramKeyPath, &expected, nullptr));
+  const std::string written = ReadFile(target);
+  EXPECT_EQ(written, expected);
+  EXPECT_NE(written.find("[HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind\\Jobs\\Fotos Ü]"),
+            std::string::npos);
+  EXPECT_EQ(Listing(PathOf("sicherung")), "parvolind.reg");  // no temporary file left
+
+  // The file recreates settings and jobs in another store.
+  std::string error;
+  auto other = OpenRegistryHive(PathOf("anderes-system.sqlite"), &error);
+  ASSERT_NE(other, nullptr) << error;
+  ASSERT_TRUE(ImportRegFile(*other, written, &error)) << error;
+  EXPECT_EQ(testing::DumpHiveTree(*other, kProgram), testing::DumpHiveTree(*hive_, kProgram));
+}
+
+TEST_F(ConfigBackupTest, FailedBackupReportsFailureAndKeepsTheEarlierFile) {
+  StoreConfiguration();
+  const ConfigBackup backup(*hive_);
+
+  // A folder that does not exist.
+  BackupResult result = backup.Sicherung1Click(PathOf("fehlt/parvolind.reg"));
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, PathOf("fehlt/parvolind.reg") + ": Datei nicht gefunden");
+  EXPECT_EQ(result.message, "Die Konfiguration konnte nicht gesichert werden:\r\r" + result.reason);
+
+  // A target that is a folder.
+  QDir().mkpath(QString::fromStdString(PathOf("ordner.reg")));
+  result = backup.Sicherung1Click(PathOf("ordner.reg"));
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, PathOf("ordner.reg") + ": Dateizugriff verweigert");
+
+  // A "folder" that is a file.
+  WriteFile("datei", "kein Ordner");
+  result = backup.Sicherung1Click(PathOf("datei/parvolind.reg"));
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, PathOf("datei/parvolind.reg") + ": Ungültiger Dateiname");
+  EXPECT_EQ(ReadFile(PathOf("datei")), "kein Ordner");
+}
+
+TEST_F(ConfigBackupTest, BackupIntoAReadOnlyFolderKeepsTheEarlierFile) {
+  StoreConfiguration();
+  const ConfigBackup backup(*hive_);
+  const std::string target = WriteFile("schreibgeschuetzt/parvolind.reg", "alt");
+  const QString folder = QString::fromStdString(PathOf("schreibgeschuetzt"));
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+  QFile probe(folder + "/probe");
+  if (probe.open(QIODevice::WriteOnly)) {
+    probe.remove();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    GTEST_SKIP() << "running with rights that ignore folder permissions";
+  }
+  const BackupResult result = backup.Sicherung1Click(target);
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, target + ": Dateizugriff verweigert");
+  EXPECT_EQ(result.message.rfind("Die Konfiguration konnte nicht gesichert werden:\r\r", 0), 0u);
+  EXPECT_EQ(ReadFile(target), "alt");
+  EXPECT_EQ(Listing(PathOf("schreibgeschuetzt")), "parvolind.reg");
+}
+
+TEST_F(ConfigBackupTest, MissingProgramKeyIsNoBackupAndKeepsTheEarlierFile) {
+  const std::string target = WriteFile("parvolind.reg", "alt");
+  const BackupResult result = ConfigBackup(*hive_).Sicherung1Click(target);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason,
+            "Der Schlüssel HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind existiert nicht.");
+  EXPECT_EQ(ReadFile(target), "alt");
+
+  const std::string path = ConfigBackup::DefaultBackupPath();
+  EXPECT_EQ(path.substr(path.size() - 14), "/parvolind.reg");
+}
+
+}  // namespace
+}  // namespace parvolind
