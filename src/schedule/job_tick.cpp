@@ -60,7 +60,8 @@ JobTick::JobTick(RegistryHive& hive, const Clock& clock, TickHost& host)
 void JobTick::TimerJobsTimer() {
   // The timer is stopped for the whole tick and for every run, so a tick that
   // still arrives now (queued before the stop) must not start a second walk.
-  if (tick_active_ || manual_run_active_) return;
+  // A tick held back by the open wizard waits for the wizard to close.
+  if (tick_active_ || manual_run_active_ || holds_ > 0) return;
   tick_active_ = true;
   host_.StopTimerJobs();
   try {
@@ -69,7 +70,10 @@ void JobTick::TimerJobsTimer() {
     host_.ProcessEvents();
     // The names are taken once; each is looked up again when its turn comes, as
     // the list may change while an earlier job waits for an answer or runs.
-    for (const std::string& job_name : host_.EntryNames()) ExamineEntry(job_name, clock_text);
+    for (const std::string& job_name : host_.EntryNames()) {
+      if (host_.ProgramEnding()) break;
+      ExamineEntry(job_name, clock_text);
+    }
   } catch (const std::exception& error) {
     host_.ShowError(error.what());
   }
@@ -78,7 +82,9 @@ void JobTick::TimerJobsTimer() {
   if (deferred_run_) {
     const std::string job_name = std::move(*deferred_run_);
     deferred_run_.reset();
-    if (EntryExists(job_name) && !host_.RunInProgress()) ManualRun(job_name);
+    if (EntryExists(job_name) && !host_.RunInProgress() && !host_.ProgramEnding()) {
+      ManualRun(job_name);
+    }
   }
   StartTimerJobsIfFree();
 }
@@ -89,7 +95,7 @@ void JobTick::FlatButtonExecuteClick(const std::optional<std::string>& selected_
     deferred_run_ = *selected_job;
     return;
   }
-  if (manual_run_active_ || host_.RunInProgress()) return;
+  if (manual_run_active_ || host_.RunInProgress() || host_.ProgramEnding()) return;
   ManualRun(*selected_job);
   StartTimerJobsIfFree();
 }
@@ -191,7 +197,7 @@ bool JobTick::ConfirmWanted(const std::string& job_name) const {
 }
 
 bool JobTick::RunJob(const std::string& job_name) {
-  if (host_.RunInProgress()) return false;
+  if (host_.RunInProgress() || host_.ProgramEnding()) return false;
   host_.ExecuteSynchronisation(job_name);
   return true;
 }

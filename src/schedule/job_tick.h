@@ -27,8 +27,8 @@ class JobTick {
   /// recognises time-of-day jobs whose minute has come, asks for confirmation
   /// where the job wants it, runs due jobs in list order and catches up missed
   /// timed runs. A failure ends the tick with an error box; the entries not yet
-  /// examined wait for the next tick. Ignored while a tick or a manual run is
-  /// under way.
+  /// examined wait for the next tick. Ignored while a tick, a manual run or a
+  /// hold is under way.
   void TimerJobsTimer();
 
   /// `FlatButtonExecuteClick`: runs the selected job now, without a question and

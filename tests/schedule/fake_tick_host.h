@@ -84,6 +84,7 @@ class FakeTickHost : public TickHost {
 
   // The run.
   bool RunInProgress() const override { return run_in_progress; }
+  bool ProgramEnding() const override { return ending; }
   void ExecuteSynchronisation(const std::string& job_name) override {
     calls.push_back("run:" + job_name);
     EXPECT_FALSE(run_in_progress) << "a run started inside another run";
@@ -114,6 +115,7 @@ class FakeTickHost : public TickHost {
   std::vector<std::string> texts_set;
   bool timer_running = true;
   bool run_in_progress = false;
+  bool ending = false;
 
   std::deque<Reply> confirm_replies;
   std::deque<Reply> recover_replies;

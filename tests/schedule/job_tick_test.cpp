@@ -383,6 +383,10 @@ TEST_F(JobTickTest, OpenWizardKeepsTheTimerStoppedPastTheTick) {
   TickAfterMinutes(1);
   EXPECT_FALSE(host_.timer_running);
   EXPECT_TRUE(host_.CallsStartingWith("start").empty());
+  // A tick that still arrives while the wizard is open does nothing.
+  const size_t calls_before = host_.calls.size();
+  TickAfterMinutes(1);
+  EXPECT_EQ(host_.calls.size(), calls_before);
   tick_->ReleaseTimerJobs();
   EXPECT_TRUE(host_.timer_running);
 
@@ -468,6 +472,22 @@ TEST_F(JobTickTest, NoRunStartsWhileAnotherRunIsUnderWay) {
   TickAfterMinutes(1);
   EXPECT_EQ(host_.Runs(), Strings{"run:Takt"});
   EXPECT_EQ(host_.Text("Takt"), "5 Minute(n)");
+}
+
+TEST_F(JobTickTest, ProgramEndingDuringAQuestionStartsNothingMore) {
+  AddJob("Frage", TestJob().Interval(5).Asking());
+  AddJob("Danach", TestJob().Interval(5));
+  host_.SetScheduleText("Frage", "1 Minute(n)");
+  host_.SetScheduleText("Danach", "1 Minute(n)");
+  host_.on_confirm = [&](const std::string&) {
+    tick_->FlatButtonExecuteClick("Danach");
+    host_.ending = true;
+  };
+  host_.confirm_replies = {Yes()};
+
+  TickAfterMinutes(1);
+  EXPECT_TRUE(host_.Runs().empty());
+  EXPECT_EQ(host_.Text("Danach"), "1 Minute(n)");
 }
 
 TEST(ClockLineTest, LongNamesFromTheLocaleAndTwoDigitFields) {
