@@ -1,0 +1,282 @@
+#include "engine/file_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/recording_host.h"
+#include "platform/file_system.h"
+#include "support/test_environment.h"
+
+namespace parvolind {
+namespace {
+
+using testing::RecordingHost;
+
+constexpr int64_t kSecond = 1000000000;
+
+std::string Pattern(size_t size, unsigned seed) {
+  std::string data(size, '\0');
+  uint32_t state = seed;
+  for (char& c : data) {
+    state = state * 1103515245u + 12345u;
+    c = static_cast<char>(state >> 24);
+  }
+  return data;
+}
+
+// The CRC-32 bit by bit, to check the fast one against.
+uint32_t ReferenceCrc32(std::string_view data) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : data) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+class FileTransferTest : public testing::TempDirTest {
+ protected:
+  std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  uint32_t ModeOf(const std::string& path) { return fs_->Stat(path).mode & 07777; }
+
+  std::unique_ptr<FileSystem> fs_ = CreateFileSystem();
+  RecordingHost host_;
+  FileTransfer transfer_{*fs_, host_};
+};
+
+TEST_F(FileTransferTest, CopiesInBlocksOfTheBufferSizeWithTimesAndProgress) {
+  const std::string data = Pattern(300000, 1);
+  const std::string source = WriteFile("src/data.bin", data);
+  ASSERT_EQ(fs_->SetTimes(source, 1600000000 * kSecond + 123456789, 1700000000 * kSecond + 500000000), 0);
+  ASSERT_EQ(fs_->SetPermissions(source, 0640), 0);
+  const std::string target = PathOf("dst/deeper/still/data.bin");  // folders do not exist yet
+
+  ASSERT_TRUE(transfer_.SynchronizeFile(source, target));
+  const FileStatus copied = fs_->Stat(target);  // before reading it changes the access time
+  EXPECT_EQ(ReadFile(target), data);
+  EXPECT_EQ(host_.actual_values, (std::vector<int64_t>{0, 131071, 262142, 300000, 300000}));
+  EXPECT_EQ(host_.BarMaximum(ProgressBar::kActual), 300000);
+  EXPECT_EQ(host_.events, 4);  // one per block and one at the end
+  EXPECT_EQ(copied.mtime_ns, 1700000000 * kSecond + 500000000);
+  EXPECT_EQ(copied.atime_ns, 1600000000 * kSecond + 123456789);
+  EXPECT_EQ(ModeOf(target), 0640u);  // a new target takes the source's bits
+  EXPECT_EQ(Listing(PathOf("dst/deeper/still")), std::vector<std::string>{"data.bin"});
+
+  // A second, smaller file starts its bar empty again; 100 000 bytes are one block.
+  host_.actual_values.clear();
+  const std::string small = WriteFile("src/small.bin", Pattern(100000, 2));
+  ASSERT_TRUE(transfer_.SynchronizeFile(small, PathOf("dst/small.bin")));
+  EXPECT_EQ(host_.actual_values, (std::vector<int64_t>{0, 100000, 100000}));
+
+  // An empty source gives an empty target; the bar ends at its maximum 0.
+  host_.actual_values.clear();
+  const std::string empty = WriteFile("src/empty", "");
+  ASSERT_TRUE(transfer_.SynchronizeFile(empty, PathOf("dst/empty")));
+  EXPECT_TRUE(fs_->Stat(PathOf("dst/empty")).is_regular);
+  EXPECT_EQ(fs_->Stat(PathOf("dst/empty")).size, 0);
+  EXPECT_EQ(host_.BarMaximum(ProgressBar::kActual), 0);
+  EXPECT_EQ(host_.BarValue(ProgressBar::kActual), 0);
+}
+
+TEST_F(FileTransferTest, ReplacedTargetKeepsItsOwnBitsAndReadOnlyStaysReadOnly) {
+  const std::string source = WriteFile("a/file.txt", "new content");
+  ASSERT_EQ(fs_->SetPermissions(source, 0644), 0);
+  const std::string target = WriteFile("b/file.txt", "old, longer content than the new one");
+  ASSERT_EQ(fs_->SetPermissions(target, 0444), 0);
+
+  ASSERT_TRUE(transfer_.SynchronizeFile(source, target));
+  EXPECT_EQ(ReadFile(target), "new content");
+  EXPECT_EQ(ModeOf(target), 0444u);
+  EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"file.txt"});
+
+  // A target reached through a link is written where the link leads; the link stays.
+  const std::string real = WriteFile("c/real.txt", "old");
+  std::filesystem::create_symlink(real, PathOf("b/link.txt"));
+  ASSERT_TRUE(transfer_.SynchronizeFile(source, PathOf("b/link.txt")));
+  EXPECT_TRUE(fs_->LinkStatus(PathOf("b/link.txt")).is_link);
+  EXPECT_EQ(ReadFile(real), "new content");
+}
+
+TEST_F(FileTransferTest, CancelOrFailureLeavesTheOldTargetAndNoTemporaryFile) {
+  const std::string source = WriteFile("a/big.bin", Pattern(400000, 3));
+  const std::string old = Pattern(5000, 4);
+  const std::string target = WriteFile("b/big.bin", old);
+  host_.on_process_events = [&](int events) {
+    if (events == 2) host_.cancel = true;
+  };
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, target));
+  EXPECT_EQ(host_.events, 2);  // stopped after the second block
+  EXPECT_EQ(ReadFile(target), old);
+  EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"big.bin"});
+
+  // Cancelled on a new target: the target does not appear at all.
+  host_.events = 0;
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/new.bin")));
+  EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"big.bin"});
+  host_.cancel = false;
+  host_.on_process_events = nullptr;
+
+  // A target folder that cannot be created (its parent is a file), a missing source, a
+  // directory in the target's place: false, nothing left behind.
+  WriteFile("plain", "x");
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("plain/sub/big.bin")));
+  EXPECT_FALSE(transfer_.SynchronizeFile(PathOf("a/missing"), PathOf("b/missing")));
+  EXPECT_FALSE(fs_->Stat(PathOf("b/missing")).exists);
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("b/dir")));
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/dir")));
+  EXPECT_EQ(Listing(PathOf("b")), (std::vector<std::string>{"big.bin", "dir"}));
+}
+
+TEST_F(FileTransferTest, ASourceThatChangesWhileItIsCopiedFails) {
+  const std::string source = WriteFile("a/log.txt", Pattern(300000, 5));
+  const std::string old = "old target";
+  const std::string target = WriteFile("b/log.txt", old);
+
+  // Grows after the first block.
+  host_.on_process_events = [&](int events) {
+    if (events == 1) {
+      std::ofstream(source, std::ios::app) << "appended";
+    }
+  };
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, target));
+  EXPECT_EQ(ReadFile(target), old);
+
+  // Shrinks after the first block: the copy ends at once instead of waiting for bytes.
+  host_.events = 0;
+  host_.on_process_events = [&](int events) {
+    if (events == 1) std::filesystem::resize_file(source, 1000);
+  };
+  WriteFile("a/log.txt", Pattern(300000, 6));
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, target));
+  EXPECT_EQ(host_.events, 2);
+  EXPECT_EQ(ReadFile(target), old);
+  EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"log.txt"});
+}
+
+TEST_F(FileTransferTest, CopiesFilesOfTwoGibibytesAndMore) {
+  // A sparse source: fast to make and to copy, yet every offset counts.
+  const std::string source = PathOf("big.sparse");
+  const int64_t size = (int64_t{1} << 31) + 7;
+  {
+    std::ofstream out(source, std::ios::binary);
+    out << "head";
+  }
+  std::filesystem::resize_file(source, static_cast<uintmax_t>(size));
+  {
+    std::fstream out(source, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(size - 7);
+    out << "TAILEND";
+    out.seekp(int64_t{1} << 30);
+    out << "middle";
+  }
+  host_.buffer_size = 524287;
+  const std::string target = PathOf("out/big.copy");
+  ASSERT_TRUE(transfer_.SynchronizeFile(source, target));
+  const FileStatus copied = fs_->Stat(target);
+  EXPECT_EQ(copied.size, size);
+  EXPECT_EQ(host_.BarMaximum(ProgressBar::kActual), size);
+  EXPECT_EQ(host_.BarValue(ProgressBar::kActual), size);
+  EXPECT_LT(copied.allocated, int64_t{64} << 20);  // the holes stay holes
+
+  std::ifstream in(target, std::ios::binary);
+  char buffer[8] = {};
+  in.read(buffer, 4);
+  EXPECT_EQ(std::string(buffer, 4), "head");
+  in.seekg(int64_t{1} << 30);
+  in.read(buffer, 6);
+  EXPECT_EQ(std::string(buffer, 6), "middle");
+  in.seekg((int64_t{1} << 30) + 4096);
+  in.read(buffer, 8);
+  EXPECT_EQ(std::string(buffer, 8), std::string(8, '\0'));
+  in.seekg(size - 7);
+  in.read(buffer, 8);
+  EXPECT_EQ(in.gcount(), 7);
+  EXPECT_EQ(std::string(buffer, 7), "TAILEND");
+}
+
+TEST_F(FileTransferTest, CopiesNamesThatAreNotUtf8ByteForByte) {
+  const std::string name = "caf\xE9 \xFF.txt";
+  const std::string source = PathOf("a_" + name);
+  std::ofstream(source, std::ios::binary) << "bytes";
+  const std::string target = PathOf("b/") + name;
+  ASSERT_TRUE(transfer_.SynchronizeFile(source, target));
+  EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{name});
+  std::string content;
+  std::getline(std::ifstream(target, std::ios::binary), content);
+  EXPECT_EQ(content, "bytes");
+  // The temporary folder's own clean-up cannot spell such names.
+  std::filesystem::remove(source);
+  std::filesystem::remove(target);
+}
+
+TEST_F(FileTransferTest, Crc32OfContentEmptyAndMissingFiles) {
+  EXPECT_EQ(transfer_.GetFileCRC32(WriteFile("check", "123456789")), 0xCBF43926u);
+  EXPECT_EQ(transfer_.GetFileCRC32(WriteFile("empty", "")), 0u);
+  EXPECT_EQ(transfer_.GetFileCRC32(PathOf("missing")), 0u);
+  EXPECT_EQ(transfer_.GetFileCRC32(Dir()), 0u);
+  // Several read blocks chain to the CRC of the whole.
+  const std::string data = Pattern(1000003, 7);
+  EXPECT_EQ(transfer_.GetFileCRC32(WriteFile("long", data)), ReferenceCrc32(data));
+}
+
+// Runs a test body under a given time zone and restores the old one afterwards.
+class ZoneGuard {
+ public:
+  explicit ZoneGuard(const char* zone) {
+    if (const char* old = std::getenv("TZ")) {
+      had_ = true;
+      old_ = old;
+    }
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ZoneGuard() {
+    if (had_) {
+      setenv("TZ", old_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST_F(FileTransferTest, ModifyDateIsLocalTimeAtTheFilesOwnDate) {
+  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP();
+  ZoneGuard zone("Europe/Berlin");
+  const std::string summer = WriteFile("summer", "s");
+  const std::string winter = WriteFile("winter", "w");
+  // 2026-07-01 10:00:00.500 UTC is 12:00:00.500 summer time; 2026-01-15 10:00 UTC is 11:00.
+  ASSERT_EQ(fs_->SetTimes(summer, 0, 1782900000 * kSecond + 500000000), 0);
+  ASSERT_EQ(fs_->SetTimes(winter, 0, 1768471200 * kSecond), 0);
+  EXPECT_EQ(DecodeDateTime(transfer_.GetFileModifyDate(summer)),
+            (LocalTime{2026, 7, 1, 12, 0, 0, 500}));
+  EXPECT_EQ(DecodeDateTime(transfer_.GetFileModifyDate(winter)),
+            (LocalTime{2026, 1, 15, 11, 0, 0, 0}));
+  EXPECT_EQ(transfer_.GetFileModifyDate(Dir()), -1.0);
+  EXPECT_EQ(transfer_.GetFileModifyDate(PathOf("missing")), -1.0);
+  EXPECT_EQ(transfer_.ModifyDateOf(fs_->Stat(summer)), transfer_.GetFileModifyDate(summer));
+}
+
+TEST_F(FileTransferTest, RecognisesItsTemporaryNames) {
+  EXPECT_TRUE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghij"));
+  EXPECT_FALSE(FileTransfer::IsTemporaryName("parvolind-tmp-42"));
+  EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind"));
+}
+
+}  // namespace
+}  // namespace parvolind
