@@ -131,12 +131,12 @@ void JobTick::ExamineEntry(const std::string& job_name, const std::string& clock
 bool JobTick::HandleDueJob(const std::string& job_name) {
   host_.SetScheduleText(job_name, std::string(kScheduleTextRunning));
   host_.ProcessEvents();
-  if (!EntryExists(job_name)) return false;
+  if (!StillWanted(job_name)) return false;
 
   bool run = true;
   if (ConfirmWanted(job_name)) {
     const QuestionAnswer answer = host_.AskConfirmation(job_name);
-    if (!EntryExists(job_name)) return false;
+    if (!StillWanted(job_name)) return false;
     WriteChoice(job_name, "Confirm", answer.box_ticked ? 0 : 1);
     run = answer.yes;
   }
@@ -171,7 +171,7 @@ void JobTick::CatchUpMissedRun(const std::string& job_name) {
   bool run = recover == 0;
   if (recover == 2) {
     const QuestionAnswer answer = host_.AskRecovery(job_name);
-    if (!EntryExists(job_name)) return;
+    if (!StillWanted(job_name)) return;
     WriteChoice(job_name, "Recover", answer.box_ticked ? (answer.yes ? 0 : 1) : 2);
     run = answer.yes;
   }
@@ -241,6 +241,12 @@ void JobTick::WriteChoice(const std::string& job_name, const char* value_name, i
 
 bool JobTick::EntryExists(const std::string& job_name) const {
   return host_.ScheduleText(job_name).has_value();
+}
+
+bool JobTick::StillWanted(const std::string& job_name) const {
+  // A question ended by the program's end is no answer: nothing is stored for it,
+  // so the job asks again (or is caught up) at the next start.
+  return EntryExists(job_name) && !host_.ProgramEnding();
 }
 
 void JobTick::StartTimerJobsIfFree() {

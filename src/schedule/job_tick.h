@@ -60,6 +60,7 @@ class JobTick {
   void WriteNextSync(const std::string& job_name);
   void WriteChoice(const std::string& job_name, const char* value_name, int value);
   bool EntryExists(const std::string& job_name) const;
+  bool StillWanted(const std::string& job_name) const;
   void StartTimerJobsIfFree();
 
   RegistryHive& hive_;

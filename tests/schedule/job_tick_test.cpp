@@ -488,6 +488,7 @@ TEST_F(JobTickTest, ProgramEndingDuringAQuestionStartsNothingMore) {
   TickAfterMinutes(1);
   EXPECT_TRUE(host_.Runs().empty());
   EXPECT_EQ(host_.Text("Danach"), "1 Minute(n)");
+  EXPECT_EQ(ReadInteger("Frage", "Confirm"), std::nullopt);  // no answer was given
 }
 
 TEST(ClockLineTest, LongNamesFromTheLocaleAndTwoDigitFields) {
