@@ -19,12 +19,12 @@ namespace parvolind {
 /// The names of a job's values in the order a save writes them, `Confirm` last
 /// (a save never writes it; the timer does).
 inline constexpr std::array<std::string_view, 32> kJobValueNames = {
-    "Name",        "Definition", "Execution",  "Dir1",      "Dir2",        "SubDirs",
-    "DirUp",       "DirDown",    "CritAll",    "CritNew",   "CritNewer",   "ArchivBit",
-    "DelOthers",   "FilterType", "Filter",     "FilterOld", "FilterValue", "Intervall",
-    "IntEnabled",  "Time",       "TimeEnabled", "OnMonday", "OnTuesday",   "OnWednesday",
-    "OnThursday",  "OnFriday",   "OnSaturday", "OnSunday",  "CRC32",       "NextSync",
-    "Recover",     "Confirm"};
+    "Name",       "Definition", "Execution",   "Dir1",      "Dir2",        "SubDirs",
+    "DirUp",      "DirDown",    "CritAll",     "CritNew",   "CritNewer",   "ArchivBit",
+    "DelOthers",  "FilterType", "Filter",      "FilterOld", "FilterValue", "Intervall",
+    "IntEnabled", "Time",       "TimeEnabled", "OnMonday",  "OnTuesday",   "OnWednesday",
+    "OnThursday", "OnFriday",   "OnSaturday",  "OnSunday",  "CRC32",       "NextSync",
+    "Recover",    "Confirm"};
 
 /// The longest job name the store accepts, in bytes (the registry's limit for a
 /// key name; the wizard's names are plain ASCII, one byte per character).

@@ -82,8 +82,7 @@ std::vector<std::string> RegistryKey::ValueNames() const {
   if (key_ == 0) return names;
   std::string name;
   RegValue value;
-  for (uint32_t index = 0; hive_.EnumValue(key_, index, &name, &value) == RegStatus::kOk;
-       ++index) {
+  for (uint32_t index = 0; hive_.EnumValue(key_, index, &name, &value) == RegStatus::kOk; ++index) {
     names.push_back(name);
   }
   return names;

@@ -42,7 +42,8 @@ class ScheduleComputationTest : public testing::TempDirTest {
     for (const auto& [name, value] : numbers) key.WriteInteger(name, value);
     if (days == "-") return;  // no weekday values at all
     for (int day = 1; day <= 7; ++day) {
-      key.WriteBool(kWeekdays[day - 1], days.find(static_cast<char>('0' + day)) != std::string::npos);
+      key.WriteBool(kWeekdays[day - 1],
+                    days.find(static_cast<char>('0' + day)) != std::string::npos);
     }
   }
 

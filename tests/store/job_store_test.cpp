@@ -4,9 +4,9 @@
 
 #include <memory>
 
+#include "refusing_hive.h"
 #include "store/registry_key.h"
 #include "support/test_environment.h"
-#include "refusing_hive.h"
 
 namespace parvolind {
 namespace {
@@ -112,8 +112,8 @@ TEST_F(JobStoreTest, SavesANewJobInTheFixedOrder) {
     // The schedule reads the just written values back through the same hive.
     RegistryKey key(*hive_);
     EXPECT_TRUE(key.OpenForReading(JobKeyPath(name)));
-    seen_weekdays = {key.ReadBool("OnMonday"), key.ReadBool("OnSaturday"),
-                     key.ReadBool("OnSunday"), key.ReadBool("TimeEnabled")};
+    seen_weekdays = {key.ReadBool("OnMonday"), key.ReadBool("OnSaturday"), key.ReadBool("OnSunday"),
+                     key.ReadBool("TimeEnabled")};
     EXPECT_FALSE(key.ValueExists("NextSync"));
     return 46364.3125;
   };

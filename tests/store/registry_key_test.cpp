@@ -53,7 +53,9 @@ TEST_F(RegistryKeyTest, WritesTheStoredFormsAndReadsThemBack) {
   {
     RegistryKey key(*hive_);
     ASSERT_TRUE(key.OpenForWriting(kPath, true));
-    key.WriteString("Dir1", "/home/anna/Gr\xC3\xBC\xC3\x9F" "e/");
+    key.WriteString("Dir1",
+                    "/home/anna/Gr\xC3\xBC\xC3\x9F"
+                    "e/");
     key.WriteString("Filter", "");
     key.WriteInteger("FilterValue", -2);
     key.WriteBool("SubDirs", true);
@@ -61,7 +63,9 @@ TEST_F(RegistryKeyTest, WritesTheStoredFormsAndReadsThemBack) {
     key.WriteDateTime("NextSync", 46364.75);
   }
   EXPECT_EQ(Raw("Dir1").type, RegType::kSz);
-  EXPECT_EQ(Raw("Dir1").data, std::string("/home/anna/Gr\xC3\xBC\xC3\x9F" "e/") + '\0');
+  EXPECT_EQ(Raw("Dir1").data, std::string("/home/anna/Gr\xC3\xBC\xC3\x9F"
+                                          "e/") +
+                                  '\0');
   EXPECT_EQ(Raw("Filter").data, std::string(1, '\0'));
   EXPECT_EQ(Raw("FilterValue").type, RegType::kDword);
   EXPECT_EQ(Raw("FilterValue").data, std::string("\xFE\xFF\xFF\xFF", 4));
@@ -73,14 +77,16 @@ TEST_F(RegistryKeyTest, WritesTheStoredFormsAndReadsThemBack) {
 
   RegistryKey key(*hive_);
   ASSERT_TRUE(key.OpenForReading(kPath));
-  EXPECT_EQ(key.ReadString("Dir1"), "/home/anna/Gr\xC3\xBC\xC3\x9F" "e/");
+  EXPECT_EQ(key.ReadString("Dir1"),
+            "/home/anna/Gr\xC3\xBC\xC3\x9F"
+            "e/");
   EXPECT_EQ(key.ReadString("Filter"), "");
   EXPECT_EQ(key.ReadInteger("FilterValue"), -2);
   EXPECT_TRUE(key.ReadBool("SubDirs"));
   EXPECT_FALSE(key.ReadBool("DirUp"));
   EXPECT_DOUBLE_EQ(key.ReadDateTime("NextSync"), 46364.75);
-  EXPECT_EQ(key.ValueNames(), (std::vector<std::string>{"Dir1", "Filter", "FilterValue",
-                                                         "SubDirs", "DirUp", "NextSync"}));
+  EXPECT_EQ(key.ValueNames(), (std::vector<std::string>{"Dir1", "Filter", "FilterValue", "SubDirs",
+                                                        "DirUp", "NextSync"}));
 }
 
 TEST_F(RegistryKeyTest, ReadsForeignFormsByTheRules) {
@@ -112,8 +118,7 @@ TEST_F(RegistryKeyTest, MissingAndMistypedValuesGiveTheStoreTexts) {
   EXPECT_EQ(key.ReadString("Missing"), "");
   EXPECT_EQ(ErrorOf([&] { key.ReadInteger("Intervall"); }),
             "Fehler beim Holen der Daten für 'Intervall'");
-  EXPECT_EQ(ErrorOf([&] { key.ReadBool("CritAll"); }),
-            "Fehler beim Holen der Daten für 'CritAll'");
+  EXPECT_EQ(ErrorOf([&] { key.ReadBool("CritAll"); }), "Fehler beim Holen der Daten für 'CritAll'");
   EXPECT_EQ(ErrorOf([&] { key.ReadDateTime("NextSync"); }),
             "Fehler beim Holen der Daten für 'NextSync'");
 

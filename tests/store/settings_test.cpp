@@ -4,9 +4,9 @@
 
 #include <memory>
 
+#include "refusing_hive.h"
 #include "store/registry_key.h"
 #include "support/test_environment.h"
-#include "refusing_hive.h"
 
 namespace parvolind {
 namespace {
