@@ -145,6 +145,8 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& job_name
       return Refuse(job_name, kLockFailed);
   }
 
+  previous_run_died_ = lock->TakenOver();
+
   RunResult result;
   host_.SetRunInProgress(true);
   const bool animated = host_.AnimatedIcon();
@@ -279,6 +281,12 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   host_.ProcessEvents();
   if (host_.CancelRequested()) return;
   collector.RemoveStaleTemporaryFiles();
+  if (previous_run_died_) {
+    // The last run of this job was killed and may have left unfinished copies on
+    // its receiving side, also where this run lists nothing, and also fresh ones.
+    RemoveLeftoverCopies(receiving_root, job.sub_dirs, transfer);
+    if (both) RemoveLeftoverCopies(sending_root, job.sub_dirs, transfer);
+  }
 
   int64_t total = host_.BarValue(ProgressBar::kTotal);
   std::optional<PathIndex> target_index;
@@ -407,6 +415,36 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       pass.cancelled = true;
       return;
     }
+  }
+}
+
+void SynchronisationRun::RemoveLeftoverCopies(const std::string& root, bool sub_dirs,
+                                              FileTransfer& transfer) {
+  std::vector<std::string> folders = {root};
+  while (!folders.empty()) {
+    const std::string folder = std::move(folders.back());
+    folders.pop_back();
+    std::unique_ptr<DirectoryStream> stream = fs_.OpenDirectory(folder);
+    if (!stream) continue;
+    std::string_view name;
+    EntryType type = EntryType::kUnknown;
+    while (stream->Next(name, type)) {
+      const std::string path = folder + std::string(name);
+      if (type == EntryType::kUnknown) {
+        const FileStatus status = fs_.LinkStatus(path);
+        type = status.is_link        ? EntryType::kLink
+               : status.is_directory ? EntryType::kDirectory
+                                     : EntryType::kRegular;
+      }
+      // Links are not followed: what they lead to is not this job's tree.
+      if (type == EntryType::kDirectory) {
+        if (sub_dirs && name.front() != '.') folders.push_back(path + "/");
+      } else if (type == EntryType::kRegular && FileTransfer::IsTemporaryName(name)) {
+        // A copy still running (of another job) keeps its file locked; it stays.
+        transfer.RemoveStaleTemporaryFile(path);
+      }
+    }
+    host_.ProcessEvents();
   }
 }
 

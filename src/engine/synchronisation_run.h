@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/file_transfer.h"
 #include "engine/log_writer.h"
 #include "engine/run_host.h"
 #include "platform/clock.h"
@@ -64,6 +65,7 @@ class SynchronisationRun {
   RunResult Refuse(const std::string& job_name, std::string_view reason);
   void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
   void CopyPass(Pass& pass, int64_t& copies, int64_t& total);
+  void RemoveLeftoverCopies(const std::string& root, bool sub_dirs, FileTransfer& transfer);
   bool Overlapping(const std::string& root1, const std::string& root2);
   bool SendingSideMayHold(const std::string& sending_root, std::string_view relative);
   void WriteNextSync(RegistryKey& key, const std::string& job_name);
@@ -77,6 +79,8 @@ class SynchronisationRun {
   const Locale& locale_;
   JobDateFunction job_date_;
   RunLocks& locks_;
+  // Whether the job's last run died (its lock was left behind).
+  bool previous_run_died_ = false;
   // One-entry cache of SendingSideMayHold(): the sending folder last judged.
   std::string checked_folder_;
   bool checked_folder_may_hold_ = false;

@@ -9,6 +9,9 @@ namespace parvolind {
 class RunLock {
  public:
   virtual ~RunLock() = default;
+  /// Whether the lock was left behind by a process that died while it ran the
+  /// job (so that its unfinished work may lie about).
+  virtual bool TakenOver() const = 0;
 };
 
 /// Outcome of an attempt to take a job's run lock.

@@ -49,11 +49,14 @@ std::string LockFileName(const std::string& job_name) {
 
 class QtRunLock : public RunLock {
  public:
-  explicit QtRunLock(std::unique_ptr<QLockFile> file) : file_(std::move(file)) {}
+  QtRunLock(std::unique_ptr<QLockFile> file, bool taken_over)
+      : file_(std::move(file)), taken_over_(taken_over) {}
   ~QtRunLock() override { file_->unlock(); }
+  bool TakenOver() const override { return taken_over_; }
 
  private:
   std::unique_ptr<QLockFile> file_;
+  bool taken_over_;
 };
 
 class QtRunLocks : public RunLocks {
@@ -64,11 +67,13 @@ class QtRunLocks : public RunLocks {
     const QString folder = QString::fromStdString(directory_);
     if (!QDir().mkpath(folder)) return RunLockStatus::kFailed;
     const QString path = folder + QLatin1Char('/') + QString::fromStdString(LockFileName(job_name));
+    // A lock file that is there before we take the lock was left by a dead owner.
+    const bool existed = QFileInfo::exists(path);
     auto file = std::make_unique<QLockFile>(path);
     // Only a live owner keeps the lock: a killed run's lock is taken over at once.
     file->setStaleLockTime(0);
     if (file->tryLock(0)) {
-      *lock = std::make_unique<QtRunLock>(std::move(file));
+      *lock = std::make_unique<QtRunLock>(std::move(file), existed);
       return RunLockStatus::kAcquired;
     }
     if (file->error() != QLockFile::LockFailedError) return RunLockStatus::kFailed;
@@ -80,7 +85,7 @@ class QtRunLocks : public RunLocks {
       if (modified.isValid() &&
           modified.msecsTo(QDateTime::currentDateTime()) > kUnreadableLockAgeMs &&
           file->removeStaleLockFile() && file->tryLock(0)) {
-        *lock = std::make_unique<QtRunLock>(std::move(file));
+        *lock = std::make_unique<QtRunLock>(std::move(file), true);
         return RunLockStatus::kAcquired;
       }
     }

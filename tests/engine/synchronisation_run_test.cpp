@@ -1,0 +1,693 @@
+#include "engine/synchronisation_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/file_transfer.h"
+#include "engine/log_writer.h"
+#include "engine/path_index.h"
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "platform/registry_hive.h"
+#include "platform/run_lock.h"
+#include "store/job_store.h"
+#include "store/registry_key.h"
+#include "support/test_environment.h"
+
+namespace parvolind {
+namespace {
+
+constexpr DateTime kNextSync = 46400.75;
+// 2025-12-06 05:46:40 UTC: a moment for file times, far from any zone change.
+constexpr int64_t kBaseSeconds = 1765000000;
+constexpr int64_t kSecond = 1000000000;
+
+/// A window stand-in that keeps what the run shows and lets a test act inside
+/// ProcessEvents().
+class FakeRunHost : public RunHost {
+ public:
+  void SetLabel(ProgressLabel label, std::string_view text) override {
+    labels[static_cast<int>(label)] = std::string(text);
+    if (label == ProgressLabel::kAction) actions.emplace_back(text);
+  }
+  int LabelWidth(ProgressLabel) const override { return 100000; }
+  int TextWidth(ProgressLabel, std::string_view text) const override {
+    return static_cast<int>(text.size());
+  }
+  void SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) override {
+    Bar& b = bars[static_cast<int>(bar)];
+    b.minimum = minimum;
+    b.maximum = maximum;
+  }
+  void SetBarValue(ProgressBar bar, int64_t value) override {
+    Bar& b = bars[static_cast<int>(bar)];
+    if (value >= b.minimum && value <= b.maximum) b.value = value;
+  }
+  int64_t BarValue(ProgressBar bar) const override { return bars[static_cast<int>(bar)].value; }
+  int64_t BarMinimum(ProgressBar bar) const override {
+    return bars[static_cast<int>(bar)].minimum;
+  }
+  int64_t BarMaximum(ProgressBar bar) const override {
+    return bars[static_cast<int>(bar)].maximum;
+  }
+  void ShowProgressPanel(bool visible) override { panel_visible = visible; }
+  void ProcessEvents() override {
+    if (on_events) on_events(*this);
+  }
+  bool CancelRequested() const override { return cancel; }
+  void SetCancelRequested(bool requested) override { cancel = requested; }
+  bool RunInProgress() const override { return running; }
+  void SetRunInProgress(bool value) override { running = value; }
+  void ShowFailureMessage(std::string_view text) override { failures.emplace_back(text); }
+  bool AnimatedIcon() const override { return animated; }
+  void SetIconAnimation(bool on) override { icon_cycling = on; }
+  bool LoggingEnabled() const override { return logging; }
+  int32_t CopyBufferSize() const override { return buffer_size; }
+
+  bool ActionSeen(std::string_view part) const {
+    for (const std::string& action : actions) {
+      if (action.find(part) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+  struct Bar {
+    int64_t minimum = 0;
+    int64_t maximum = 100;
+    int64_t value = 0;
+  };
+  Bar bars[2];
+  std::string labels[4];
+  std::vector<std::string> actions;
+  std::vector<std::string> failures;
+  std::function<void(FakeRunHost&)> on_events;
+  bool cancel = false;
+  bool running = false;
+  bool panel_visible = false;
+  bool animated = true;
+  bool icon_cycling = false;
+  bool logging = true;
+  int32_t buffer_size = 131071;
+};
+
+class SynchronisationRunTest : public testing::TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    std::string error;
+    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
+    ASSERT_TRUE(hive_) << error;
+    fs_ = CreateFileSystem();
+    locale_ = CreateLocale("de_DE");
+    locks_ = CreateRunLocks(PathOf("locks"));
+    dir1_ = PathOf("one");
+    dir2_ = PathOf("two");
+  }
+
+  /// A one-way job from "one" to "two", criterion "new and changed", no CRC, no deletion.
+  JobDefinition BaseJob() const {
+    JobDefinition job;
+    job.Name = "Demo";
+    job.Dir1 = dir1_;
+    job.Dir2 = dir2_;
+    job.DirDown = true;
+    job.CritAll = false;
+    job.CritNew = true;
+    job.CRC32 = false;
+    job.DelOthers = false;
+    return job;
+  }
+
+  void Save(const JobDefinition& job) {
+    JobStore store(*hive_, clock_, *locale_);
+    store.SaveJob(job, "", [](const std::string&) { return 0.0; });
+  }
+
+  RunResult Run(const std::string& name = "Demo") {
+    LogWriter log(PathOf("parvolind.log"), *fs_, host_, clock_, *locale_);
+    SynchronisationRun run(
+        *hive_, *fs_, host_, log, clock_, *locale_,
+        [this](const std::string&) {
+          ++job_date_calls_;
+          return kNextSync;
+        },
+        *locks_);
+    return run.ExecuteSynchronisation(name);
+  }
+
+  /// Writes a file below the temporary folder with a last-write time of
+  /// kBaseSeconds + `seconds`.
+  std::string Put(const std::string& relative, const std::string& content, int64_t seconds) {
+    const std::string path = WriteFile(relative, content);
+    const int64_t ns = (kBaseSeconds + seconds) * kSecond;
+    EXPECT_EQ(fs_->SetTimes(path, ns, ns), 0);
+    return path;
+  }
+
+  int64_t MtimeOf(const std::string& relative) { return fs_->Stat(PathOf(relative)).mtime_ns; }
+  bool Exists(const std::string& relative) { return fs_->LinkStatus(PathOf(relative)).exists; }
+
+  std::vector<std::string> LogLines() const {
+    const std::string log = ReadFile(PathOf("parvolind.log"));
+    std::vector<std::string> lines;
+    size_t begin = 0;
+    for (size_t end; (end = log.find("\r\n", begin)) != std::string::npos; begin = end + 2) {
+      lines.push_back(log.substr(begin, end - begin));
+    }
+    return lines;
+  }
+
+  bool LogHas(const std::string& line) const {
+    for (const std::string& l : LogLines()) {
+      if (l == line) return true;
+    }
+    return false;
+  }
+
+  std::string Execution(const std::string& name = "Demo") {
+    RegistryKey key(*hive_);
+    key.OpenForReading(std::string(kJobsKeyPrefix) + name);
+    return key.ReadString("Execution");
+  }
+
+  DateTime NextSync(const std::string& name = "Demo") {
+    RegistryKey key(*hive_);
+    key.OpenForReading(std::string(kJobsKeyPrefix) + name);
+    return key.ReadDateTime("NextSync");
+  }
+
+  std::unique_ptr<RegistryHive> hive_;
+  std::unique_ptr<FileSystem> fs_;
+  std::unique_ptr<Locale> locale_;
+  std::unique_ptr<RunLocks> locks_;
+  testing::FakeClock clock_;
+  FakeRunHost host_;
+  std::string dir1_;
+  std::string dir2_;
+  int job_date_calls_ = 0;
+};
+
+const std::string kInnerRule(73, '-');
+
+TEST_F(SynchronisationRunTest, BothWaysWorkedExampleCopiesThreeAndWritesExactLog) {
+  JobDefinition job = BaseJob();
+  job.DirUp = true;
+  Save(job);
+  Put("one/a.txt", "a1", 10 * 3600);
+  Put("one/b.txt", "b1", 11 * 3600);
+  Put("two/b.txt", "b2 newer", 12 * 3600);
+  Put("two/c.txt", "c2", 9 * 3600);
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(result.files, 3);
+  EXPECT_FALSE(result.log_error.has_value());
+  EXPECT_EQ(host_.bars[1].maximum, 4);
+  EXPECT_EQ(host_.bars[1].value, 4);
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a1");
+  EXPECT_EQ(ReadFile(PathOf("one/b.txt")), "b2 newer");
+  EXPECT_EQ(ReadFile(PathOf("two/b.txt")), "b2 newer");
+  EXPECT_EQ(MtimeOf("one/b.txt"), (kBaseSeconds + 12 * 3600) * kSecond);
+  EXPECT_EQ(ReadFile(PathOf("one/c.txt")), "c2");
+
+  const std::string expected =
+      "Uhrzeit:      08.12.2026 14:05:09\r\n"
+      "Auftrag:      Demo\r\n"
+      "Art:          Start der Durchführung\r\n"
+      "Beendet um:   08.12.2026 14:05:09\r\n"
+      "Grund:        Ende der Durchführung\r\n"
+      "- Ergebnis - - - - - - - - - - - - - - -\r\n"
+      "Dateien:      3\r\n"
+      "Dauer:        0,00 Minuten\r\n" +
+      kInnerRule + "\r\n";
+  EXPECT_EQ(ReadFile(PathOf("parvolind.log")), expected);
+
+  EXPECT_EQ(Execution(), "08. Dezember 2026, 14:05 Uhr");
+  EXPECT_EQ(NextSync(), kNextSync);
+  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.icon_cycling);
+  EXPECT_FALSE(host_.panel_visible);
+  EXPECT_TRUE(host_.failures.empty());
+  EXPECT_EQ(host_.labels[static_cast<int>(ProgressLabel::kJob)], "Demo");
+  EXPECT_EQ(host_.labels[static_cast<int>(ProgressLabel::kDir1)], dir1_ + "/");
+  EXPECT_EQ(host_.actions.front(), "Synchronisation wird vorbereitet...");
+}
+
+TEST_F(SynchronisationRunTest, OneWayWorkedExampleDeletesOnlyTheSurplusFile) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("one/a.txt", "a1", 0);
+  Put("one/b.txt", "b1", 100);
+  Put("two/b.txt", "b2", 100);
+  Put("two/c.txt", "c2", 0);
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(result.files, 1);
+  EXPECT_EQ(host_.bars[1].maximum, 4);
+  EXPECT_EQ(host_.bars[1].value, 4);
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a1");
+  EXPECT_EQ(ReadFile(PathOf("two/b.txt")), "b2");
+  EXPECT_FALSE(Exists("two/c.txt"));
+  EXPECT_TRUE(LogHas("Dateien:      1"));
+  EXPECT_TRUE(host_.ActionSeen(dir2_ + "/c.txt wird gelöscht..."));
+}
+
+// Files for every column of the decision table: missing on the receiving side,
+// receiving newer, same time (other content), receiving older (other content),
+// and receiving older with the same content.
+struct DecisionCase {
+  const char* name;
+  bool crit_all;
+  bool crit_new;
+  bool crit_newer;
+  bool crc32;
+  bool archiv_bit;
+  std::vector<std::string> copied;
+};
+
+class DecisionTableTest : public SynchronisationRunTest,
+                          public ::testing::WithParamInterface<DecisionCase> {};
+
+TEST_P(DecisionTableTest, CopiesExactlyTheFilesTheCriterionSelects) {
+  const DecisionCase& c = GetParam();
+  JobDefinition job = BaseJob();
+  job.CritAll = c.crit_all;
+  job.CritNew = c.crit_new;
+  job.CritNewer = c.crit_newer;
+  job.CRC32 = c.crc32;
+  job.ArchivBit = c.archiv_bit;
+  Save(job);
+  Put("one/missing.txt", "source", 100);
+  Put("one/newer.txt", "source", 100);
+  Put("two/newer.txt", "target", 200);
+  Put("one/same.txt", "source", 100);
+  Put("two/same.txt", "target", 100);
+  Put("one/older.txt", "source", 100);
+  Put("two/older.txt", "target", 50);
+  Put("one/content.txt", "equal", 100);
+  Put("two/content.txt", "equal", 50);
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(result.files, static_cast<int64_t>(c.copied.size()));
+  for (const char* name : {"missing.txt", "newer.txt", "same.txt", "older.txt", "content.txt"}) {
+    const bool expected = std::find(c.copied.begin(), c.copied.end(), name) != c.copied.end();
+    const std::string target = std::string("two/") + name;
+    const int64_t source_time = MtimeOf(std::string("one/") + name);
+    const bool copied = Exists(target) && MtimeOf(target) == source_time &&
+                        ReadFile(PathOf(target)) == ReadFile(PathOf(std::string("one/") + name));
+    EXPECT_EQ(copied, expected) << c.name << ": " << name;
+  }
+  EXPECT_TRUE(LogHas("Dateien:      " + std::to_string(c.copied.size())));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, DecisionTableTest,
+    ::testing::Values(
+        DecisionCase{"all", true, false, false, false, false,
+                     {"missing.txt", "newer.txt", "same.txt", "older.txt", "content.txt"}},
+        DecisionCase{"all_with_archive_test", true, false, false, false, true,
+                     {"missing.txt", "newer.txt", "same.txt", "older.txt", "content.txt"}},
+        DecisionCase{"new", false, true, false, false, false,
+                     {"missing.txt", "older.txt", "content.txt"}},
+        DecisionCase{"none_set_counts_as_new", false, false, false, false, false,
+                     {"missing.txt", "older.txt", "content.txt"}},
+        DecisionCase{"new_crc", false, true, false, true, false,
+                     {"missing.txt", "same.txt", "older.txt"}},
+        DecisionCase{"newer", false, false, true, false, false,
+                     {"same.txt", "older.txt", "content.txt"}}),
+    [](const ::testing::TestParamInfo<DecisionCase>& param_info) { return param_info.param.name; });
+
+TEST_F(SynchronisationRunTest, CrcKeepsTheOlderTimeOfAnEqualReceivingFile) {
+  JobDefinition job = BaseJob();
+  job.CRC32 = true;
+  Save(job);
+  Put("one/x.bin", "same bytes", 500);
+  Put("two/x.bin", "same bytes", 10);
+  Run();
+  EXPECT_EQ(MtimeOf("two/x.bin"), (kBaseSeconds + 10) * kSecond);
+  EXPECT_TRUE(LogHas("Dateien:      0"));
+}
+
+TEST_F(SynchronisationRunTest, DeletePassRemovesReadOnlyAndHiddenButKeepsFilteredFiles) {
+  JobDefinition job = BaseJob();
+  job.CritAll = true;
+  job.DelOthers = true;
+  job.FilterType = 1;
+  job.Filter = "*.txt";
+  Save(job);
+  Put("one/keep.txt", "k", 0);
+  Put("two/keep.txt", "old", 0);
+  Put("two/.hidden.txt", "h", 0);
+  const std::string read_only = Put("two/sub/locked.txt", "r", 0);
+  ASSERT_EQ(fs_->SetPermissions(read_only, 0444), 0);
+  Put("two/other.dat", "filtered out", 0);
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("two/empty/")));
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(ReadFile(PathOf("two/keep.txt")), "k");
+  EXPECT_FALSE(Exists("two/.hidden.txt"));
+  EXPECT_FALSE(Exists("two/sub/locked.txt"));
+  EXPECT_TRUE(Exists("two/other.dat"));
+  EXPECT_TRUE(fs_->Stat(PathOf("two/empty")).is_directory);
+  EXPECT_TRUE(fs_->Stat(PathOf("two/sub")).is_directory);
+  EXPECT_EQ(host_.bars[1].value, host_.bars[1].maximum);
+}
+
+TEST_F(SynchronisationRunTest, BothWaysWithDeletionDeletesNothing) {
+  JobDefinition job = BaseJob();
+  job.DirUp = true;
+  job.DelOthers = true;
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  Put("two/only.txt", "o", 0);
+  Run();
+  EXPECT_EQ(ReadFile(PathOf("one/only.txt")), "o");
+  EXPECT_EQ(ReadFile(PathOf("two/only.txt")), "o");
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+}
+
+TEST_F(SynchronisationRunTest, OnlyDirUpCopiesFromDirectoryTwo) {
+  JobDefinition job = BaseJob();
+  job.DirDown = false;
+  job.DirUp = true;
+  Save(job);
+  Put("two/up.txt", "u", 0);
+  Run();
+  EXPECT_EQ(ReadFile(PathOf("one/up.txt")), "u");
+  EXPECT_EQ(host_.labels[static_cast<int>(ProgressLabel::kDir1)], dir1_ + "/");
+}
+
+TEST_F(SynchronisationRunTest, NamesDifferingInCaseAreTwoFiles) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("one/A.TXT", "upper", 0);
+  Put("two/a.txt", "lower", 0);
+  Run();
+  EXPECT_EQ(ReadFile(PathOf("two/A.TXT")), "upper");
+  EXPECT_FALSE(Exists("two/a.txt"));
+}
+
+TEST_F(SynchronisationRunTest, JobWithoutDirectionTouchesNoDirectory) {
+  JobDefinition job = BaseJob();
+  job.DirDown = false;
+  Save(job);
+  const RunResult result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_FALSE(Exists("one"));
+  EXPECT_FALSE(Exists("two"));
+  EXPECT_TRUE(LogHas("Dateien:      0"));
+  EXPECT_EQ(Execution(), "08. Dezember 2026, 14:05 Uhr");
+  EXPECT_EQ(NextSync(), kNextSync);
+}
+
+TEST_F(SynchronisationRunTest, CancelWhileCollectingCopiesAndDeletesNothing) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  Put("two/z.txt", "z", 0);
+  host_.on_events = [](FakeRunHost& host) {
+    if (host.labels[static_cast<int>(ProgressLabel::kAction)].find(" wird eingelesen...") !=
+        std::string::npos) {
+      host.cancel = true;
+    }
+  };
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCancelled);
+  EXPECT_FALSE(Exists("two/a.txt"));
+  EXPECT_TRUE(Exists("two/z.txt"));
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[4], "Grund:        Abbruch der Durchführung");
+  EXPECT_EQ(lines[5], kInnerRule);
+  EXPECT_EQ(Execution(), "n/a");
+  EXPECT_EQ(NextSync(), kNextSync);
+  EXPECT_FALSE(host_.cancel);
+  EXPECT_FALSE(host_.running);
+}
+
+TEST_F(SynchronisationRunTest, CancelDuringCopyLeavesTheOldTargetAndSkipsTheDeletePass) {
+  JobDefinition job = BaseJob();
+  job.CritAll = true;
+  job.DelOthers = true;
+  Save(job);
+  Put("one/big.bin", std::string(300000, 'n'), 0);
+  Put("two/big.bin", "old content", 0);
+  Put("two/surplus.txt", "s", 0);
+  host_.buffer_size = 32767;
+  host_.on_events = [](FakeRunHost& host) {
+    if (host.bars[0].value > 0 && host.bars[0].value < host.bars[0].maximum) host.cancel = true;
+  };
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCancelled);
+  EXPECT_EQ(ReadFile(PathOf("two/big.bin")), "old content");
+  EXPECT_TRUE(Exists("two/surplus.txt"));
+  EXPECT_TRUE(LogHas("Fehler:       " + dir1_ + "/big.bin konnte nicht synchronisiert werden."));
+  EXPECT_EQ(LogLines().back(), kInnerRule);
+  EXPECT_TRUE(LogHas("Grund:        Abbruch der Durchführung"));
+  EXPECT_EQ(Execution(), "n/a");
+}
+
+TEST_F(SynchronisationRunTest, CancelDuringDeletePassStillDeletesEverySurplusFile) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  for (int i = 0; i < 5; ++i) Put("two/surplus" + std::to_string(i) + ".txt", "s", 0);
+  host_.on_events = [](FakeRunHost& host) {
+    if (host.labels[static_cast<int>(ProgressLabel::kAction)].find(" wird gelöscht...") !=
+        std::string::npos) {
+      host.cancel = true;
+    }
+  };
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCancelled);
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(Exists("two/surplus" + std::to_string(i) + ".txt"));
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+  EXPECT_TRUE(LogHas("Grund:        Abbruch der Durchführung"));
+}
+
+TEST_F(SynchronisationRunTest, MissingValueTakesTheFailurePath) {
+  Save(BaseJob());
+  RegKey handle = 0;
+  ASSERT_EQ(hive_->OpenKey(std::string(kJobsKeyPrefix) + "Demo", false, &handle), RegStatus::kOk);
+  ASSERT_EQ(hive_->DeleteValue(handle, "CRC32"), RegStatus::kOk);
+  hive_->CloseKey(handle);
+  Put("one/a.txt", "a", 0);
+  host_.cancel = true;  // a stale request is cleared by the failure path
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_NE(result.failure_reason.find("CRC32"), std::string::npos);
+  ASSERT_EQ(host_.failures.size(), 1u);
+  EXPECT_EQ(host_.failures[0], "Die Synchronisation ist fehlgeschlagen!");
+  EXPECT_FALSE(Exists("two/a.txt"));
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[4], "Grund:        Abbruch der Durchführung");
+  EXPECT_EQ(NextSync(), kNextSync);
+  EXPECT_EQ(Execution(), "n/a");
+  EXPECT_FALSE(host_.cancel);
+  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.icon_cycling);
+}
+
+TEST_F(SynchronisationRunTest, EmptyOrMissingSendingSideDeletesNothing) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("two/precious.txt", "p", 0);
+
+  // The sending root does not exist: it is created, and nothing is deleted.
+  RunResult result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_TRUE(fs_->Stat(dir1_).is_directory);
+  EXPECT_TRUE(Exists("two/precious.txt"));
+  EXPECT_TRUE(LogHas("Fehler:       " + dir1_ + "/ ist leer oder fehlt; es wurde nichts gelöscht."));
+  EXPECT_EQ(host_.bars[1].value, host_.bars[1].maximum);
+
+  // Now it exists but is empty: still nothing is deleted.
+  result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_TRUE(Exists("two/precious.txt"));
+  EXPECT_EQ(Execution(), "08. Dezember 2026, 14:05 Uhr");
+}
+
+TEST_F(SynchronisationRunTest, ReceivingFileWhoseCounterpartExistsButIsTooOldIsKept) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  job.FilterOld = true;
+  job.FilterValue = 14;
+  Save(job);
+  clock_.Set(fs_->LocalTimeOf(kBaseSeconds * kSecond));
+  Put("one/recent.txt", "r", -3600);
+  Put("one/old.txt", "old source", -30 * 86400);
+  Put("two/old.txt", "edited lately", -86400);
+  Put("two/surplus.txt", "s", -86400);
+
+  Run();
+
+  EXPECT_EQ(ReadFile(PathOf("two/old.txt")), "edited lately");
+  EXPECT_FALSE(Exists("two/surplus.txt"));
+  EXPECT_EQ(ReadFile(PathOf("two/recent.txt")), "r");
+}
+
+TEST_F(SynchronisationRunTest, OverlappingRootsAreRefused) {
+  JobDefinition job = BaseJob();
+  job.CritAll = true;
+  job.DelOthers = true;
+  job.Dir2 = dir1_ + "/inner";
+  Save(job);
+  Put("one/a.txt", "a", 0);
+
+  RunResult result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_FALSE(Exists("one/inner/a.txt"));
+  EXPECT_TRUE(LogHas("Fehler:       Verzeichnis 1 und Verzeichnis 2 überschneiden sich."));
+  EXPECT_EQ(host_.failures.size(), 1u);
+
+  // The same folder under another name (a link) is refused too.
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("links/")));
+  std::filesystem::create_directory_symlink(dir1_, PathOf("links/alias"));
+  job.Dir2 = PathOf("links/alias/");
+  job.Name = "Same";
+  Save(job);
+  result = Run("Same");
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_EQ(ReadFile(PathOf("one/a.txt")), "a");
+  EXPECT_EQ(host_.failures.size(), 2u);
+}
+
+TEST_F(SynchronisationRunTest, SecondRunOfARunningJobIsRefusedWithoutTouchingTheFirst) {
+  JobDefinition job = BaseJob();
+  job.CritAll = true;
+  Save(job);
+  Put("one/a.txt", "a", 0);
+
+  // A run under way in this process.
+  host_.running = true;
+  host_.cancel = true;
+  host_.panel_visible = true;
+  RunResult result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_TRUE(host_.running);
+  EXPECT_TRUE(host_.cancel);
+  EXPECT_TRUE(host_.panel_visible);
+  EXPECT_FALSE(Exists("two/a.txt"));
+  EXPECT_TRUE(LogHas("Fehler:       Auftrag wird bereits durchgeführt."));
+  EXPECT_EQ(LogLines().back(), kInnerRule);
+
+  // A run under way in another process holds the job's lock (names ignore case).
+  host_.running = false;
+  host_.cancel = false;
+  std::unique_ptr<RunLocks> other = CreateRunLocks(PathOf("locks"));
+  std::unique_ptr<RunLock> held;
+  ASSERT_EQ(other->TryLock("DEMO", &held), RunLockStatus::kAcquired);
+  result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_FALSE(Exists("two/a.txt"));
+
+  held.reset();
+  result = Run();
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+}
+
+TEST_F(SynchronisationRunTest, UnwritableLogNeitherStopsTheRunNorLeavesAFlag) {
+  JobDefinition job = BaseJob();
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("parvolind.log/")));  // a folder: no line fits
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  ASSERT_TRUE(result.log_error.has_value());
+  EXPECT_FALSE(result.log_error->empty());
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.icon_cycling);
+  EXPECT_EQ(Execution(), "08. Dezember 2026, 14:05 Uhr");
+}
+
+TEST_F(SynchronisationRunTest, DeletedJobFailsAndIsNotBroughtBack) {
+  const RunResult result = Run("Gone");
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_EQ(host_.failures.size(), 1u);
+  JobStore store(*hive_, clock_, *locale_);
+  EXPECT_FALSE(store.JobExists("Gone"));
+  EXPECT_EQ(LogLines().size(), 6u);
+  EXPECT_FALSE(host_.running);
+}
+
+TEST_F(SynchronisationRunTest, StaleTemporaryFilesAreRemoved) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  const std::string stale = Put("two/sub/" + std::string(FileTransfer::kTemporaryPrefix) + "left",
+                                "half a copy", 0);
+  // The clock stands an hour after the temporary file was last written.
+  clock_.Set(fs_->LocalTimeOf((kBaseSeconds + 3600) * kSecond));
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_FALSE(fs_->Stat(stale).exists);
+  EXPECT_TRUE(LogHas("Dateien:      1"));
+}
+
+TEST(PathIndexTest, FindsTheFirstEntryNotRemovedLikeALinearSearch) {
+  const std::vector<std::string> paths = {"/r/a", "/r/B", "/r/b", "/r/sub/c", "/r/A"};
+  PathIndex exact(paths, 3, false);
+  EXPECT_EQ(exact.Find("a"), 0u);
+  EXPECT_EQ(exact.Find("A"), 4u);
+  EXPECT_EQ(exact.Find("sub/c"), 3u);
+  EXPECT_EQ(exact.Find("c"), PathIndex::kNotFound);
+  exact.Remove(0);
+  EXPECT_EQ(exact.Find("a"), PathIndex::kNotFound);
+  EXPECT_EQ(exact.RemainingCount(), 4u);
+
+  // Where names ignore case, equal names are found in list order.
+  PathIndex folded(paths, 3, true);
+  EXPECT_EQ(folded.Find("b"), 1u);
+  folded.Remove(1);
+  EXPECT_EQ(folded.Find("b"), 2u);
+  folded.Remove(2);
+  EXPECT_EQ(folded.Find("B"), PathIndex::kNotFound);
+  EXPECT_EQ(folded.Find("a"), 0u);
+  folded.Remove(0);
+  EXPECT_EQ(folded.Find("a"), 4u);
+}
+
+TEST(PathIndexTest, ManyEntriesAreAllFound) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 20000; ++i) paths.push_back("/root/d" + std::to_string(i % 97) + "/f" + std::to_string(i));
+  PathIndex index(paths, 6);
+  for (size_t i = 0; i < paths.size(); ++i) ASSERT_EQ(index.Find(paths[i].substr(6)), i);
+}
+
+}  // namespace
+}  // namespace parvolind
