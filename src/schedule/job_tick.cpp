@@ -45,15 +45,6 @@ std::string CountDown(std::string_view text) {
 
 }  // namespace
 
-std::string ConfirmQuestionText(const std::string& job_name) {
-  return "Auftrag '" + job_name + "' hat den Synchronisationszeitpunkt erreicht.";
-}
-
-std::string RecoverQuestionText(const std::string& job_name) {
-  return "Auftrag '" + job_name +
-         "' konnte beim letzten Synchronisationszeitpunkt nicht durchgeführt werden.";
-}
-
 JobTick::JobTick(RegistryHive& hive, const Clock& clock, TickHost& host)
     : hive_(hive), clock_(clock), host_(host), schedule_(hive, clock) {}
 

@@ -7,9 +7,11 @@
 
 namespace parvolind {
 
-/// Schedule texts that the job list shows and the job tick reads back.
+/// Schedule text of a job switched off until the list is filled again.
 inline constexpr std::string_view kScheduleTextInactive = "inaktiv";
+/// Schedule text of a manual job (or one without any selected weekday).
 inline constexpr std::string_view kScheduleTextManual = "manuell";
+/// Schedule text while a due job waits for its question or runs.
 inline constexpr std::string_view kScheduleTextRunning = "Wird durchgeführt...";
 /// The ending of an interval count-down ("10 Minute(n)").
 inline constexpr std::string_view kMinutesSuffix = " Minute(n)";

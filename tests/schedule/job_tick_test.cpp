@@ -491,6 +491,14 @@ TEST_F(JobTickTest, ProgramEndingDuringAQuestionStartsNothingMore) {
   EXPECT_EQ(ReadInteger("Frage", "Confirm"), std::nullopt);  // no answer was given
 }
 
+TEST(QuestionTextTest, NamesTheJob) {
+  EXPECT_EQ(ConfirmQuestionText("Fotos"),
+            "Auftrag 'Fotos' hat den Synchronisationszeitpunkt erreicht.");
+  EXPECT_EQ(RecoverQuestionText("Fotos"),
+            "Auftrag 'Fotos' konnte beim letzten Synchronisationszeitpunkt nicht durchgeführt "
+            "werden.");
+}
+
 TEST(ClockLineTest, LongNamesFromTheLocaleAndTwoDigitFields) {
   const std::unique_ptr<Locale> german = CreateLocale("de_DE");
   EXPECT_EQ(ClockLine::Format({2002, 1, 7, 18, 0, 0, 0}, *german),
