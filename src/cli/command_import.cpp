@@ -14,7 +14,7 @@ int ImportCommand(CliContext& context, const std::vector<std::string>& args) {
   const std::string& file = args[0];
   std::string bytes;
   std::string error;
-  if (!ReadWholeFile(file, &bytes, &error)) {
+  if (!ReadWholeFile(file, &bytes, &error, kMaxRegFileSize)) {
     context.err << "Die Datei kann nicht gelesen werden: " << error << "\n";
     return 1;
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,8 +16,11 @@ namespace parvolind {
 /// naming the file and the reason.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
 
-/// Reads the whole file at `path` into `bytes`. On failure returns false and sets
-/// `error` (may be null) to a German text naming the file and the reason.
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
+/// Reads the whole file at `path` into `bytes`. A file (or device) longer than
+/// `max_bytes` is refused rather than read without end. On failure returns false,
+/// leaves `bytes` empty and sets `error` (may be null) to a German text naming the
+/// file and the reason.
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error,
+                   size_t max_bytes = SIZE_MAX);
 
 }  // namespace parvolind

@@ -289,21 +289,21 @@ bool Utf16LeToUtf8(std::string_view bytes, std::string* out) {
 
 class RegFileParser {
  public:
-  RegFileParser(std::vector<std::string_view> lines, bool utf16)
-      : lines_(std::move(lines)), utf16_(utf16) {}
+  RegFileParser(std::string_view text, bool utf16) : text_(text), utf16_(utf16) {}
 
   bool Parse(std::vector<RegFileChange>* changes, std::string* error) {
-    const std::string_view header = TrimRight(lines_.empty() ? std::string_view() : lines_[0]);
+    std::string_view line;
+    NextLine(&line);
+    const std::string_view header = TrimRight(line);
     if (header == kRegFileHeader) {
       version5_ = true;
     } else if (header != kRegFileHeaderV4) {
-      index_ = 0;
       Fail("Keine Registrierungsdatei (die erste Zeile muss \"" + std::string(kRegFileHeader) +
            "\" oder \"" + std::string(kRegFileHeaderV4) + "\" lauten)");
       return SetError(error, error_);
     }
-    for (index_ = 1; index_ < lines_.size(); ++index_) {
-      const std::string_view text = TrimLeft(lines_[index_]);
+    while (NextLine(&line)) {
+      const std::string_view text = TrimLeft(line);
       bool ok = true;
       if (text.empty() || text.front() == ';') continue;
       if (text.front() == '[') {
@@ -320,12 +320,28 @@ class RegFileParser {
   }
 
  private:
+  // The next line without its end (CR LF, LF or a lone CR); false at the end of
+  // the text. Lines are taken one at a time so that memory stays proportional
+  // to the file whatever its shape.
+  bool NextLine(std::string_view* line) {
+    if (position_ > text_.size()) return false;
+    ++line_number_;
+    const size_t end = std::min(text_.find_first_of("\r\n", position_), text_.size());
+    *line = text_.substr(position_, end - position_);
+    position_ = end + 1;
+    if (end < text_.size() && text_[end] == '\r' && position_ < text_.size() &&
+        text_[position_] == '\n') {
+      ++position_;
+    }
+    return true;
+  }
+
   bool Fail(const std::string& message) {
-    error_ = "Zeile " + std::to_string(index_ + 1) + ": " + message;
+    error_ = "Zeile " + std::to_string(line_number_) + ": " + message;
     return false;
   }
 
-  int LineNumber() const { return static_cast<int>(index_ + 1); }
+  int LineNumber() const { return static_cast<int>(line_number_); }
 
   bool ParseKeyLine(std::string_view text) {
     const size_t close = text.rfind(']');
@@ -475,9 +491,7 @@ class RegFileParser {
       rest = TrimLeft(rest);
       if (rest.empty()) return true;
       if (rest.front() == '\\' && TrimRight(rest.substr(1)).empty()) {
-        if (index_ + 1 >= lines_.size()) return Fail("Die Fortsetzungszeile fehlt");
-        ++index_;
-        rest = lines_[index_];
+        if (!NextLine(&rest)) return Fail("Die Fortsetzungszeile fehlt");
         continue;
       }
       const int high = HexDigit(rest.front());
@@ -496,29 +510,16 @@ class RegFileParser {
     }
   }
 
-  std::vector<std::string_view> lines_;
+  std::string_view text_;
   bool utf16_;
+  size_t position_ = 0;
+  size_t line_number_ = 0;
   bool version5_ = false;
-  size_t index_ = 0;
   bool have_key_ = false;
   std::string current_key_;
   std::vector<RegFileChange> changes_;
   std::string error_;
 };
-
-// Lines end with CR LF, LF or a lone CR.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
 
 // ---------------------------------------------------------------- import
 
@@ -624,6 +625,10 @@ bool ExportRegistryKey(RegistryHive& hive, std::string_view key_path, std::strin
 
 bool ParseRegFile(std::string_view bytes, std::vector<RegFileChange>* changes, std::string* error) {
   changes->clear();
+  if (bytes.size() > kMaxRegFileSize) {
+    return SetError(error, "Die Datei ist zu groß für eine Registrierungsdatei (mehr als " +
+                               std::to_string(kMaxRegFileSize >> 20) + " MB).");
+  }
   std::string decoded;
   std::string_view text = bytes;
   bool utf16 = false;
@@ -638,7 +643,7 @@ bool ParseRegFile(std::string_view bytes, std::vector<RegFileChange>* changes, s
   } else if (text.starts_with("\xFE\xFF")) {
     return SetError(error, "Zeile 1: UTF-16 in Big-Endian-Byte-Reihenfolge wird nicht unterstützt");
   }
-  RegFileParser parser(SplitLines(text), utf16);
+  RegFileParser parser(text, utf16);
   return parser.Parse(changes, error);
 }
 

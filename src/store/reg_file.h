@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@ namespace parvolind {
 inline constexpr std::string_view kRegFileHeader = "Windows Registry Editor Version 5.00";
 /// The first line of an export in the older format, which is read as well.
 inline constexpr std::string_view kRegFileHeaderV4 = "REGEDIT4";
+/// The largest registry file that is read; a configuration export is a small
+/// fraction of it.
+inline constexpr size_t kMaxRegFileSize = size_t{64} << 20;
 /// How the exported key lines name the current user's hive.
 inline constexpr std::string_view kRegRootName = "HKEY_CURRENT_USER";
 

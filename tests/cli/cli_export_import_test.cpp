@@ -147,6 +147,11 @@ TEST_F(CliExportImportTest, WrongCallsAndUnreadableFiles) {
   EXPECT_EQ(outcome.err, "Die Datei kann nicht gelesen werden: " + PathOf("gibt-es-nicht.reg") +
                              ": Datei nicht gefunden\n");
 
+  // A device without end is refused, not read forever.
+  outcome = Run(cli_, {"import", "/dev/zero"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.err, "Die Datei kann nicht gelesen werden: /dev/zero: Die Datei ist zu groß\n");
+
   // Nothing configured yet: there is nothing to back up, and no file appears.
   outcome = Run(cli_, {"export", PathOf("leer.reg")});
   EXPECT_EQ(outcome.exit_code, 1);

@@ -438,6 +438,43 @@ TEST_F(RegFileTest, BrokenFileChangesNothingAndNamesTheLine) {
   EXPECT_EQ(hive_->OpenKey(std::string(kProgram) + "\\Jobs", false, &key), RegStatus::kNotFound);
 }
 
+TEST_F(RegFileTest, DamagedFilesNeverBreakTheParser) {
+  Set(*hive_, "M", "", RegType::kSz, "Vorgabe \"x\" \\\0"s);
+  Set(*hive_, "M", "Zahl", RegType::kDword, Bytes({1, 2, 3, 4}));
+  Set(*hive_, "M", "Lang", RegType::kBinary, std::string(60, 'x'));
+  Set(*hive_, "M\\Kind", "Mehr", RegType::kMultiSz, "ab\0c\0\0"s);  // even length
+  const std::string text = Export(*hive_, "M");
+  const std::string utf16 = "\xFF\xFE" + Utf16Le(text);
+  std::vector<RegFileChange> changes;
+  std::string error;
+  ASSERT_TRUE(ParseRegFile(text, &changes, &error)) << error;
+  ASSERT_TRUE(ParseRegFile(utf16, &changes, &error)) << error;
+
+  // Every truncation and every single damaged byte either parses or fails with a
+  // message; nothing else may happen.
+  const std::string damage = std::string("\\\"[]\r\n,=-;@:()\xff", 15) + '\0';
+  for (const std::string* source : {&text, &utf16}) {
+    for (size_t i = 0; i <= source->size(); ++i) {
+      if (!ParseRegFile(source->substr(0, i), &changes, &error)) {
+        EXPECT_FALSE(error.empty()) << i;
+      }
+      if (i == source->size()) break;
+      for (char c : damage) {
+        std::string changed = *source;
+        changed[i] = c;
+        if (!ParseRegFile(changed, &changes, &error)) {
+          EXPECT_FALSE(error.empty()) << i;
+        }
+      }
+    }
+  }
+  // A file of nothing but line ends.
+  EXPECT_TRUE(ParseRegFile("REGEDIT4" + std::string(1 << 20, '\n'), &changes, &error)) << error;
+  EXPECT_TRUE(changes.empty());
+  EXPECT_FALSE(ParseRegFile(std::string(kMaxRegFileSize + 1, '\n'), &changes, &error));
+  EXPECT_EQ(error, "Die Datei ist zu groß für eine Registrierungsdatei (mehr als 64 MB).");
+}
+
 TEST_F(RegFileTest, ParseReportsEveryChangeWithItsLine) {
   std::vector<RegFileChange> changes;
   std::string error;

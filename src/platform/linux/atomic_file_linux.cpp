@@ -35,8 +35,9 @@ std::string ErrorText(int error_number) {
       return "Dateizugriff verweigert";
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
       return "Zu wenig Speicherplatz";
+    case EFBIG:
+      return "Die Datei ist zu groß";
     default:
       return "E/A-Fehler " + std::to_string(error_number);
   }
@@ -138,13 +139,17 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error,
+                   size_t max_bytes) {
   bytes->clear();
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) return Fail(path, errno, error);
   struct stat info;
   if (::fstat(file.get(), &info) != 0) return Fail(path, errno, error);
   if (S_ISDIR(info.st_mode)) return Fail(path, EISDIR, error);
+  if (S_ISREG(info.st_mode) && static_cast<uintmax_t>(info.st_size) > max_bytes) {
+    return Fail(path, EFBIG, error);
+  }
   if (S_ISREG(info.st_mode) && info.st_size > 0) bytes->reserve(static_cast<size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
@@ -156,6 +161,10 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
       return Fail(path, error_number, error);
     }
     if (got == 0) break;
+    if (static_cast<size_t>(got) > max_bytes - bytes->size()) {
+      bytes->clear();
+      return Fail(path, EFBIG, error);
+    }
     bytes->append(buffer, static_cast<size_t>(got));
   }
   return true;
