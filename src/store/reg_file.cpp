@@ -384,7 +384,6 @@ class RegFileParser {
     changes_.push_back(std::move(change));
     // Values after a deleted key have no key to go into.
     have_key_ = !remove;
-    current_key_ = std::move(path);
     return true;
   }
 
@@ -414,7 +413,6 @@ class RegFileParser {
     if (!have_key_) return Fail("Wert ohne vorangehenden Schlüssel");
     RegFileChange change;
     change.line = LineNumber();
-    change.key_path = current_key_;
     if (text.front() == '@') {
       text.remove_prefix(1);
     } else {
@@ -516,7 +514,6 @@ class RegFileParser {
   size_t line_number_ = 0;
   bool version5_ = false;
   bool have_key_ = false;
-  std::string current_key_;
   std::vector<RegFileChange> changes_;
   std::string error_;
 };

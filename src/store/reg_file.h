@@ -43,7 +43,10 @@ struct RegFileChange {
   };
   Kind kind = Kind::kOpenKey;
   int line = 0;          ///< line number in the file, from 1
-  std::string key_path;  ///< below HKEY_CURRENT_USER, no leading backslash ("" = the hive)
+  /// For key changes: the path below HKEY_CURRENT_USER without leading backslash
+  /// ("" = the hive itself). Empty for value changes, which belong to the key of
+  /// the latest kOpenKey change before them.
+  std::string key_path;
   std::string name;      ///< value name, "" for the default value
   RegValue value;        ///< for kSetValue
 };
