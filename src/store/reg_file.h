@@ -42,13 +42,13 @@ struct RegFileChange {
     kDeleteValue,  ///< `"Name"=-`
   };
   Kind kind = Kind::kOpenKey;
-  int line = 0;          ///< line number in the file, from 1
+  int line = 0;  ///< line number in the file, from 1
   /// For key changes: the path below HKEY_CURRENT_USER without leading backslash
   /// ("" = the hive itself). Empty for value changes, which belong to the key of
   /// the latest kOpenKey change before them.
   std::string key_path;
-  std::string name;      ///< value name, "" for the default value
-  RegValue value;        ///< for kSetValue
+  std::string name;  ///< value name, "" for the default value
+  RegValue value;    ///< for kSetValue
 };
 
 /// Parses a registry file (version 5.00 or REGEDIT4; UTF-8 with or without byte
