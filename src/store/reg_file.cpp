@@ -561,6 +561,34 @@ std::string LineError(int line, const std::string& what, RegStatus status) {
   return "Zeile " + std::to_string(line) + ": " + what + " (" + RegStatusText(status) + ")";
 }
 
+// The export proper, inside the caller's read transaction.
+bool ExportTree(RegistryHive& hive, const std::string& root, std::string* bytes,
+                std::string* error) {
+  std::string out(kRegFileHeader);
+  out.append(kCrLf);
+  std::vector<std::string> pending{root};
+  std::vector<std::string> sub_keys;
+  while (!pending.empty()) {
+    const std::string path = std::move(pending.back());
+    pending.pop_back();
+    bool missing = false;
+    if (!ExportOneKey(hive, path, &out, &sub_keys, &missing, error)) {
+      if (!missing) return false;
+      if (path == root) {
+        return SetError(error, "Der Schlüssel " + FullKeyName(root) + " existiert nicht.");
+      }
+      // A sub-key deleted meanwhile by another program is simply no longer there.
+      continue;
+    }
+    for (auto it = sub_keys.rbegin(); it != sub_keys.rend(); ++it) {
+      pending.push_back(path.empty() ? *it : path + "\\" + *it);
+    }
+  }
+  out.append(kCrLf);
+  *bytes = std::move(out);
+  return true;
+}
+
 }  // namespace
 
 std::string RegStatusText(RegStatus status) {
@@ -592,32 +620,13 @@ bool ExportRegistryKey(RegistryHive& hive, std::string_view key_path, std::strin
   }
   // One transaction reads the whole tree as one consistent state even while the
   // desktop program writes. It only reads, so a store that refuses to start one
-  // (read-only, say) is still exported, key by key.
+  // (read-only, say) is still exported, key by key. It always ends with a commit:
+  // that changes nothing, whereas a rollback from inside a caller's own
+  // transaction would throw away the caller's changes.
   HiveTransaction transaction(hive);
-
-  std::string out(kRegFileHeader);
-  out.append(kCrLf);
-  std::vector<std::string> pending{root};
-  std::vector<std::string> sub_keys;
-  while (!pending.empty()) {
-    const std::string path = std::move(pending.back());
-    pending.pop_back();
-    bool missing = false;
-    if (!ExportOneKey(hive, path, &out, &sub_keys, &missing, error)) {
-      if (!missing) return false;
-      if (path == root) {
-        return SetError(error, "Der Schlüssel " + FullKeyName(root) + " existiert nicht.");
-      }
-      // A sub-key deleted meanwhile by another program is simply no longer there.
-      continue;
-    }
-    for (auto it = sub_keys.rbegin(); it != sub_keys.rend(); ++it) {
-      pending.push_back(path.empty() ? *it : path + "\\" + *it);
-    }
-  }
-  out.append(kCrLf);
-  *bytes = std::move(out);
-  return true;
+  const bool ok = ExportTree(hive, root, bytes, error);
+  transaction.Commit();
+  return ok;
 }
 
 bool ParseRegFile(std::string_view bytes, std::vector<RegFileChange>* changes, std::string* error) {

@@ -122,6 +122,22 @@ TEST_F(RegFileTest, ExportWritesTheRegistryEditorFormat) {
   EXPECT_EQ(error, "Der Schlüssel HKEY_CURRENT_USER\\Software\\Nirgends existiert nicht.");
 }
 
+TEST_F(RegFileTest, ExportInsideATransactionKeepsTheCallersChanges) {
+  {
+    HiveTransaction transaction(*hive_);
+    ASSERT_EQ(transaction.status(), RegStatus::kOk);
+    Set(*hive_, "Offen", "x", RegType::kDword, Bytes({7, 0, 0, 0}));
+    EXPECT_NE(Export(*hive_, "Offen").find("\"x\"=dword:00000007"), std::string::npos);
+    std::string bytes;
+    EXPECT_FALSE(ExportRegistryKey(*hive_, "Fehlt", &bytes, nullptr));
+    ASSERT_EQ(transaction.Commit(), RegStatus::kOk);
+  }
+  auto other = Open("registry.sqlite");  // a second connection sees the commit
+  RegValue value;
+  ASSERT_TRUE(Get(*other, "Offen", "x", &value));
+  EXPECT_EQ(value.data, Bytes({7, 0, 0, 0}));
+}
+
 TEST_F(RegFileTest, ExportWrapsLongHexLinesAsTheRegistryEditorDoes) {
   std::string shell_state;
   for (int i = 0; i < 36; ++i) shell_state.push_back(static_cast<char>(i));
