@@ -9,7 +9,9 @@ namespace {
 constexpr std::string_view kReadingSuffix = " wird eingelesen...";
 constexpr double kMinutesPerDay = 1440.0;
 
-char LowerAsciiLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAsciiLetter(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -51,8 +53,7 @@ bool FileCollector::PassesTypeFilter(std::string_view name, std::string_view fil
 }
 
 void FileCollector::GetSyncFiles(const std::string& directory, const std::string& filter,
-                                 FileList& list, bool sub_dirs, int32_t filter_type,
-                                 int32_t days) {
+                                 FileList& list, bool sub_dirs, int32_t filter_type, int32_t days) {
   Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days};
   if (!directory.empty() && directory.back() != '/') {
     WalkDirectory(walk, directory + '/');
@@ -84,11 +85,9 @@ bool FileCollector::PassesAgeFilter(const std::string& path, const FileStatus* k
 }
 
 void FileCollector::WalkDirectory(Walk& walk, const std::string& directory) {
-  const std::string shown =
-      FitPathToWidth(directory, host_.LabelWidth(ProgressLabel::kDir1) - 100,
-                     [this](std::string_view text) {
-                       return host_.TextWidth(ProgressLabel::kDir1, text);
-                     });
+  const std::string shown = FitPathToWidth(
+      directory, host_.LabelWidth(ProgressLabel::kDir1) - 100,
+      [this](std::string_view text) { return host_.TextWidth(ProgressLabel::kDir1, text); });
   host_.SetLabel(ProgressLabel::kAction, shown + std::string(kReadingSuffix));
   host_.ProcessEvents();
 

@@ -183,9 +183,10 @@ TEST_F(FileCollectorTest, AfterACancelDeeperDirectoriesTakeTheirFirstCandidateOn
   // r has no candidates, so its subdirectories are entered; each stops after one candidate, and
   // s3 (no candidates of its own) still enters u.
   EXPECT_EQ(list.size(), 3u);
-  EXPECT_EQ(std::count_if(list.begin(), list.end(),
-                          [&](const std::string& p) { return p.find("/s1/") != std::string::npos; }),
-            1);
+  EXPECT_EQ(
+      std::count_if(list.begin(), list.end(),
+                    [&](const std::string& p) { return p.find("/s1/") != std::string::npos; }),
+      1);
   EXPECT_NE(std::find(list.begin(), list.end(), root + "s3/u/e1"), list.end());
   EXPECT_EQ(std::find(list.begin(), list.end(), root + "s1/t/c1"), list.end());
 }
@@ -198,8 +199,8 @@ TEST_F(FileCollectorTest, FollowsDirectoryLinksButWalksEachDirectoryOnce) {
   std::filesystem::create_symlink(PathOf("r/a/file"), PathOf("r/filelink"));
   std::filesystem::create_symlink(PathOf("nowhere"), PathOf("r/dangling"));
   const std::string root = PathOf("r/");
-  EXPECT_EQ(Sorted(Collect(root)), (FileList{root + "a/file", root + "dangling", root + "ext/linked",
-                                             root + "filelink"}));
+  EXPECT_EQ(Sorted(Collect(root)),
+            (FileList{root + "a/file", root + "dangling", root + "ext/linked", root + "filelink"}));
   // The other root of a run reached through a link again: nothing twice.
   EXPECT_TRUE(Collect(PathOf("elsewhere/")).empty());
   collector_.Reset();

@@ -58,7 +58,8 @@ class FileTransferTest : public testing::TempDirTest {
 TEST_F(FileTransferTest, CopiesInBlocksOfTheBufferSizeWithTimesAndProgress) {
   const std::string data = Pattern(300000, 1);
   const std::string source = WriteFile("src/data.bin", data);
-  ASSERT_EQ(fs_->SetTimes(source, 1600000000 * kSecond + 123456789, 1700000000 * kSecond + 500000000), 0);
+  ASSERT_EQ(
+      fs_->SetTimes(source, 1600000000 * kSecond + 123456789, 1700000000 * kSecond + 500000000), 0);
   ASSERT_EQ(fs_->SetPermissions(source, 0640), 0);
   const std::string target = PathOf("dst/deeper/still/data.bin");  // folders do not exist yet
 

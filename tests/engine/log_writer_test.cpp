@@ -42,45 +42,45 @@ TEST_F(LogWriterTest, WritesEveryEntryLineForLine) {
   log.WriteStartEntry();
   log.WriteShutdownStopEntry();
 
-  const std::string expected =
-      kOuter + "\r\n" +
-      "Uhrzeit:      08.12.2026 14:05:09\r\n"
-      "Aktion:       Parvolind gestartet\r\n" +
-      kInner + "\r\n" +
-      "Uhrzeit:      08.12.2026 14:05:09\r\n"
-      "Auftrag:      Backup\r\n"
-      "Art:          Start der Durchf\xC3\xBChrung\r\n"
-      "Fehler:       /home/anna/B\xC3\xBC" "cher/\xC3\xA4.txt konnte nicht synchronisiert werden.\r\n"
-      "Beendet um:   08.12.2026 14:05:09\r\n"
-      "Grund:        Ende der Durchf\xC3\xBChrung\r\n"
-      "- Ergebnis - - - - - - - - - - - - - - -\r\n"
-      "Dateien:      1.234\r\n"
-      "Dauer:        0,07 Minuten\r\n" +
-      kInner + "\r\n" +
-      "Uhrzeit:      08.12.2026 14:05:09\r\n"
-      "Auftrag:      Backup\r\n"
-      "Art:          Start der Durchf\xC3\xBChrung\r\n"
-      "Fehler:       Quelle und Ziel sind dasselbe Verzeichnis\r\n"
-      "Beendet um:   08.12.2026 14:05:09\r\n"
-      "Grund:        Abbruch der Durchf\xC3\xBChrung\r\n" +
-      kInner + "\r\n" +
-      "Beendet um:   08.12.2026 18:30:01\r\n"
-      "Grund:        Ende der Durchf\xC3\xBChrung\r\n"
-      "- Ergebnis - - - - - - - - - - - - - - -\r\n"
-      "Dateien:      0\r\n"
-      "Dauer:        1.250,00 Minuten\r\n" +
-      kInner + "\r\n" +
-      "Uhrzeit:      08.12.2026 18:30:01\r\n"
-      "Aktion:       Parvolind beendet\r\n"
-      "Art:          Terminierung durch Anwender\r\n" +
-      kOuter + "\r\n" + kOuter + "\r\n" +
-      "Uhrzeit:      08.12.2026 18:30:01\r\n"
-      "Aktion:       Parvolind gestartet\r\n" +
-      kInner + "\r\n" +
-      "Uhrzeit:      08.12.2026 18:30:01\r\n"
-      "Aktion:       Parvolind beendet\r\n"
-      "Art:          System-ShutDown\r\n" +
-      kOuter + "\r\n";
+  const std::string expected = kOuter + "\r\n" +
+                               "Uhrzeit:      08.12.2026 14:05:09\r\n"
+                               "Aktion:       Parvolind gestartet\r\n" +
+                               kInner + "\r\n" +
+                               "Uhrzeit:      08.12.2026 14:05:09\r\n"
+                               "Auftrag:      Backup\r\n"
+                               "Art:          Start der Durchf\xC3\xBChrung\r\n"
+                               "Fehler:       /home/anna/B\xC3\xBC"
+                               "cher/\xC3\xA4.txt konnte nicht synchronisiert werden.\r\n"
+                               "Beendet um:   08.12.2026 14:05:09\r\n"
+                               "Grund:        Ende der Durchf\xC3\xBChrung\r\n"
+                               "- Ergebnis - - - - - - - - - - - - - - -\r\n"
+                               "Dateien:      1.234\r\n"
+                               "Dauer:        0,07 Minuten\r\n" +
+                               kInner + "\r\n" +
+                               "Uhrzeit:      08.12.2026 14:05:09\r\n"
+                               "Auftrag:      Backup\r\n"
+                               "Art:          Start der Durchf\xC3\xBChrung\r\n"
+                               "Fehler:       Quelle und Ziel sind dasselbe Verzeichnis\r\n"
+                               "Beendet um:   08.12.2026 14:05:09\r\n"
+                               "Grund:        Abbruch der Durchf\xC3\xBChrung\r\n" +
+                               kInner + "\r\n" +
+                               "Beendet um:   08.12.2026 18:30:01\r\n"
+                               "Grund:        Ende der Durchf\xC3\xBChrung\r\n"
+                               "- Ergebnis - - - - - - - - - - - - - - -\r\n"
+                               "Dateien:      0\r\n"
+                               "Dauer:        1.250,00 Minuten\r\n" +
+                               kInner + "\r\n" +
+                               "Uhrzeit:      08.12.2026 18:30:01\r\n"
+                               "Aktion:       Parvolind beendet\r\n"
+                               "Art:          Terminierung durch Anwender\r\n" +
+                               kOuter + "\r\n" + kOuter + "\r\n" +
+                               "Uhrzeit:      08.12.2026 18:30:01\r\n"
+                               "Aktion:       Parvolind gestartet\r\n" +
+                               kInner + "\r\n" +
+                               "Uhrzeit:      08.12.2026 18:30:01\r\n"
+                               "Aktion:       Parvolind beendet\r\n"
+                               "Art:          System-ShutDown\r\n" +
+                               kOuter + "\r\n";
   EXPECT_EQ(ReadFile(path), expected);
   EXPECT_FALSE(log.TakeFirstError().has_value());
   // Every line lets the host process events.
@@ -106,7 +106,8 @@ TEST_F(LogWriterTest, FailedWritesNeverStopTheCallerAndKeepTheFirstError) {
   EXPECT_EQ(host_.events, 1);  // events are processed all the same
   log.WriteRunCancelled();
   EXPECT_EQ(host_.events, 4);
-  EXPECT_EQ(log.TakeFirstError(), std::optional<std::string>("E/A-Fehler " + std::to_string(ENOTDIR)));
+  EXPECT_EQ(log.TakeFirstError(),
+            std::optional<std::string>("E/A-Fehler " + std::to_string(ENOTDIR)));
   EXPECT_FALSE(log.TakeFirstError().has_value());
 
   // Appending goes on where it left off once the file can be written again.

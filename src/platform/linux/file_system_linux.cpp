@@ -253,9 +253,8 @@ class LinuxFileSystem : public FileSystem {
 
   std::unique_ptr<File> OpenForReading(const std::string& path, int* error) override {
     // O_NONBLOCK so that opening a pipe never waits for a writer; such files are refused below.
-    const int fd = Retry([&] {
-      return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    });
+    const int fd =
+        Retry([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); });
     if (fd < 0) {
       SetError(error, errno);
       return nullptr;
@@ -360,9 +359,7 @@ class LinuxFileSystem : public FileSystem {
     return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }
 
-  int RemoveFile(const std::string& path) override {
-    return unlink(path.c_str()) == 0 ? 0 : errno;
-  }
+  int RemoveFile(const std::string& path) override { return unlink(path.c_str()) == 0 ? 0 : errno; }
 
   bool RemoveUnlockedFile(const std::string& path) override {
     const int fd =
@@ -401,8 +398,9 @@ class LinuxFileSystem : public FileSystem {
   }
 
   int AppendToFile(const std::string& path, std::string_view bytes) override {
-    const int fd = Retry(
-        [&] { return open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666); });
+    const int fd = Retry([&] {
+      return open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    });
     if (fd < 0) return errno;
     LinuxFile file(fd);
     if (!file.Write(bytes.data(), static_cast<int64_t>(bytes.size()))) return file.LastError();
@@ -414,8 +412,12 @@ class LinuxFileSystem : public FileSystem {
     const timespec moment = FromNanos(utc_ns);
     tm local{};
     if (localtime_r(&moment.tv_sec, &local) == nullptr) return LocalTime{};
-    return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                     local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59),
+    return LocalTime{local.tm_year + 1900,
+                     local.tm_mon + 1,
+                     local.tm_mday,
+                     local.tm_hour,
+                     local.tm_min,
+                     std::min(local.tm_sec, 59),
                      static_cast<int>(moment.tv_nsec / 1000000)};
   }
 
@@ -428,7 +430,7 @@ class LinuxFileSystem : public FileSystem {
       source.sparse_checked = true;
       struct stat info {};
       source.sparse = fstat(source.fd(), &info) == 0 &&
-                       static_cast<int64_t>(info.st_blocks) * 512 < info.st_size;
+                      static_cast<int64_t>(info.st_blocks) * 512 < info.st_size;
     }
     if (!source.sparse) return 0;
     const off_t position = lseek(source.fd(), 0, SEEK_CUR);
