@@ -1,0 +1,327 @@
+#!/usr/bin/env bash
+# Compares `parvolind-cli run` with cp -a, rsync -a and (where installed) unison,
+# side by side on generated trees. See bench/README.md.
+#
+#   bench/run.sh [--quick] [--million] [--keep] [--cli PATH]
+set -euo pipefail
+
+REPS=5
+MILLION=0
+KEEP=0
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+CLI="${PARVOLIND_CLI:-}"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --quick) REPS=3 ;;
+    --million) MILLION=1 ;;
+    --keep) KEEP=1 ;;
+    --cli) CLI="$2"; shift ;;
+    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH]" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+if [ -z "$CLI" ]; then
+  BUILD="$HERE/../build-bench"
+  cmake -S "$HERE/.." -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DPARVOLIND_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$BUILD" -j2 --target parvolind-cli >/dev/null
+  CLI="$BUILD/bin/parvolind-cli"
+fi
+
+B="$(mktemp -d /tmp/parvolind-bench.XXXXXX)"
+cleanup() { if [ "$KEEP" = 0 ]; then rm -rf "$B"; else echo "kept $B"; fi; }
+trap cleanup EXIT
+export XDG_CONFIG_HOME="$B/xdg/config" XDG_STATE_HOME="$B/xdg/state" XDG_RUNTIME_DIR="$B/xdg/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR" "$B/bin" "$B/trash" "$B/t"
+chmod 700 "$XDG_RUNTIME_DIR"
+# The program logs beside itself: a copy keeps the log in the bench folder.
+cp "$CLI" "$B/bin/parvolind-cli"
+P="$B/bin/parvolind-cli"
+HAVE_UNISON=0
+if command -v unison >/dev/null 2>&1; then HAVE_UNISON=1; export UNISON="$B/unison"; mkdir -p "$UNISON"; fi
+
+echo "bench folder $B, $REPS timed runs per figure after one warm-up"
+
+# ---------------------------------------------------------------- trees
+gen() {  # gen KIND DIR
+  python3 - "$1" "$2" <<'EOF'
+import os, random, sys
+kind, root = sys.argv[1], sys.argv[2]
+rnd = random.Random(7)
+blob = os.urandom(1 << 20)
+def write(path, size):
+    with open(path, "wb") as f:
+        off = rnd.randrange(0, len(blob) - size) if size < len(blob) else 0
+        f.write(blob[off:off + size])
+if kind == "small":      # 20,000 files of 1-16 KiB in 400 folders (20 x 20)
+    n = 0
+    for a in range(20):
+        for b in range(20):
+            d = os.path.join(root, "d%02d" % a, "s%02d" % b)
+            os.makedirs(d, exist_ok=True)
+            for i in range(50):
+                write(os.path.join(d, "f%05d.dat" % n), rnd.randint(1024, 16384)); n += 1
+elif kind == "tiny" or kind == "million":  # tiny files, 100 per folder
+    total = 100000 if kind == "tiny" else 1000000
+    per = 100
+    for n in range(total):
+        if n % per == 0:
+            d = os.path.join(root, "d%03d" % (n // (per * 100)), "s%05d" % (n // per))
+            os.makedirs(d, exist_ok=True)
+        with open(os.path.join(d, "t%07d" % n), "wb") as f:
+            f.write(b"x" * rnd.randint(1, 200))
+elif kind == "large":    # 4 files of 256 MiB
+    os.makedirs(root, exist_ok=True)
+    for i in range(4):
+        with open(os.path.join(root, "large%d.bin" % i), "wb") as f:
+            for _ in range(256):
+                f.write(blob)
+EOF
+}
+
+change_files() {  # change_files DIR PERCENT SEED: rewrites that share of the files
+  python3 - "$1" "$2" "$3" <<'EOF'
+import os, random, sys, time
+root, percent, seed = sys.argv[1], float(sys.argv[2]), int(sys.argv[3])
+files = sorted(os.path.join(d, f) for d, _, fs in os.walk(root) for f in fs)
+rnd = random.Random(seed)
+now = time.time()
+for p in rnd.sample(files, max(1, int(len(files) * percent / 100))):
+    with open(p, "ab") as f:
+        f.write(b"changed %d\n" % seed)
+    os.utime(p, (now, now))
+EOF
+}
+
+# ---------------------------------------------------------------- jobs
+reg_job() {  # reg_job NAME DIR1 DIR2 DOWN UP DELOTHERS
+  cat <<EOF
+
+[HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind\\Jobs\\$1]
+"Name"="$1"
+"Definition"="bench"
+"Execution"="n/a"
+"Dir1"="$2"
+"Dir2"="$3"
+"SubDirs"=dword:00000001
+"DirUp"=dword:0000000$5
+"DirDown"=dword:0000000$4
+"CritAll"=dword:00000000
+"CritNew"=dword:00000001
+"CritNewer"=dword:00000000
+"ArchivBit"=dword:00000000
+"DelOthers"=dword:0000000$6
+"FilterType"=dword:00000000
+"Filter"=""
+"FilterOld"=dword:00000000
+"FilterValue"=dword:0000000e
+"Intervall"=dword:0000000a
+"IntEnabled"=dword:00000000
+"Time"="18:00"
+"TimeEnabled"=dword:00000000
+"CRC32"=dword:00000000
+"NextSync"=hex:00,00,00,00,00,00,00,00
+"Recover"=dword:00000002
+EOF
+}
+
+# ---------------------------------------------------------------- timing
+declare -A TIMES RSS
+timed() {  # timed LABEL CMD...: wall time into TIMES[LABEL], peak RSS (KiB) into RSS[LABEL]
+  local label="$1"; shift
+  sync
+  local t0 t1
+  t0=$EPOCHREALTIME
+  /usr/bin/time -f %M -o "$B/rss" "$@" >/dev/null 2>"$B/err" || {
+    echo "FAILED: $*" >&2; cat "$B/err" >&2; exit 1; }
+  t1=$EPOCHREALTIME
+  TIMES[$label]+="$(python3 -c "print(f'{$t1-$t0:.4f}')") "
+  RSS[$label]+="$(tail -n1 "$B/rss") "
+}
+median() { python3 -c "import statistics,sys; print(f'{statistics.median(map(float, sys.argv[1:])):.3f}')" $1; }
+maxof() { python3 -c "import sys; print(max(map(int, sys.argv[1:])))" $1; }
+ratio() { python3 -c "print(f'{$1/$2:.2f}')"; }
+
+N=0
+aside() { for d in "$@"; do if [ -e "$d" ]; then N=$((N+1)); mv "$d" "$B/trash/$N"; fi; done; }
+
+report() {  # report TITLE LABEL... : first label is parvolind, the others its peers
+  local title="$1"; shift
+  local p="$1"; shift
+  local mp; mp=$(median "${TIMES[$p]}")
+  local line="$title: parvolind ${mp}s"
+  for peer in "$@"; do
+    [ -n "${TIMES[$peer]:-}" ] || continue
+    local mq; mq=$(median "${TIMES[$peer]}")
+    line+=", $peer ${mq}s (ratio $(ratio "$mp" "$mq"))"
+  done
+  echo "$line"
+}
+
+# ---------------------------------------------------------------- set-up
+echo "building trees..."
+gen small "$B/small"
+gen tiny "$B/tiny"
+gen large "$B/large"
+mkdir -p "$B/empty"
+
+{
+  echo "Windows Registry Editor Version 5.00"
+  reg_job first_small "$B/small" "$B/t/p_small" 1 0 0
+  reg_job first_tiny "$B/tiny" "$B/t/p_tiny" 1 0 0
+  reg_job first_large "$B/large" "$B/t/p_large" 1 0 0
+  reg_job same_small "$B/small" "$B/t/s_small" 1 0 1
+  reg_job same_tiny "$B/tiny" "$B/t/s_tiny" 1 0 1
+  reg_job change_small "$B/c_src" "$B/t/c_p" 1 0 1
+  reg_job delete_small "$B/d_src" "$B/t/d_p" 1 0 1
+  reg_job both_small "$B/t/b_p1" "$B/t/b_p2" 1 1 0
+  reg_job empty_base "$B/empty" "$B/t/e_p" 1 0 1
+} > "$B/jobs.reg"
+"$P" import "$B/jobs.reg" >/dev/null
+
+# ---------------------------------------------------------------- first copy
+first_copy() {  # first_copy TREE JOB
+  local tree="$1" job="$2"
+  for rep in $(seq 0 "$REPS"); do
+    aside "$B/t/p_$tree" "$B/t/cp_$tree" "$B/t/rs_$tree"
+    if [ "$rep" = 0 ]; then  # warm-up
+      "$P" run "$job" >/dev/null; cp -a "$B/$tree" "$B/t/cp_$tree"; rsync -a "$B/$tree/" "$B/t/rs_$tree/"
+      continue
+    fi
+    timed "p_$tree" "$P" run "$job"
+    timed "cp_$tree" cp -a "$B/$tree" "$B/t/cp_$tree"
+    timed "rs_$tree" rsync -a "$B/$tree/" "$B/t/rs_$tree/"
+  done
+  report "first copy, $tree" "p_$tree" "cp_$tree" "rs_$tree"
+}
+echo
+echo "== first copy into an empty target"
+first_copy small first_small
+first_copy tiny first_tiny
+first_copy large first_large
+
+# ---------------------------------------------------------------- nothing changed
+same() {  # same TREE JOB
+  local tree="$1" job="$2"
+  cp -a "$B/$tree" "$B/t/s_$tree"; cp -a "$B/$tree" "$B/t/rss_$tree"
+  if [ "$HAVE_UNISON" = 1 ]; then cp -a "$B/$tree" "$B/t/u_$tree"; fi
+  for rep in $(seq 0 "$REPS"); do
+    if [ "$rep" = 0 ]; then
+      "$P" run "$job" >/dev/null; rsync -a "$B/$tree/" "$B/t/rss_$tree/"
+      if [ "$HAVE_UNISON" = 1 ]; then unison "$B/$tree" "$B/t/u_$tree" -batch -auto -times -silent -ui text >/dev/null 2>&1; fi
+      continue
+    fi
+    timed "same_p_$tree" "$P" run "$job"
+    timed "same_rs_$tree" rsync -a "$B/$tree/" "$B/t/rss_$tree/"
+    if [ "$HAVE_UNISON" = 1 ]; then timed "same_u_$tree" unison "$B/$tree" "$B/t/u_$tree" -batch -auto -times -silent -ui text; fi
+  done
+  report "nothing changed, $tree" "same_p_$tree" "same_rs_$tree" "same_u_$tree"
+}
+echo
+echo "== re-run with nothing changed (criterion: new and changed files, with deletion)"
+same small same_small
+same tiny same_tiny
+
+# ---------------------------------------------------------------- 1 % changed
+echo
+echo "== re-run after 1 % of 20,000 files changed"
+cp -a "$B/small" "$B/c_src"
+cp -a "$B/c_src" "$B/t/c_p"; cp -a "$B/c_src" "$B/t/c_rs"
+if [ "$HAVE_UNISON" = 1 ]; then cp -a "$B/c_src" "$B/t/c_u"; fi
+if [ "$HAVE_UNISON" = 1 ]; then unison "$B/c_src" "$B/t/c_u" -batch -auto -times -silent -ui text >/dev/null 2>&1; fi
+for rep in $(seq 0 "$REPS"); do
+  change_files "$B/c_src" 1 "$((rep + 100))"
+  if [ "$rep" = 0 ]; then
+    "$P" run change_small >/dev/null; rsync -a "$B/c_src/" "$B/t/c_rs/"
+    if [ "$HAVE_UNISON" = 1 ]; then unison "$B/c_src" "$B/t/c_u" -batch -auto -times -silent -ui text >/dev/null 2>&1; fi
+    continue
+  fi
+  timed change_p "$P" run change_small
+  timed change_rs rsync -a "$B/c_src/" "$B/t/c_rs/"
+  if [ "$HAVE_UNISON" = 1 ]; then timed change_u unison "$B/c_src" "$B/t/c_u" -batch -auto -times -silent -ui text; fi
+done
+report "1 % changed, small" change_p change_rs change_u
+
+# ---------------------------------------------------------------- deletion
+echo
+echo "== one-way run deleting 1,000 of 20,000 files"
+cp -a "$B/small" "$B/d_src"
+python3 - "$B/d_src" <<'EOF'
+import os, random, sys
+files = sorted(os.path.join(d, f) for d, _, fs in os.walk(sys.argv[1]) for f in fs)
+for p in random.Random(3).sample(files, 1000):
+    os.remove(p)
+EOF
+for rep in $(seq 0 "$REPS"); do
+  aside "$B/t/d_p" "$B/t/d_rs"
+  cp -al "$B/small" "$B/t/d_p"; cp -al "$B/small" "$B/t/d_rs"
+  if [ "$rep" = 0 ]; then
+    "$P" run delete_small >/dev/null; rsync -a --delete "$B/d_src/" "$B/t/d_rs/"
+    continue
+  fi
+  timed delete_p "$P" run delete_small
+  timed delete_rs rsync -a --delete "$B/d_src/" "$B/t/d_rs/"
+done
+[ "$(find "$B/t/d_p" -type f | wc -l)" = 19000 ] || echo "WARNING: deletion left $(find "$B/t/d_p" -type f | wc -l) files"
+report "delete 1,000 of 20,000" delete_p delete_rs
+
+# ---------------------------------------------------------------- both ways
+if [ "$HAVE_UNISON" = 1 ]; then
+  echo
+  echo "== both ways, 100 files changed on each side"
+  for d in b_p1 b_p2 b_u1 b_u2; do cp -a "$B/small" "$B/t/$d"; done
+  unison "$B/t/b_u1" "$B/t/b_u2" -batch -auto -times -silent -ui text >/dev/null 2>&1
+  for rep in $(seq 0 "$REPS"); do
+    for pair in p u; do
+      change_files "$B/t/b_${pair}1" 0.5 "$((rep + 200))"
+      change_files "$B/t/b_${pair}2" 0.5 "$((rep + 300))"
+    done
+    if [ "$rep" = 0 ]; then
+      "$P" run both_small >/dev/null
+      unison "$B/t/b_u1" "$B/t/b_u2" -batch -auto -times -silent -ui text >/dev/null 2>&1
+      continue
+    fi
+    timed both_p "$P" run both_small
+    timed both_u unison "$B/t/b_u1" "$B/t/b_u2" -batch -auto -times -silent -ui text
+  done
+  report "both ways" both_p both_u
+fi
+
+# ---------------------------------------------------------------- memory
+echo
+echo "== peak memory"
+timed base_p "$P" run empty_base
+BASE=$(maxof "${RSS[base_p]}")
+echo "fixed base (empty tree): ${BASE} KiB"
+per_file() {  # per_file LABEL LISTED
+  local kb; kb=$(maxof "${RSS[$1]}")
+  echo "$1: peak ${kb} KiB, $(python3 -c "print(round(($kb-$BASE)*1024/$2))") bytes per listed file ($2 listed)"
+}
+per_file p_small 20000
+per_file same_p_small 40000
+per_file same_p_tiny 200000
+
+# ---------------------------------------------------------------- a million files
+if [ "$MILLION" = 1 ]; then
+  echo
+  echo "== 1,000,000 tiny files"
+  gen million "$B/million"
+  {
+    echo "Windows Registry Editor Version 5.00"
+    reg_job first_million "$B/million" "$B/t/p_million" 1 0 0
+    reg_job same_million "$B/million" "$B/t/p_million" 1 0 1
+  } > "$B/million.reg"
+  "$P" import "$B/million.reg" >/dev/null
+  timed million_first "$P" run first_million
+  timed million_cp cp -a "$B/million" "$B/t/cp_million"
+  timed million_same "$P" run same_million
+  timed million_same_rs rsync -a "$B/million/" "$B/t/cp_million/"
+  report "first copy, 1,000,000 files (one run)" million_first million_cp
+  report "nothing changed, 1,000,000 files (one run)" million_same million_same_rs
+  per_file million_first 1000000
+  per_file million_same 2000000
+fi
+
+echo
+echo "emptying the trash..."
