@@ -127,25 +127,6 @@ TEST_F(FileSystemTest, AppendsCreatesAndReportsErrors) {
   EXPECT_EQ(fs_->RemoveFile(path), ENOENT);
 }
 
-TEST_F(FileSystemTest, CopiesBlocksAndRenamesOverTargets) {
-  std::string data(300000, '\0');
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
-  const std::string source = WriteFile("src", data);
-  const std::string target = WriteFile("dst", "old");
-  auto input = fs_->OpenForReading(source);
-  std::string temporary;
-  auto output = fs_->CreateTemporaryFile(Dir() + "/", ".t-", &temporary);
-  ASSERT_TRUE(input && output);
-  std::vector<char> buffer;
-  EXPECT_EQ(fs_->CopyBlock(*input, *output, 100000, buffer), 100000);
-  EXPECT_EQ(fs_->CopyBlock(*input, *output, 250000, buffer), 200000);  // the source ends
-  EXPECT_EQ(fs_->CopyBlock(*input, *output, 10, buffer), 0);
-  EXPECT_TRUE(output->Close());
-  EXPECT_EQ(fs_->Rename(temporary, target), 0);
-  EXPECT_EQ(ReadFile(target), data);
-  EXPECT_EQ(fs_->Rename(temporary, target), ENOENT);
-}
-
 TEST_F(FileSystemTest, LocalTimeUsesTheOffsetOfTheMomentItself) {
   if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP();
   const char* old = std::getenv("TZ");

@@ -348,6 +348,8 @@ class LinuxFileSystem : public FileSystem {
           return -1;
         }
         if (count == 0) return moved;  // the source ended early
+        // Data where the kernel copy saw none: that file system cannot copy in the kernel.
+        source.kernel_copy_failed = true;
         if (!target.Write(buffer.data(), count)) return -1;
       }
       moved += count;
