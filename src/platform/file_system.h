@@ -12,20 +12,20 @@ namespace parvolind {
 
 /// What one look at a path (following links) tells. Times are UTC nanoseconds since 1970.
 struct FileStatus {
-  bool exists = false;
-  bool is_directory = false;
-  bool is_regular = false;
+  bool exists = false;        ///< false when the path could not be found or read
+  bool is_directory = false;  ///< a directory (or a link to one)
+  bool is_regular = false;    ///< an ordinary file (or a link to one)
   /// Set only by FileSystem::LinkStatus(): the path itself is a symbolic link.
   bool is_link = false;
-  int64_t size = 0;
-  int64_t mtime_ns = 0;
-  int64_t atime_ns = 0;
+  int64_t size = 0;      ///< length in bytes
+  int64_t mtime_ns = 0;  ///< last write
+  int64_t atime_ns = 0;  ///< last access
   /// Permission bits (rwx for owner, group, others); no write bit for the owner means read-only.
   uint32_t mode = 0;
-  uint32_t owner = 0;
-  uint32_t group = 0;
-  uint64_t device = 0;
-  uint64_t inode = 0;
+  uint32_t owner = 0;   ///< user id of the owner
+  uint32_t group = 0;   ///< group id
+  uint64_t device = 0;  ///< with inode, what identifies the file on this machine
+  uint64_t inode = 0;   ///< see device
   /// Bytes actually allocated; less than size for a file with holes.
   int64_t allocated = 0;
 };
