@@ -80,11 +80,14 @@ elif kind == "large":    # 4 files of 256 MiB
 EOF
 }
 
-change_files() {  # change_files DIR PERCENT SEED: rewrites that share of the files
-  python3 - "$1" "$2" "$3" <<'EOF'
+change_files() {  # change_files DIR PERCENT SEED [HALF]: rewrites that share of the files
+  python3 - "$1" "$2" "$3" "${4:-all}" <<'EOF'
 import os, random, sys, time
-root, percent, seed = sys.argv[1], float(sys.argv[2]), int(sys.argv[3])
+root, percent, seed, half = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
 files = sorted(os.path.join(d, f) for d, _, fs in os.walk(root) for f in fs)
+# Both sides of a two-way run change different halves, so that no change conflicts.
+if half == "first": files = files[:len(files) // 2]
+if half == "second": files = files[len(files) // 2:]
 rnd = random.Random(seed)
 now = time.time()
 for p in rnd.sample(files, max(1, int(len(files) * percent / 100))):
@@ -274,8 +277,8 @@ if [ "$HAVE_UNISON" = 1 ]; then
   unison "$B/t/b_u1" "$B/t/b_u2" -batch -auto -times -silent -ui text >/dev/null 2>&1
   for rep in $(seq 0 "$REPS"); do
     for pair in p u; do
-      change_files "$B/t/b_${pair}1" 0.5 "$((rep + 200))"
-      change_files "$B/t/b_${pair}2" 0.5 "$((rep + 300))"
+      change_files "$B/t/b_${pair}1" 1 "$((rep + 200))" first
+      change_files "$B/t/b_${pair}2" 1 "$((rep + 300))" second
     done
     if [ "$rep" = 0 ]; then
       "$P" run both_small >/dev/null

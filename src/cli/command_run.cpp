@@ -67,8 +67,8 @@ struct Bar {
 /// message to standard error.
 class TerminalHost : public RunHost {
  public:
-  TerminalHost(std::ostream& out, std::ostream& err, const InterruptWatch& interrupt,
-               bool logging, int32_t copy_buffer_size)
+  TerminalHost(std::ostream& out, std::ostream& err, const InterruptWatch& interrupt, bool logging,
+               int32_t copy_buffer_size)
       : out_(out),
         err_(err),
         interrupt_(interrupt),
@@ -225,8 +225,7 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
   const RunResult result = run.ExecuteSynchronisation(job_name);
 
   if (result.log_error) {
-    context.err << "Das Protokoll konnte nicht geschrieben werden: " << *result.log_error
-                << "\n";
+    context.err << "Das Protokoll konnte nicht geschrieben werden: " << *result.log_error << "\n";
   }
   switch (result.outcome) {
     case RunOutcome::kCompleted:

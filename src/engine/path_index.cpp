@@ -23,8 +23,7 @@ bool SameFileName(std::string_view a, std::string_view b, bool ignore_case) {
   return true;
 }
 
-PathIndex::PathIndex(const std::vector<std::string>& paths, size_t prefix_length,
-                     bool ignore_case)
+PathIndex::PathIndex(const std::vector<std::string>& paths, size_t prefix_length, bool ignore_case)
     : paths_(paths), prefix_length_(prefix_length), ignore_case_(ignore_case) {
   if (paths.size() >= 0x7fffffffu) throw std::length_error("Zu viele Dateien");
   size_t capacity = 16;

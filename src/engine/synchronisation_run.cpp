@@ -101,8 +101,9 @@ SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHo
 
 std::string SynchronisationRun::Shortened(std::string_view path, ProgressLabel label,
                                           int spare) const {
-  return FitPathToWidth(path, host_.LabelWidth(label) - spare,
-                        [this, label](std::string_view text) { return host_.TextWidth(label, text); });
+  return FitPathToWidth(
+      path, host_.LabelWidth(label) - spare,
+      [this, label](std::string_view text) { return host_.TextWidth(label, text); });
 }
 
 void SynchronisationRun::WriteNextSync(RegistryKey& key, const std::string& job_name) {
@@ -336,8 +337,9 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     const std::string_view relative = std::string_view(entry).substr(receiving_root.size());
     if (source_index.Find(relative) == PathIndex::kNotFound &&
         !SendingSideMayHold(sending_root, relative)) {
-      host_.SetLabel(ProgressLabel::kAction,
-                     Shortened(entry, ProgressLabel::kAction, kActionSpare) + std::string(kDeleting));
+      host_.SetLabel(
+          ProgressLabel::kAction,
+          Shortened(entry, ProgressLabel::kAction, kActionSpare) + std::string(kDeleting));
       host_.ProcessEvents();
       // Removing a name needs no write permission on the file itself here, so a
       // read-only file goes without its permissions being touched.
@@ -360,8 +362,8 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
     host_.ProcessEvents();
 
     bool copy = StartsWithPath(source, pass.sending_root);
-    const std::string_view relative = copy ? std::string_view(source).substr(pass.sending_root.size())
-                                           : std::string_view();
+    const std::string_view relative =
+        copy ? std::string_view(source).substr(pass.sending_root.size()) : std::string_view();
     target.assign(pass.receiving_root).append(relative);
 
     FileStatus source_status;
@@ -395,8 +397,9 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
 
     if (copy) {
       ++copies;
-      host_.SetLabel(ProgressLabel::kAction,
-                     Shortened(source, ProgressLabel::kAction, kActionSpare) + std::string(kCopying));
+      host_.SetLabel(
+          ProgressLabel::kAction,
+          Shortened(source, ProgressLabel::kAction, kActionSpare) + std::string(kCopying));
       host_.ProcessEvents();
       if (!pass.transfer->SynchronizeFile(source, target)) log_.WriteFileFailure(source);
       // Taken out of the receiving list also after a failed copy, so that the file

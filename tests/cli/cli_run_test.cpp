@@ -159,8 +159,7 @@ TEST_F(CliRunTest, ExitCodesTellFailureAndUsage) {
 
   Save(Job());
   RegKey key = 0;
-  ASSERT_EQ(hive_->OpenKey(std::string(kJobsKeyPrefix) + "Sicherung", false, &key),
-            RegStatus::kOk);
+  ASSERT_EQ(hive_->OpenKey(std::string(kJobsKeyPrefix) + "Sicherung", false, &key), RegStatus::kOk);
   ASSERT_EQ(hive_->DeleteValue(key, "CRC32"), RegStatus::kOk);
   hive_->CloseKey(key);
   result = RunCli({"run", "Sicherung"});

@@ -50,12 +50,8 @@ class FakeRunHost : public RunHost {
     if (value >= b.minimum && value <= b.maximum) b.value = value;
   }
   int64_t BarValue(ProgressBar bar) const override { return bars[static_cast<int>(bar)].value; }
-  int64_t BarMinimum(ProgressBar bar) const override {
-    return bars[static_cast<int>(bar)].minimum;
-  }
-  int64_t BarMaximum(ProgressBar bar) const override {
-    return bars[static_cast<int>(bar)].maximum;
-  }
+  int64_t BarMinimum(ProgressBar bar) const override { return bars[static_cast<int>(bar)].minimum; }
+  int64_t BarMaximum(ProgressBar bar) const override { return bars[static_cast<int>(bar)].maximum; }
   void ShowProgressPanel(bool visible) override { panel_visible = visible; }
   void ProcessEvents() override {
     if (on_events) on_events(*this);
@@ -315,18 +311,33 @@ TEST_P(DecisionTableTest, CopiesExactlyTheFilesTheCriterionSelects) {
 INSTANTIATE_TEST_SUITE_P(
     Modes, DecisionTableTest,
     ::testing::Values(
-        DecisionCase{"all", true, false, false, false, false,
+        DecisionCase{"all",
+                     true,
+                     false,
+                     false,
+                     false,
+                     false,
                      {"missing.txt", "newer.txt", "same.txt", "older.txt", "content.txt"}},
-        DecisionCase{"all_with_archive_test", true, false, false, false, true,
+        DecisionCase{"all_with_archive_test",
+                     true,
+                     false,
+                     false,
+                     false,
+                     true,
                      {"missing.txt", "newer.txt", "same.txt", "older.txt", "content.txt"}},
-        DecisionCase{"new", false, true, false, false, false,
+        DecisionCase{
+            "new", false, true, false, false, false, {"missing.txt", "older.txt", "content.txt"}},
+        DecisionCase{"none_set_counts_as_new",
+                     false,
+                     false,
+                     false,
+                     false,
+                     false,
                      {"missing.txt", "older.txt", "content.txt"}},
-        DecisionCase{"none_set_counts_as_new", false, false, false, false, false,
-                     {"missing.txt", "older.txt", "content.txt"}},
-        DecisionCase{"new_crc", false, true, false, true, false,
-                     {"missing.txt", "same.txt", "older.txt"}},
-        DecisionCase{"newer", false, false, true, false, false,
-                     {"same.txt", "older.txt", "content.txt"}}),
+        DecisionCase{
+            "new_crc", false, true, false, true, false, {"missing.txt", "same.txt", "older.txt"}},
+        DecisionCase{
+            "newer", false, false, true, false, false, {"same.txt", "older.txt", "content.txt"}}),
     [](const ::testing::TestParamInfo<DecisionCase>& param_info) { return param_info.param.name; });
 
 TEST_F(SynchronisationRunTest, CrcKeepsTheOlderTimeOfAnEqualReceivingFile) {
@@ -525,7 +536,8 @@ TEST_F(SynchronisationRunTest, EmptyOrMissingSendingSideDeletesNothing) {
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
   EXPECT_TRUE(fs_->Stat(dir1_).is_directory);
   EXPECT_TRUE(Exists("two/precious.txt"));
-  EXPECT_TRUE(LogHas("Fehler:       " + dir1_ + "/ ist leer oder fehlt; es wurde nichts gelöscht."));
+  EXPECT_TRUE(
+      LogHas("Fehler:       " + dir1_ + "/ ist leer oder fehlt; es wurde nichts gelöscht."));
   EXPECT_EQ(host_.bars[1].value, host_.bars[1].maximum);
 
   // Now it exists but is empty: still nothing is deleted.
@@ -647,8 +659,8 @@ TEST_F(SynchronisationRunTest, StaleTemporaryFilesAreRemoved) {
   job.DelOthers = true;
   Save(job);
   Put("one/a.txt", "a", 0);
-  const std::string stale = Put("two/sub/" + std::string(FileTransfer::kTemporaryPrefix) + "left",
-                                "half a copy", 0);
+  const std::string stale =
+      Put("two/sub/" + std::string(FileTransfer::kTemporaryPrefix) + "left", "half a copy", 0);
   // The clock stands an hour after the temporary file was last written.
   clock_.Set(fs_->LocalTimeOf((kBaseSeconds + 3600) * kSecond));
 
@@ -684,7 +696,8 @@ TEST(PathIndexTest, FindsTheFirstEntryNotRemovedLikeALinearSearch) {
 
 TEST(PathIndexTest, ManyEntriesAreAllFound) {
   std::vector<std::string> paths;
-  for (int i = 0; i < 20000; ++i) paths.push_back("/root/d" + std::to_string(i % 97) + "/f" + std::to_string(i));
+  for (int i = 0; i < 20000; ++i)
+    paths.push_back("/root/d" + std::to_string(i % 97) + "/f" + std::to_string(i));
   PathIndex index(paths, 6);
   for (size_t i = 0; i < paths.size(); ++i) ASSERT_EQ(index.Find(paths[i].substr(6)), i);
 }
