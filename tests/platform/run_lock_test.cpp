@@ -1,0 +1,74 @@
+#include "platform/run_lock.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <memory>
+#include <string>
+
+#include "support/test_environment.h"
+
+namespace parvolind {
+namespace {
+
+class RunLockTest : public testing::TempDirTest {};
+
+TEST_F(RunLockTest, OneHolderPerJobWhateverTheCaseOfItsName) {
+  std::unique_ptr<RunLocks> first = CreateRunLocks(PathOf("locks"));
+  std::unique_ptr<RunLocks> second = CreateRunLocks(PathOf("locks"));
+  std::unique_ptr<RunLock> held;
+  ASSERT_EQ(first->TryLock("Backup Daten", &held), RunLockStatus::kAcquired);
+  EXPECT_FALSE(held->TakenOver());
+
+  std::unique_ptr<RunLock> other;
+  EXPECT_EQ(second->TryLock("BACKUP daten", &other), RunLockStatus::kHeldElsewhere);
+  EXPECT_EQ(other, nullptr);
+  // Another job, and a name that only an escape tells apart, are free.
+  EXPECT_EQ(second->TryLock("Backup", &other), RunLockStatus::kAcquired);
+  std::unique_ptr<RunLock> odd;
+  EXPECT_EQ(second->TryLock("Backup/../Daten", &odd), RunLockStatus::kAcquired);
+  EXPECT_EQ(QDir(QString::fromStdString(PathOf("locks"))).entryList(QDir::Files).size(), 3);
+
+  held.reset();
+  EXPECT_EQ(second->TryLock("backup daten", &held), RunLockStatus::kAcquired);
+}
+
+TEST_F(RunLockTest, LockOfADeadProcessIsTakenOverAndSaysSo) {
+  std::unique_ptr<RunLocks> locks = CreateRunLocks(PathOf("locks"));
+  std::unique_ptr<RunLock> held;
+  ASSERT_EQ(locks->TryLock("Nacht", &held), RunLockStatus::kAcquired);
+  const QString path = QDir(QString::fromStdString(PathOf("locks"))).filePath(
+      QDir(QString::fromStdString(PathOf("locks"))).entryList(QDir::Files).front());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QByteArray content = file.readAll();
+  file.close();
+  held.reset();
+
+  // The same lock, as a process left it that has ended since.
+  QProcess process;
+  process.start("sleep", {"0.05"});
+  ASSERT_TRUE(process.waitForStarted(-1));
+  const QByteArray dead_pid = QByteArray::number(process.processId());
+  ASSERT_TRUE(process.waitForFinished(-1));
+  content = dead_pid + content.mid(content.indexOf('\n'));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(content);
+  file.close();
+
+  ASSERT_EQ(locks->TryLock("nacht", &held), RunLockStatus::kAcquired);
+  EXPECT_TRUE(held->TakenOver());
+}
+
+TEST_F(RunLockTest, UnusableFolderFailsInsteadOfRunningUnlocked) {
+  WriteFile("not-a-folder", "x");
+  std::unique_ptr<RunLocks> locks = CreateRunLocks(PathOf("not-a-folder/locks"));
+  std::unique_ptr<RunLock> held;
+  EXPECT_EQ(locks->TryLock("Job", &held), RunLockStatus::kFailed);
+}
+
+}  // namespace
+}  // namespace parvolind
