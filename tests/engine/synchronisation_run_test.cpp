@@ -417,8 +417,13 @@ TEST_F(SynchronisationRunTest, JobWithoutDirectionTouchesNoDirectory) {
   JobDefinition job = BaseJob();
   job.DirDown = false;
   Save(job);
+  // A minute and a half passes while the tick counter wraps.
+  const uint32_t start = 0xFFFFFFFFu - 29999u;
+  clock_.SetTick(start);
+  host_.on_events = [this, start](FakeRunHost&) { clock_.SetTick(start + 90000u); };
   const RunResult result = Run();
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_TRUE(LogHas("Dauer:        1,50 Minuten"));
   EXPECT_FALSE(Exists("one"));
   EXPECT_FALSE(Exists("two"));
   EXPECT_TRUE(LogHas("Dateien:      0"));
