@@ -3,6 +3,7 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 
 namespace parvolind {
@@ -29,24 +30,29 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
   int32_t block_size = host_.CopyBufferSize();
   if (block_size <= 0) block_size = kDefaultBlockSize;
 
-  std::unique_ptr<File> input = fs_.OpenForReading(source);
+  FileStatus before;
+  std::unique_ptr<File> input = fs_.OpenForReading(source, nullptr, &before);
   if (!input) return false;
 
   // A target that is a link is written where the link leads, so the link stays a link.
   std::string destination = target;
-  if (fs_.LinkStatus(target).is_link) {
+  FileStatus existing = fs_.LinkStatus(target);
+  if (existing.is_link) {
     std::string resolved = fs_.RealPath(target);
     if (!resolved.empty()) destination = std::move(resolved);
+    existing = fs_.Stat(destination);
   }
-  const std::string folder = DirectoryOf(destination);
-  if (!folder.empty() && !fs_.Stat(folder).is_directory) fs_.CreateDirectoryPath(folder);
-
-  const FileStatus existing = fs_.Stat(destination);
   if (existing.exists && !existing.is_regular) return false;
 
+  std::string folder = DirectoryOf(destination);
+  if (folder.empty()) folder = "./";
   std::string temporary_path;
+  int error = 0;
   std::unique_ptr<File> output =
-      fs_.CreateTemporaryFile(folder.empty() ? "./" : folder, kTemporaryPrefix, &temporary_path);
+      fs_.CreateTemporaryFile(folder, kTemporaryPrefix, &temporary_path, &error);
+  if (!output && error == ENOENT && fs_.CreateDirectoryPath(folder)) {
+    output = fs_.CreateTemporaryFile(folder, kTemporaryPrefix, &temporary_path, &error);
+  }
   if (!output) return false;
   // Every way out before the rename removes the unfinished copy; the target is never touched.
   auto fail = [&] {
@@ -55,8 +61,6 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
     return false;
   };
 
-  const FileStatus before = input->Status();
-  if (!before.exists) return fail();
   const int64_t size = before.size;
   host_.SetBarRange(ProgressBar::kActual, 0, size);
   host_.SetBarValue(ProgressBar::kActual, 0);

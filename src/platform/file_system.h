@@ -90,8 +90,9 @@ class FileSystem {
   virtual bool CreateDirectoryPath(const std::string& path) = 0;
 
   /// Opens an existing regular file for reading; null (and `error`) otherwise. Never blocks on
-  /// special files such as pipes: those are refused.
-  virtual std::unique_ptr<File> OpenForReading(const std::string& path, int* error = nullptr) = 0;
+  /// special files such as pipes: those are refused. `status` gets the open file's status.
+  virtual std::unique_ptr<File> OpenForReading(const std::string& path, int* error = nullptr,
+                                               FileStatus* status = nullptr) = 0;
   /// Creates a new, empty file in `directory` (ending in '/') named `prefix` + a unique suffix,
   /// readable and writable only by the owner and locked against RemoveUnlockedFile() for as long
   /// as it stays open. `created_path` gets its full path.

@@ -251,8 +251,10 @@ class LinuxFileSystem : public FileSystem {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
 
-  std::unique_ptr<File> OpenForReading(const std::string& path, int* error) override {
+  std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
+                                       FileStatus* status) override {
     // O_NONBLOCK so that opening a pipe never waits for a writer; such files are refused below.
+    // On a regular file the flag changes nothing, so it stays set.
     const int fd =
         Retry([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); });
     if (fd < 0) {
@@ -266,10 +268,11 @@ class LinuxFileSystem : public FileSystem {
       SetError(error, code);
       return nullptr;
     }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::make_unique<LinuxFile>(fd);
+    if (status != nullptr) *status = StatusOf(info);
+    auto file = std::make_unique<LinuxFile>(fd);
+    file->sparse_checked = true;
+    file->sparse = static_cast<int64_t>(info.st_blocks) * 512 < info.st_size;
+    return file;
   }
 
   std::unique_ptr<File> CreateTemporaryFile(const std::string& directory, std::string_view prefix,
@@ -278,7 +281,7 @@ class LinuxFileSystem : public FileSystem {
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string path = directory;
       path.append(prefix);
-      path.append(std::to_string(getpid()));
+      path.append(pid_);
       path.push_back('-');
       uint64_t bits = NextRandom();
       for (int i = 0; i < 10; ++i) {
@@ -461,6 +464,7 @@ class LinuxFileSystem : public FileSystem {
 
   bool seeded_ = false;
   std::mt19937_64 random_;
+  const std::string pid_ = std::to_string(getpid());
 };
 
 }  // namespace
