@@ -1,6 +1,9 @@
 #include "engine/file_transfer.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -135,6 +138,27 @@ TEST_F(FileTransferTest, CancelOrFailureLeavesTheOldTargetAndNoTemporaryFile) {
   ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("b/dir")));
   EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/dir")));
   EXPECT_EQ(Listing(PathOf("b")), (std::vector<std::string>{"big.bin", "dir"}));
+}
+
+TEST_F(FileTransferTest, AWriteErrorMidwayLeavesTheOldTarget) {
+  // A file size limit makes writes fail part way, as a full disk does.
+  const std::string source = WriteFile("a/big.bin", Pattern(300000, 8));
+  const std::string old = Pattern(1000, 9);
+  const std::string target = WriteFile("b/big.bin", old);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto saved_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = 200000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool copied = transfer_.SynchronizeFile(source, target);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, saved_handler);
+
+  EXPECT_FALSE(copied);
+  EXPECT_EQ(ReadFile(target), old);
+  EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"big.bin"});
+  EXPECT_EQ(host_.events, 1);  // the first block went through, the second failed
 }
 
 TEST_F(FileTransferTest, ASourceThatChangesWhileItIsCopiedFails) {
