@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-
 #include <filesystem>
 #include <fstream>
 
