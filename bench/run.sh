@@ -2,12 +2,13 @@
 # Compares `parvolind-cli run` with cp -a, rsync -a and (where installed) unison,
 # side by side on generated trees. See bench/README.md.
 #
-#   bench/run.sh [--quick] [--million] [--keep] [--cli PATH]
+#   bench/run.sh [--quick] [--million] [--keep] [--cli PATH] [--only PARTS]
 set -euo pipefail
 
 REPS=5
 MILLION=0
 KEEP=0
+ONLY="first,same,change,delete,both,memory"
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 CLI="${PARVOLIND_CLI:-}"
 while [ $# -gt 0 ]; do
@@ -16,7 +17,8 @@ while [ $# -gt 0 ]; do
     --million) MILLION=1 ;;
     --keep) KEEP=1 ;;
     --cli) CLI="$2"; shift ;;
-    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH]" >&2; exit 2 ;;
+    --only) ONLY="$2"; shift ;;
+    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH] [--only first,same,change,delete,both,memory]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -42,6 +44,8 @@ HAVE_UNISON=0
 if command -v unison >/dev/null 2>&1; then HAVE_UNISON=1; export UNISON="$B/unison"; mkdir -p "$UNISON"; fi
 
 echo "bench folder $B, $REPS timed runs per figure after one warm-up"
+
+want() { [[ ",$ONLY," == *",$1,"* ]]; }
 
 # ---------------------------------------------------------------- trees
 gen() {  # gen KIND DIR
@@ -198,11 +202,13 @@ first_copy() {  # first_copy TREE JOB
   done
   report "first copy, $tree" "p_$tree" "cp_$tree" "rs_$tree"
 }
-echo
-echo "== first copy into an empty target"
-first_copy small first_small
-first_copy tiny first_tiny
-first_copy large first_large
+if want first; then
+  echo
+  echo "== first copy into an empty target"
+  first_copy small first_small
+  first_copy tiny first_tiny
+  first_copy large first_large
+fi
 
 # ---------------------------------------------------------------- nothing changed
 same() {  # same TREE JOB
@@ -221,12 +227,15 @@ same() {  # same TREE JOB
   done
   report "nothing changed, $tree" "same_p_$tree" "same_rs_$tree" "same_u_$tree"
 }
-echo
-echo "== re-run with nothing changed (criterion: new and changed files, with deletion)"
-same small same_small
-same tiny same_tiny
+if want same || want memory; then
+  echo
+  echo "== re-run with nothing changed (criterion: new and changed files, with deletion)"
+  same small same_small
+  same tiny same_tiny
+fi
 
 # ---------------------------------------------------------------- 1 % changed
+if want change; then
 echo
 echo "== re-run after 1 % of 20,000 files changed"
 cp -a "$B/small" "$B/c_src"
@@ -245,8 +254,10 @@ for rep in $(seq 0 "$REPS"); do
   if [ "$HAVE_UNISON" = 1 ]; then timed change_u unison "$B/c_src" "$B/t/c_u" -batch -auto -times -silent -ui text; fi
 done
 report "1 % changed, small" change_p change_rs change_u
+fi
 
 # ---------------------------------------------------------------- deletion
+if want delete; then
 echo
 echo "== one-way run deleting 1,000 of 20,000 files"
 cp -a "$B/small" "$B/d_src"
@@ -268,9 +279,10 @@ for rep in $(seq 0 "$REPS"); do
 done
 [ "$(find "$B/t/d_p" -type f | wc -l)" = 19000 ] || echo "WARNING: deletion left $(find "$B/t/d_p" -type f | wc -l) files"
 report "delete 1,000 of 20,000" delete_p delete_rs
+fi
 
 # ---------------------------------------------------------------- both ways
-if [ "$HAVE_UNISON" = 1 ]; then
+if want both && [ "$HAVE_UNISON" = 1 ]; then
   echo
   echo "== both ways, 100 files changed on each side"
   for d in b_p1 b_p2 b_u1 b_u2; do cp -a "$B/small" "$B/t/$d"; done
@@ -292,18 +304,21 @@ if [ "$HAVE_UNISON" = 1 ]; then
 fi
 
 # ---------------------------------------------------------------- memory
-echo
-echo "== peak memory"
 timed base_p "$P" run empty_base
 BASE=$(maxof "${RSS[base_p]}")
-echo "fixed base (empty tree): ${BASE} KiB"
 per_file() {  # per_file LABEL LISTED
+  [ -n "${RSS[$1]:-}" ] || return 0
   local kb; kb=$(maxof "${RSS[$1]}")
   echo "$1: peak ${kb} KiB, $(python3 -c "print(round(($kb-$BASE)*1024/$2))") bytes per listed file ($2 listed)"
 }
-per_file p_small 20000
-per_file same_p_small 40000
-per_file same_p_tiny 200000
+if want memory; then
+  echo
+  echo "== peak memory"
+  echo "fixed base (empty tree): ${BASE} KiB"
+  per_file p_small 20000
+  per_file same_p_small 40000
+  per_file same_p_tiny 200000
+fi
 
 # ---------------------------------------------------------------- a million files
 if [ "$MILLION" = 1 ]; then
