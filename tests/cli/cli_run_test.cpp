@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/file_system.h"
+#include "platform/run_lock.h"
 #include "store/job_store.h"
 #include "store/registry_key.h"
 #include "support/test_environment.h"
@@ -168,6 +169,24 @@ TEST_F(CliRunTest, ExitCodesTellFailureAndUsage) {
   EXPECT_NE(result.err.find("CRC32"), std::string::npos);
   const std::string log = ReadFile(PathOf("bin/parvolind.log"));
   EXPECT_NE(log.find("Grund:        Abbruch der Durchführung\r\n"), std::string::npos);
+}
+
+TEST_F(CliRunTest, JobRunningInAnotherProcessIsNotRunAgain) {
+  Save(Job());
+  WriteFile("one/a.txt", "a");
+  std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
+  std::unique_ptr<RunLock> held;
+  ASSERT_EQ(locks->TryLock("sicherung", &held), RunLockStatus::kAcquired);
+
+  CliResult result = RunCli({"run", "Sicherung"});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.err.find("Auftrag wird bereits durchgeführt."), std::string::npos);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("two/a.txt"))));
+
+  held.reset();
+  result = RunCli({"run", "Sicherung"});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
 }
 
 TEST_F(CliRunTest, LoggingOffWritesNoLog) {
