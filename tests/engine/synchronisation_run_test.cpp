@@ -659,6 +659,26 @@ TEST_F(SynchronisationRunTest, DeletedJobFailsAndIsNotBroughtBack) {
   EXPECT_FALSE(host_.running);
 }
 
+TEST_F(SynchronisationRunTest, JobDeletedDuringTheRunIsNotBroughtBack) {
+  Save(BaseJob());
+  Put("one/a.txt", "a", 0);
+  JobStore store(*hive_, clock_, *locale_);
+  host_.on_events = [&store](FakeRunHost& host) {
+    if (host.labels[static_cast<int>(ProgressLabel::kAction)] == "Daten werden verglichen...") {
+      store.DeleteJob("Demo");
+    }
+  };
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_FALSE(store.JobExists("Demo"));
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+  EXPECT_EQ(LogLines().back(), kInnerRule);
+  EXPECT_TRUE(LogHas("Grund:        Abbruch der Durchführung"));
+  EXPECT_FALSE(LogHas("Grund:        Ende der Durchführung"));
+}
+
 TEST_F(SynchronisationRunTest, StaleTemporaryFilesAreRemoved) {
   JobDefinition job = BaseJob();
   job.DelOthers = true;
