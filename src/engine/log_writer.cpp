@@ -1,9 +1,9 @@
 #include "engine/log_writer.h"
 
-#include <cerrno>
 #include <utility>
 
 #include "engine/number_format.h"
+#include "platform/io_error.h"
 
 namespace parvolind {
 namespace {
@@ -32,27 +32,6 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
 }
 
 }  // namespace
-
-std::string IoErrorText(int error) {
-  switch (error) {
-    case ENOENT:
-      return "Datei nicht gefunden";
-    case ENAMETOOLONG:
-    case EINVAL:
-      return "Ungültiger Dateiname";
-    case EMFILE:
-    case ENFILE:
-      return "Zu viele geöffnete Dateien";
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return "Dateizugriff verweigert";
-    case ENOSPC:
-      return "Zu wenig Speicherplatz";
-    default:
-      return "E/A-Fehler " + std::to_string(error);
-  }
-}
 
 LogWriter::LogWriter(std::string log_path, FileSystem& fs, RunHost& host, const Clock& clock,
                      const Locale& locale)

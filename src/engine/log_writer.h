@@ -12,10 +12,6 @@
 
 namespace parvolind {
 
-/// The German text of a file input/output error code ("Dateizugriff verweigert",
-/// "E/A-Fehler 5", ...).
-std::string IoErrorText(int error);
-
 /// Writes the program's text log: one line per call, appended with CR LF, the file opened and
 /// closed for every line. A line that cannot be written never stops the caller.
 class LogWriter {

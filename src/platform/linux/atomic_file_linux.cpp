@@ -10,41 +10,13 @@
 #include <string>
 
 #include "platform/atomic_file.h"
+#include "platform/io_error.h"
 
 namespace parvolind {
 namespace {
 
-// The program's German texts for the common failures; anything else carries its
-// error number, so that a user can still look it up.
-std::string ErrorText(int error_number) {
-  switch (error_number) {
-    case ENOENT:
-      return "Datei nicht gefunden";
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-      return "Ungültiger Dateiname";
-    case EMFILE:
-    case ENFILE:
-      return "Zu viele geöffnete Dateien";
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY:
-      return "Dateizugriff verweigert";
-    case ENOSPC:
-    case EDQUOT:
-      return "Zu wenig Speicherplatz";
-    case EFBIG:
-      return "Die Datei ist zu groß";
-    default:
-      return "E/A-Fehler " + std::to_string(error_number);
-  }
-}
-
 bool Fail(const std::string& path, int error_number, std::string* error) {
-  if (error != nullptr) *error = path + ": " + ErrorText(error_number);
+  if (error != nullptr) *error = path + ": " + IoErrorText(error_number);
   return false;
 }
 
