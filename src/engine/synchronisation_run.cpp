@@ -384,7 +384,12 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
         if (target_time > source_time) {
           copy = false;  // the receiving file is newer (or the sending one is gone)
         } else if (job.mode == 1) {
-          if (job.crc32) {
+          // Files of different sizes differ whatever their times say: a copy cut short
+          // by a crash can carry the source's time, and must not pass for equal for good.
+          // Comparing sizes first also spares reading both files for their checksums.
+          if (target_status.size != source_status.size) {
+            copy = true;
+          } else if (job.crc32) {
             copy = pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
           } else {
             copy = target_time != source_time;

@@ -351,6 +351,23 @@ TEST_F(SynchronisationRunTest, CrcKeepsTheOlderTimeOfAnEqualReceivingFile) {
   EXPECT_TRUE(LogHas("Dateien:      0"));
 }
 
+TEST_F(SynchronisationRunTest, EqualTimesButDifferentSizesAreCopied) {
+  // A receiving file cut short (a crash while it was written) with the sending file's time.
+  for (const bool crc : {false, true}) {
+    JobDefinition job = BaseJob();
+    job.CRC32 = crc;
+    Save(job);
+    Put("one/x.bin", "the whole content", 100);
+    Put("two/x.bin", "the w", 100);
+    Put("one/y.bin", "same", 100);
+    Put("two/y.bin", "same", 100);
+    Run();
+    EXPECT_EQ(ReadFile(PathOf("two/x.bin")), "the whole content") << "crc " << crc;
+    EXPECT_EQ(LogLines()[LogLines().size() - 3], "Dateien:      1") << "crc " << crc;
+    JobStore(*hive_, clock_, *locale_).DeleteJob("Demo");
+  }
+}
+
 TEST_F(SynchronisationRunTest, DeletePassRemovesReadOnlyAndHiddenButKeepsFilteredFiles) {
   JobDefinition job = BaseJob();
   job.CritAll = true;
