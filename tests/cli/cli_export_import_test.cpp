@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
-#include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +12,7 @@
 #include "platform/registry_hive.h"
 #include "store/hive_dump.h"
 #include "store/registry_key.h"
+#include "support/cli_process.h"
 #include "support/test_environment.h"
 
 namespace parvolind {
@@ -19,41 +20,24 @@ namespace {
 
 constexpr const char* kProgram = "Software\\Orbelt\\Parvolind";
 
-struct CliOutcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using CliOutcome = testing::CliResult;
 
 class CliExportImportTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    const char* cli = std::getenv("PARVOLIND_CLI");
-    if (cli == nullptr || cli[0] == '\0') GTEST_SKIP() << "PARVOLIND_CLI is not set";
-    cli_ = cli;
+    cli_ = testing::CliUnderTest();
+    ASSERT_FALSE(cli_.empty());
   }
 
   // Runs the CLI with the fixture's XDG folders, optionally another config folder.
   static CliOutcome Run(const std::string& program, const std::vector<std::string>& args,
                         const std::string& config_home = {}) {
-    QProcess process;
-    if (!config_home.empty()) {
-      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-      environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config_home));
-      process.setProcessEnvironment(environment);
-    }
     QStringList arguments;
     for (const std::string& arg : args) arguments << QString::fromStdString(arg);
-    process.start(QString::fromStdString(program), arguments);
-    CliOutcome outcome;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-      return outcome;
-    }
-    outcome.exit_code = process.exitCode();
-    outcome.out = process.readAllStandardOutput().toStdString();
-    outcome.err = process.readAllStandardError().toStdString();
-    return outcome;
+    std::map<std::string, std::string> overrides;
+    if (!config_home.empty()) overrides["XDG_CONFIG_HOME"] = config_home;
+    return testing::RunCli(program, arguments, overrides);
   }
 
   static std::unique_ptr<RegistryHive> UserHive() {

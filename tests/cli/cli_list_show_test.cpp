@@ -1,28 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <cstdlib>
 #include <memory>
 
 #include "store/job_store.h"
 #include "store/registry_key.h"
+#include "support/cli_process.h"
 #include "support/test_environment.h"
 
 namespace parvolind {
 namespace {
 
-struct CliResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using testing::CliResult;
 
 class CliListShowTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    if (std::getenv("PARVOLIND_CLI") == nullptr) GTEST_SKIP() << "PARVOLIND_CLI is not set";
+    cli_ = testing::CliUnderTest();
+    ASSERT_FALSE(cli_.empty());
     std::string error;
     hive_ = OpenUserRegistryHive(&error);  // where the CLI will look, below XDG_CONFIG_HOME
     ASSERT_TRUE(hive_) << error;
@@ -31,20 +27,7 @@ class CliListShowTest : public testing::TempDirTest {
 
   // Runs the CLI under German regional settings; the store is found through the
   // XDG variables the fixture set.
-  static CliResult RunCli(const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", "de_DE.UTF-8");
-    environment.insert("LANG", "de_DE.UTF-8");
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromLocal8Bit(std::getenv("PARVOLIND_CLI")), arguments);
-    CliResult result;
-    if (!process.waitForFinished(-1)) return result;
-    result.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = process.readAllStandardOutput().toStdString();
-    result.err = process.readAllStandardError().toStdString();
-    return result;
-  }
+  CliResult RunCli(const QStringList& arguments) const { return testing::RunCli(cli_, arguments); }
 
   void Save(const std::string& name, bool interval, bool time_of_day, bool weekdays = true) {
     JobDefinition job;
@@ -64,6 +47,7 @@ class CliListShowTest : public testing::TempDirTest {
   std::unique_ptr<Locale> locale_ = CreateLocale("de_DE");
   std::unique_ptr<RegistryHive> hive_;
   std::unique_ptr<JobStore> store_;
+  std::string cli_;
 };
 
 TEST_F(CliListShowTest, ListsJobsInListOrderWithTheirScheduleTexts) {

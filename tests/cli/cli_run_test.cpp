@@ -3,9 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -14,6 +12,7 @@
 #include "platform/run_lock.h"
 #include "store/job_store.h"
 #include "store/registry_key.h"
+#include "support/cli_process.h"
 #include "support/test_environment.h"
 
 namespace parvolind {
@@ -21,22 +20,18 @@ namespace {
 
 constexpr const char* kTemporaryPrefix = ".parvolind-tmp-";
 
-struct CliResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using testing::CliResult;
 
 class CliRunTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    const char* cli = std::getenv("PARVOLIND_CLI");
-    if (cli == nullptr) GTEST_SKIP() << "PARVOLIND_CLI is not set";
+    const std::string cli = testing::CliUnderTest();
+    ASSERT_FALSE(cli.empty());
     // A copy of the program in the temporary folder logs beside itself, there.
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(PathOf("bin"))));
     cli_ = PathOf("bin/parvolind-cli");
-    ASSERT_TRUE(QFile::copy(QString::fromLocal8Bit(cli), QString::fromStdString(cli_)));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(cli), QString::fromStdString(cli_)));
     std::string error;
     hive_ = OpenUserRegistryHive(&error);
     ASSERT_TRUE(hive_) << error;
@@ -44,27 +39,12 @@ class CliRunTest : public testing::TempDirTest {
   }
 
   void Start(QProcess& process, const QStringList& arguments) const {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", "de_DE.UTF-8");
-    environment.insert("LANG", "de_DE.UTF-8");
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromStdString(cli_), arguments);
+    testing::StartCli(process, cli_, arguments);
   }
 
-  static CliResult Finish(QProcess& process) {
-    CliResult result;
-    if (!process.waitForFinished(-1)) return result;
-    result.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = process.readAllStandardOutput().toStdString();
-    result.err = process.readAllStandardError().toStdString();
-    return result;
-  }
+  static CliResult Finish(QProcess& process) { return testing::FinishCli(process); }
 
-  CliResult RunCli(const QStringList& arguments) const {
-    QProcess process;
-    Start(process, arguments);
-    return Finish(process);
-  }
+  CliResult RunCli(const QStringList& arguments) const { return testing::RunCli(cli_, arguments); }
 
   JobDefinition Job() const {
     JobDefinition job;
