@@ -96,9 +96,8 @@ class SynchronisationRunTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_TRUE(hive_) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
     fs_ = CreateFileSystem();
     locale_ = CreateLocale("de_DE");
     locks_ = CreateRunLocks(PathOf("locks"));

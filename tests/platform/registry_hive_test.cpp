@@ -19,12 +19,7 @@ class RegistryHiveTest : public testing::TempDirTest {
     ASSERT_NE(hive_, nullptr);
   }
 
-  std::unique_ptr<RegistryHive> Open() {
-    std::string error;
-    auto hive = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    EXPECT_NE(hive, nullptr) << error;
-    return hive;
-  }
+  std::unique_ptr<RegistryHive> Open() { return OpenTestHive(); }
 
   RegKey MustOpen(std::string_view path, bool create = false) {
     RegKey key = 0;

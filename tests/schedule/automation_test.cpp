@@ -29,9 +29,8 @@ class AutomationTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_NE(hive_, nullptr) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
     refusing_ = std::make_unique<testing::RefusingHive>(*hive_);
     schedule_ = std::make_unique<ScheduleComputation>(*hive_, clock_);
     menu_ = std::make_unique<AutomationMenu>(*refusing_, clock_, host_);

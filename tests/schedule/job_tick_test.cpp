@@ -38,9 +38,8 @@ class JobTickTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_NE(hive_, nullptr) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
     refusing_ = std::make_unique<testing::RefusingHive>(*hive_);
     schedule_ = std::make_unique<ScheduleComputation>(*hive_, clock_);
     tick_ = std::make_unique<JobTick>(*refusing_, clock_, host_);

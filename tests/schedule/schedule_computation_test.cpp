@@ -26,9 +26,8 @@ class ScheduleComputationTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_TRUE(hive_) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
     schedule_ = std::make_unique<ScheduleComputation>(*hive_, clock_);
   }
 

@@ -21,9 +21,8 @@ class ConfigBackupTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_NE(hive_, nullptr) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
   }
 
   void StoreConfiguration() {

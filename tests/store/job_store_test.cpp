@@ -15,9 +15,8 @@ class JobStoreTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_TRUE(hive_) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
     store_ = std::make_unique<JobStore>(*hive_, clock_, *locale_);
   }
 

@@ -15,9 +15,8 @@ class RegistryKeyTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_TRUE(hive_) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
   }
 
   // Stores a value with any type and bytes, bypassing the program's writers.

@@ -15,9 +15,8 @@ class SettingsTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    std::string error;
-    hive_ = OpenRegistryHive(PathOf("registry.sqlite"), &error);
-    ASSERT_TRUE(hive_) << error;
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
   }
 
   void Store(std::string_view name, RegType type, std::string data) {

@@ -44,6 +44,13 @@ std::string TempDirTest::WriteFile(const std::string& relative, const std::strin
   return path.toStdString();
 }
 
+std::unique_ptr<RegistryHive> TempDirTest::OpenTestHive() const {
+  std::string error;
+  std::unique_ptr<RegistryHive> hive = OpenRegistryHive(PathOf("registry.sqlite"), &error);
+  if (!hive) ADD_FAILURE() << error;
+  return hive;
+}
+
 std::string TempDirTest::ReadFile(const std::string& path) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) return {};

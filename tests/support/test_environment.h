@@ -4,9 +4,11 @@
 
 #include <QTemporaryDir>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/registry_hive.h"
 #include "store/date_time.h"
 
 namespace parvolind::testing {
@@ -46,6 +48,10 @@ class TempDirTest : public ::testing::Test {
   std::string PathOf(const std::string& relative) const { return Dir() + "/" + relative; }
   /// Writes a file (creating its folders) and returns its path.
   std::string WriteFile(const std::string& relative, const std::string& content) const;
+  /// A registry hive of the test's own (registry.sqlite in the temporary folder;
+  /// every call opens another connection to it, as another process would). Null,
+  /// with a failure recorded, when it cannot be opened.
+  std::unique_ptr<RegistryHive> OpenTestHive() const;
   /// The content of a file, empty when it cannot be read.
   static std::string ReadFile(const std::string& path);
 
