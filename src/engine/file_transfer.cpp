@@ -27,6 +27,11 @@ bool FileTransfer::IsTemporaryName(std::string_view name) {
 }
 
 bool FileTransfer::SynchronizeFile(const std::string& source, const std::string& target) {
+  return Copy(source, target, true);
+}
+
+bool FileTransfer::Copy(const std::string& source, const std::string& target,
+                        bool unnamed_allowed) {
   int32_t block_size = host_.CopyBufferSize();
   if (block_size <= 0) block_size = kDefaultBlockSize;
 
@@ -37,7 +42,8 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
   // A target that is a link is written where the link leads, so the link stays a link.
   std::string destination = target;
   FileStatus existing = fs_.LinkStatus(target);
-  if (existing.is_link) {
+  const bool target_is_link = existing.is_link;
+  if (target_is_link) {
     std::string resolved = fs_.RealPath(target);
     if (!resolved.empty()) destination = std::move(resolved);
     existing = fs_.Stat(destination);
@@ -46,18 +52,32 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
 
   std::string folder = DirectoryOf(destination);
   if (folder.empty()) folder = "./";
+  // A new target is written into a file without a name that gets the target's name only when
+  // complete: one directory change instead of two, and a killed run leaves nothing behind. The
+  // name must be entirely free for that: a dangling link is replaced the named way.
+  const bool name_free = unnamed_allowed && !existing.exists && !target_is_link;
+  std::unique_ptr<File> output;
   std::string temporary_path;
   int error = 0;
-  std::unique_ptr<File> output =
-      fs_.CreateTemporaryFile(folder, kTemporaryPrefix, &temporary_path, &error);
-  if (!output && error == ENOENT && fs_.CreateDirectoryPath(folder)) {
+  if (name_free) {
+    output = fs_.CreateUnnamedFile(folder, &error);
+    if (!output && error == ENOENT && fs_.CreateDirectoryPath(folder)) {
+      output = fs_.CreateUnnamedFile(folder, &error);
+    }
+  }
+  const bool unnamed = output != nullptr;
+  if (!unnamed) {
     output = fs_.CreateTemporaryFile(folder, kTemporaryPrefix, &temporary_path, &error);
+    if (!output && error == ENOENT && fs_.CreateDirectoryPath(folder)) {
+      output = fs_.CreateTemporaryFile(folder, kTemporaryPrefix, &temporary_path, &error);
+    }
   }
   if (!output) return false;
-  // Every way out before the rename removes the unfinished copy; the target is never touched.
+  // Every way out before the file gets its name removes the unfinished copy (an unnamed one
+  // vanishes when closed); the target is never touched.
   auto fail = [&] {
     output->Close();
-    fs_.RemoveFile(temporary_path);
+    if (!unnamed) fs_.RemoveFile(temporary_path);
     return false;
   };
 
@@ -99,8 +119,28 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
   // disk before the name moves over. A new file is not synced; a crash can lose only that copy
   // (the source is intact), and syncing every new file made first copies many times slower.
   if (existing.exists && !output->SyncData()) return fail();
-  if (!output->Close()) return fail();
-  if (fs_.Rename(temporary_path, destination) != 0) return fail();
+  if (unnamed) {
+    // Linking never replaces a name. A target that appeared during the copy was not there when
+    // this copy was decided on, so it is not overwritten; the copy fails and the old file stays.
+    const int link_error = fs_.LinkFile(*output, destination);
+    if (link_error == EPERM || link_error == EXDEV || link_error == EINVAL ||
+        link_error == EOPNOTSUPP || link_error == ENOSYS) {
+      // Some file systems make such files but cannot name them: this one is copied again the
+      // named way.
+      fail();
+      input.reset();
+      return Copy(source, target, false);
+    }
+    if (link_error != 0) return fail();
+    if (!output->Close()) {
+      // A late write error: the file just named is not a good copy and is nobody else's.
+      fs_.RemoveFile(destination);
+      return false;
+    }
+  } else {
+    if (!output->Close()) return fail();
+    if (fs_.Rename(temporary_path, destination) != 0) return fail();
+  }
 
   host_.ProcessEvents();
   host_.SetBarValue(ProgressBar::kActual, size);

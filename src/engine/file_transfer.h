@@ -20,8 +20,10 @@ class FileTransfer {
   FileTransfer(FileSystem& fs, RunHost& host);
 
   /// Copies `source` onto `target` in blocks of host.CopyBufferSize() bytes, into a temporary
-  /// file beside the target that replaces the target only when it is complete; the target's
-  /// folder is created when missing. The kActual bar shows the bytes; the cancel request is
+  /// file beside the target that replaces the target only when it is complete (for a new target
+  /// a file without a name where the file system allows, named only when complete); the
+  /// target's folder is created when missing. A target that appears while a new one is copied
+  /// is left as it is and the copy fails. The kActual bar shows the bytes; the cancel request is
   /// looked at after every block. A new target gets the source's permission bits, a replaced one
   /// keeps its own; both get the source's time stamps. False when cancelled or failed, or when
   /// the source changed while it was read: the old target is then untouched, a new one absent,
@@ -46,6 +48,9 @@ class FileTransfer {
   bool RemoveStaleTemporaryFile(const std::string& path);
 
  private:
+  // SynchronizeFile(); `unnamed_allowed` false copies through a named temporary file always.
+  bool Copy(const std::string& source, const std::string& target, bool unnamed_allowed);
+
   FileSystem& fs_;
   RunHost& host_;
   std::vector<char> buffer_;

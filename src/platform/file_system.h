@@ -100,6 +100,16 @@ class FileSystem {
                                                     std::string_view prefix,
                                                     std::string* created_path,
                                                     int* error = nullptr) = 0;
+  /// Creates a new, empty file in `directory` that has no name yet, readable and writable only by
+  /// the owner. It gets its name only through LinkFile(); until then no one else can see it, and
+  /// closing it (or the end of the process, however it ends) frees it with nothing left behind.
+  /// Null where the file system cannot do this (`error` gets the code, ENOENT for a missing
+  /// directory); the caller then uses CreateTemporaryFile().
+  virtual std::unique_ptr<File> CreateUnnamedFile(const std::string& directory,
+                                                  int* error = nullptr) = 0;
+  /// Gives an open file from CreateUnnamedFile() the name `path` in its own directory. Never
+  /// replaces anything: EEXIST when the name is taken (also by a link). 0 or an error code.
+  virtual int LinkFile(File& file, const std::string& path) = 0;
   /// Copies up to `size` bytes from `source`'s position to `target`'s position, through the
   /// kernel where it can (falling back to `buffer`). Holes of a sparse source are skipped, not
   /// written: the caller sets the final length with Resize(). Returns the bytes moved, fewer

@@ -139,6 +139,140 @@ TEST_F(FileTransferTest, CancelOrFailureLeavesTheOldTargetAndNoTemporaryFile) {
   EXPECT_EQ(Listing(PathOf("b")), (std::vector<std::string>{"big.bin", "dir"}));
 }
 
+TEST_F(FileTransferTest, ANewTargetAppearsOnlyWhenCompleteAndNeverOverwritesOneThatAppeared) {
+  const std::string source = WriteFile("a/big.bin", Pattern(400000, 10));
+  ASSERT_EQ(fs_->SetPermissions(source, 0604), 0);
+  ASSERT_EQ(fs_->SetTimes(source, 1600000000 * kSecond, 1650000000 * kSecond + 7), 0);
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("b")));
+  if (!fs_->CreateUnnamedFile(PathOf("b/"))) GTEST_SKIP() << "no files without a name here";
+  const std::string target = PathOf("b/big.bin");
+
+  // While the copy runs the folder shows neither the target nor any temporary name.
+  std::vector<std::vector<std::string>> seen;
+  host_.on_process_events = [&](int) { seen.push_back(Listing(PathOf("b"))); };
+  ASSERT_TRUE(transfer_.SynchronizeFile(source, target));
+  ASSERT_EQ(seen.size(), 5u);  // four blocks, then once after the name was given
+  for (size_t i = 0; i + 1 < seen.size(); ++i) EXPECT_TRUE(seen[i].empty()) << i;
+  EXPECT_EQ(seen.back(), std::vector<std::string>{"big.bin"});
+  const FileStatus copied = fs_->Stat(target);
+  EXPECT_EQ(copied.mode & 07777, 0604u);
+  EXPECT_EQ(copied.mtime_ns, 1650000000 * kSecond + 7);
+  EXPECT_EQ(copied.atime_ns, 1600000000 * kSecond);
+  EXPECT_EQ(ReadFile(target), Pattern(400000, 10));
+
+  // Cancelled part way: no target, no temporary name.
+  host_.on_process_events = [&](int events) {
+    if (events == 2) host_.cancel = true;
+  };
+  host_.events = 0;
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/cancelled.bin")));
+  EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"big.bin"});
+  host_.cancel = false;
+
+  // Someone else creates the target while it is copied: that file is kept as it is, the copy
+  // fails and leaves nothing of its own behind.
+  const std::string raced = PathOf("b/raced.bin");
+  host_.events = 0;
+  host_.on_process_events = [&](int events) {
+    if (events == 1) WriteFile("b/raced.bin", "written meanwhile");
+  };
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, raced));
+  EXPECT_EQ(ReadFile(raced), "written meanwhile");
+  EXPECT_EQ(Listing(PathOf("b")), (std::vector<std::string>{"big.bin", "raced.bin"}));
+
+  // A link in the way that leads nowhere is a taken name too: a link that appeared is kept.
+  host_.events = 0;
+  host_.on_process_events = [&](int events) {
+    if (events == 1) std::filesystem::create_symlink(PathOf("nowhere"), PathOf("b/late.bin"));
+  };
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/late.bin")));
+  EXPECT_TRUE(fs_->LinkStatus(PathOf("b/late.bin")).is_link);
+  host_.on_process_events = nullptr;
+
+  // One that was there from the start is replaced by the file, as before.
+  ASSERT_TRUE(transfer_.SynchronizeFile(source, PathOf("b/late.bin")));
+  EXPECT_FALSE(fs_->LinkStatus(PathOf("b/late.bin")).is_link);
+  EXPECT_EQ(ReadFile(PathOf("b/late.bin")), Pattern(400000, 10));
+  EXPECT_EQ(Listing(PathOf("b")), (std::vector<std::string>{"big.bin", "late.bin", "raced.bin"}));
+}
+
+// The machine's file system with no files without a name, as some file systems are.
+class NamedFilesOnly : public FileSystem {
+ public:
+  explicit NamedFilesOnly(FileSystem& real) : real_(real) {}
+  FileStatus Stat(const std::string& path) override { return real_.Stat(path); }
+  FileStatus LinkStatus(const std::string& path) override { return real_.LinkStatus(path); }
+  std::unique_ptr<DirectoryStream> OpenDirectory(const std::string& path, int* error) override {
+    return real_.OpenDirectory(path, error);
+  }
+  bool CreateDirectoryPath(const std::string& path) override {
+    return real_.CreateDirectoryPath(path);
+  }
+  std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
+                                       FileStatus* status) override {
+    return real_.OpenForReading(path, error, status);
+  }
+  std::unique_ptr<File> CreateTemporaryFile(const std::string& directory, std::string_view prefix,
+                                            std::string* created_path, int* error) override {
+    return real_.CreateTemporaryFile(directory, prefix, created_path, error);
+  }
+  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error) override {
+    if (error != nullptr) *error = EOPNOTSUPP;
+    return nullptr;
+  }
+  int LinkFile(File&, const std::string&) override { return EOPNOTSUPP; }
+  int64_t CopyBlock(File& source, File& target, int64_t size, std::vector<char>& buffer) override {
+    return real_.CopyBlock(source, target, size, buffer);
+  }
+  int Rename(const std::string& from, const std::string& to) override {
+    return real_.Rename(from, to);
+  }
+  int RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  bool RemoveUnlockedFile(const std::string& path) override {
+    return real_.RemoveUnlockedFile(path);
+  }
+  int SetTimes(const std::string& path, int64_t atime_ns, int64_t mtime_ns) override {
+    return real_.SetTimes(path, atime_ns, mtime_ns);
+  }
+  int SetPermissions(const std::string& path, uint32_t mode) override {
+    return real_.SetPermissions(path, mode);
+  }
+  std::string RealPath(const std::string& path) override { return real_.RealPath(path); }
+  int AppendToFile(const std::string& path, std::string_view bytes) override {
+    return real_.AppendToFile(path, bytes);
+  }
+  LocalTime LocalTimeOf(int64_t utc_ns) override { return real_.LocalTimeOf(utc_ns); }
+
+ private:
+  FileSystem& real_;
+};
+
+TEST_F(FileTransferTest, WithoutFilesWithoutANameANewTargetGoesThroughANamedOne) {
+  NamedFilesOnly named(*fs_);
+  FileTransfer transfer(named, host_);
+  const std::string source = WriteFile("a/file.bin", Pattern(300000, 11));
+  ASSERT_EQ(fs_->SetPermissions(source, 0640), 0);
+
+  bool temporary_seen = false;
+  host_.on_process_events = [&](int) {
+    for (const std::string& name : Listing(PathOf("b/c"))) {
+      temporary_seen |= FileTransfer::IsTemporaryName(name);
+    }
+  };
+  ASSERT_TRUE(transfer.SynchronizeFile(source, PathOf("b/c/file.bin")));  // folders made too
+  EXPECT_TRUE(temporary_seen);
+  EXPECT_EQ(ReadFile(PathOf("b/c/file.bin")), Pattern(300000, 11));
+  EXPECT_EQ(ModeOf(PathOf("b/c/file.bin")), 0640u);
+  EXPECT_EQ(Listing(PathOf("b/c")), std::vector<std::string>{"file.bin"});
+
+  host_.events = 0;
+  host_.on_process_events = [&](int events) {
+    if (events == 1) host_.cancel = true;
+  };
+  EXPECT_FALSE(transfer.SynchronizeFile(source, PathOf("b/c/other.bin")));
+  EXPECT_EQ(Listing(PathOf("b/c")), std::vector<std::string>{"file.bin"});
+}
+
 TEST_F(FileTransferTest, AWriteErrorMidwayLeavesTheOldTarget) {
   // A file size limit makes writes fail part way, as a full disk does.
   const std::string source = WriteFile("a/big.bin", Pattern(300000, 8));

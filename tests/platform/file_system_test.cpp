@@ -148,5 +148,45 @@ TEST_F(FileSystemTest, LocalTimeUsesTheOffsetOfTheMomentItself) {
   EXPECT_EQ(before_epoch, (LocalTime{1970, 1, 1, 0, 59, 59, 500}));
 }
 
+TEST_F(FileSystemTest, AFileWithoutANameIsSeenOnlyOnceLinkedAndNeverReplacesAName) {
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("d")));
+  int error = 0;
+  std::unique_ptr<File> file = fs_->CreateUnnamedFile(PathOf("d/"), &error);
+  if (!file) GTEST_SKIP() << "no files without a name here, error " << error;
+  ASSERT_TRUE(file->Write("content", 7));
+  ASSERT_TRUE(file->SetPermissions(0640));
+  ASSERT_TRUE(file->SetTimes(1600000000000000000, 1700000000000000000));
+  EXPECT_TRUE(std::filesystem::is_empty(PathOf("d")));
+
+  // A name that is taken, by a file or by a link leading nowhere, stays as it is.
+  const std::string taken = WriteFile("d/taken", "old");
+  EXPECT_EQ(fs_->LinkFile(*file, taken), EEXIST);
+  EXPECT_EQ(ReadFile(taken), "old");
+  std::filesystem::create_symlink(PathOf("nowhere"), PathOf("d/dangling"));
+  EXPECT_EQ(fs_->LinkFile(*file, PathOf("d/dangling")), EEXIST);
+  EXPECT_TRUE(fs_->LinkStatus(PathOf("d/dangling")).is_link);
+
+  ASSERT_EQ(fs_->LinkFile(*file, PathOf("d/new")), 0);
+  ASSERT_TRUE(file->Close());
+  EXPECT_EQ(ReadFile(PathOf("d/new")), "content");
+  const FileStatus status = fs_->Stat(PathOf("d/new"));
+  EXPECT_EQ(status.mode, 0640u);
+  EXPECT_EQ(status.mtime_ns, 1700000000000000000);
+
+  // Closed without a name: nothing is left; a missing folder is told as such.
+  std::unique_ptr<File> dropped = fs_->CreateUnnamedFile(PathOf("d/"), &error);
+  ASSERT_TRUE(dropped);
+  ASSERT_TRUE(dropped->Write("gone", 4));
+  ASSERT_TRUE(dropped->Close());
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf("d"))) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"dangling", "new", "taken"}));
+  EXPECT_FALSE(fs_->CreateUnnamedFile(PathOf("missing/"), &error));
+  EXPECT_EQ(error, ENOENT);
+}
+
 }  // namespace
 }  // namespace parvolind

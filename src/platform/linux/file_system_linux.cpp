@@ -304,6 +304,41 @@ class LinuxFileSystem : public FileSystem {
     return nullptr;
   }
 
+  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error) override {
+    // Linking such a file needs its descriptor's entry under /proc; without /proc it could never
+    // get a name.
+    if (!ProcDescriptorsAvailable()) {
+      SetError(error, EOPNOTSUPP);
+      return nullptr;
+    }
+    const std::string folder = directory.empty() ? std::string(".") : directory;
+    const int fd =
+        Retry([&] { return open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); });
+    if (fd < 0) {
+      SetError(error, errno);
+      return nullptr;
+    }
+    return std::make_unique<LinuxFile>(fd);
+  }
+
+  int LinkFile(File& file, const std::string& path) override {
+    auto& linux_file = static_cast<LinuxFile&>(file);
+    if (linux_file.fd() < 0) return EBADF;
+    // linkat() with AT_EMPTY_PATH needs a privilege ordinary users lack; the descriptor's entry
+    // under /proc, followed, names the same file for everyone.
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(linux_file.fd());
+    if (linkat(AT_FDCWD, descriptor.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      const int code = errno;
+      // Where files without a name cannot be named, later copies do not try them again.
+      if (code == EPERM || code == EXDEV || code == EINVAL || code == EOPNOTSUPP ||
+          code == ENOSYS) {
+        proc_checked_.store(-1, std::memory_order_relaxed);
+      }
+      return code;
+    }
+    return 0;
+  }
+
   int64_t CopyBlock(File& source_file, File& target_file, int64_t size,
                     std::vector<char>& buffer) override {
     auto& source = static_cast<LinuxFile&>(source_file);
@@ -452,6 +487,16 @@ class LinuxFileSystem : public FileSystem {
     return hole;
   }
 
+  bool ProcDescriptorsAvailable() {
+    int known = proc_checked_.load(std::memory_order_relaxed);
+    if (known == 0) {
+      struct stat info {};
+      known = stat("/proc/self/fd", &info) == 0 && S_ISDIR(info.st_mode) ? 1 : -1;
+      proc_checked_.store(known, std::memory_order_relaxed);
+    }
+    return known > 0;
+  }
+
   uint64_t NextRandom() {
     if (!seeded_) {
       std::random_device device;
@@ -462,6 +507,8 @@ class LinuxFileSystem : public FileSystem {
     return random_();
   }
 
+  // 1: files without a name can be named through /proc/self/fd; -1: they cannot; 0: not known.
+  std::atomic<int> proc_checked_{0};
   bool seeded_ = false;
   std::mt19937_64 random_;
   const std::string pid_ = std::to_string(getpid());
