@@ -86,48 +86,39 @@ class SqliteHive : public RegistryHive {
   }
 
   RegStatus QueryValue(RegKey key, std::string_view name, RegValue* value) override {
-    sqlite3_stmt* s = Prepare("SELECT type, data FROM reg_values WHERE key_id = ? AND name = ?");
-    if (s == nullptr) return RegStatus::kIoError;
-    sqlite3_bind_int64(s, 1, key);
-    BindText(s, 2, name);
-    const int rc = sqlite3_step(s);
-    RegStatus status = rc == SQLITE_DONE ? RegStatus::kNotFound : StepStatus(rc);
-    if (rc == SQLITE_ROW) {
-      value->type = static_cast<RegType>(sqlite3_column_int64(s, 0));
-      value->data = ColumnBytes(s, 1);
-      status = RegStatus::kOk;
-    }
-    sqlite3_reset(s);
-    return status;
+    return QueryOne(
+        "SELECT type, data FROM reg_values WHERE key_id = ? AND name = ?", RegStatus::kNotFound,
+        [&](sqlite3_stmt* s) {
+          sqlite3_bind_int64(s, 1, key);
+          BindText(s, 2, name);
+        },
+        [&](sqlite3_stmt* s) { ReadValue(s, 0, value); });
   }
 
   RegStatus SetValue(RegKey key, std::string_view name, const RegValue& value) override {
     return InWriteTransaction([&] {
       if (!KeyExists(key)) return RegStatus::kNotFound;
       // An upsert keeps the value's place in the enumeration and its first spelling.
-      sqlite3_stmt* s = Prepare(
+      return Execute(
           "INSERT INTO reg_values (key_id, name, type, data) VALUES (?, ?, ?, ?) "
-          "ON CONFLICT (key_id, name) DO UPDATE SET type = excluded.type, data = excluded.data");
-      if (s == nullptr) return RegStatus::kIoError;
-      sqlite3_bind_int64(s, 1, key);
-      BindText(s, 2, name);
-      sqlite3_bind_int64(s, 3, static_cast<sqlite3_int64>(value.type));
-      sqlite3_bind_blob(s, 4, value.data.data(), static_cast<int>(value.data.size()),
-                        SQLITE_TRANSIENT);
-      const RegStatus status = StepStatus(sqlite3_step(s));
-      sqlite3_reset(s);
-      return status;
+          "ON CONFLICT (key_id, name) DO UPDATE SET type = excluded.type, data = excluded.data",
+          [&](sqlite3_stmt* s) {
+            sqlite3_bind_int64(s, 1, key);
+            BindText(s, 2, name);
+            sqlite3_bind_int64(s, 3, static_cast<sqlite3_int64>(value.type));
+            sqlite3_bind_blob(s, 4, value.data.data(), static_cast<int>(value.data.size()),
+                              SQLITE_TRANSIENT);
+          });
     });
   }
 
   RegStatus DeleteValue(RegKey key, std::string_view name) override {
     return InWriteTransaction([&] {
-      sqlite3_stmt* s = Prepare("DELETE FROM reg_values WHERE key_id = ? AND name = ?");
-      if (s == nullptr) return RegStatus::kIoError;
-      sqlite3_bind_int64(s, 1, key);
-      BindText(s, 2, name);
-      RegStatus status = StepStatus(sqlite3_step(s));
-      sqlite3_reset(s);
+      RegStatus status =
+          Execute("DELETE FROM reg_values WHERE key_id = ? AND name = ?", [&](sqlite3_stmt* s) {
+            sqlite3_bind_int64(s, 1, key);
+            BindText(s, 2, name);
+          });
       if (status == RegStatus::kOk && sqlite3_changes(db_) == 0) status = RegStatus::kNotFound;
       return status;
     });
@@ -135,60 +126,40 @@ class SqliteHive : public RegistryHive {
 
   RegStatus EnumKey(RegKey key, uint32_t index, std::string* name) override {
     if (!KeyExists(key)) return RegStatus::kNotFound;
-    sqlite3_stmt* s = Prepare(
+    return QueryOne(
         "SELECT name FROM reg_keys WHERE parent = ? ORDER BY name COLLATE NOCASE, name "
-        "LIMIT 1 OFFSET ?");
-    if (s == nullptr) return RegStatus::kIoError;
-    sqlite3_bind_int64(s, 1, key);
-    sqlite3_bind_int64(s, 2, index);
-    const int rc = sqlite3_step(s);
-    RegStatus status = rc == SQLITE_DONE ? RegStatus::kNoMoreItems : StepStatus(rc);
-    if (rc == SQLITE_ROW) {
-      *name = ColumnBytes(s, 0);
-      status = RegStatus::kOk;
-    }
-    sqlite3_reset(s);
-    return status;
+        "LIMIT 1 OFFSET ?",
+        RegStatus::kNoMoreItems, [&](sqlite3_stmt* s) { BindKeyAndIndex(s, key, index); },
+        [&](sqlite3_stmt* s) { *name = ColumnBytes(s, 0); });
   }
 
   RegStatus EnumValue(RegKey key, uint32_t index, std::string* name, RegValue* value) override {
     if (!KeyExists(key)) return RegStatus::kNotFound;
-    sqlite3_stmt* s = Prepare(
+    return QueryOne(
         "SELECT name, type, data FROM reg_values WHERE key_id = ? ORDER BY rowid "
-        "LIMIT 1 OFFSET ?");
-    if (s == nullptr) return RegStatus::kIoError;
-    sqlite3_bind_int64(s, 1, key);
-    sqlite3_bind_int64(s, 2, index);
-    const int rc = sqlite3_step(s);
-    RegStatus status = rc == SQLITE_DONE ? RegStatus::kNoMoreItems : StepStatus(rc);
-    if (rc == SQLITE_ROW) {
-      *name = ColumnBytes(s, 0);
-      value->type = static_cast<RegType>(sqlite3_column_int64(s, 1));
-      value->data = ColumnBytes(s, 2);
-      status = RegStatus::kOk;
-    }
-    sqlite3_reset(s);
-    return status;
+        "LIMIT 1 OFFSET ?",
+        RegStatus::kNoMoreItems, [&](sqlite3_stmt* s) { BindKeyAndIndex(s, key, index); },
+        [&](sqlite3_stmt* s) {
+          *name = ColumnBytes(s, 0);
+          ReadValue(s, 1, value);
+        });
   }
 
   RegStatus QueryInfoKey(RegKey key, uint32_t* sub_keys, uint32_t* max_sub_key_length,
                          uint32_t* values) override {
     if (!KeyExists(key)) return RegStatus::kNotFound;
-    sqlite3_stmt* s = Prepare(
+    return QueryOne(
         "SELECT COUNT(*), COALESCE(MAX(LENGTH(CAST(name AS BLOB))), 0), "
-        "(SELECT COUNT(*) FROM reg_values WHERE key_id = ?1) FROM reg_keys WHERE parent = ?1");
-    if (s == nullptr) return RegStatus::kIoError;
-    sqlite3_bind_int64(s, 1, key);
-    const int rc = sqlite3_step(s);
-    RegStatus status = StepStatus(rc);
-    if (rc == SQLITE_ROW) {
-      if (sub_keys) *sub_keys = static_cast<uint32_t>(sqlite3_column_int64(s, 0));
-      if (max_sub_key_length) *max_sub_key_length = static_cast<uint32_t>(sqlite3_column_int64(s, 1));
-      if (values) *values = static_cast<uint32_t>(sqlite3_column_int64(s, 2));
-      status = RegStatus::kOk;
-    }
-    sqlite3_reset(s);
-    return status;
+        "(SELECT COUNT(*) FROM reg_values WHERE key_id = ?1) FROM reg_keys WHERE parent = ?1",
+        RegStatus::kIoError, [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, key); },
+        [&](sqlite3_stmt* s) {
+          const auto column = [s](int i) {
+            return static_cast<uint32_t>(sqlite3_column_int64(s, i));
+          };
+          if (sub_keys) *sub_keys = column(0);
+          if (max_sub_key_length) *max_sub_key_length = column(1);
+          if (values) *values = column(2);
+        });
   }
 
   RegStatus DeleteKey(RegKey key, std::string_view sub_key) override {
@@ -204,13 +175,9 @@ class SqliteHive : public RegistryHive {
       status = QueryInfoKey(target, &children, nullptr, nullptr);
       if (status != RegStatus::kOk) return status;
       if (children > 0) return RegStatus::kAccessDenied;
-      for (const char* sql : {"DELETE FROM reg_values WHERE key_id = ?",
-                              "DELETE FROM reg_keys WHERE id = ?"}) {
-        sqlite3_stmt* s = Prepare(sql);
-        if (s == nullptr) return RegStatus::kIoError;
-        sqlite3_bind_int64(s, 1, target);
-        status = StepStatus(sqlite3_step(s));
-        sqlite3_reset(s);
+      for (const char* sql :
+           {"DELETE FROM reg_values WHERE key_id = ?", "DELETE FROM reg_keys WHERE id = ?"}) {
+        status = Execute(sql, [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, target); });
         if (status != RegStatus::kOk) return status;
       }
       return RegStatus::kOk;
@@ -278,18 +245,13 @@ class SqliteHive : public RegistryHive {
   }
 
   RegStatus FindChild(RegKey parent, std::string_view name, RegKey* child) {
-    sqlite3_stmt* s = Prepare("SELECT id FROM reg_keys WHERE parent = ? AND name = ?");
-    if (s == nullptr) return RegStatus::kIoError;
-    sqlite3_bind_int64(s, 1, parent);
-    BindText(s, 2, name);
-    const int rc = sqlite3_step(s);
-    RegStatus status = rc == SQLITE_DONE ? RegStatus::kNotFound : StepStatus(rc);
-    if (rc == SQLITE_ROW) {
-      *child = sqlite3_column_int64(s, 0);
-      status = RegStatus::kOk;
-    }
-    sqlite3_reset(s);
-    return status;
+    return QueryOne(
+        "SELECT id FROM reg_keys WHERE parent = ? AND name = ?", RegStatus::kNotFound,
+        [&](sqlite3_stmt* s) {
+          sqlite3_bind_int64(s, 1, parent);
+          BindText(s, 2, name);
+        },
+        [&](sqlite3_stmt* s) { *child = sqlite3_column_int64(s, 0); });
   }
 
   RegStatus CreatePath(const std::vector<std::string_view>& parts, RegKey* key) {
@@ -298,12 +260,10 @@ class SqliteHive : public RegistryHive {
       RegKey child = 0;
       RegStatus status = FindChild(current, part, &child);
       if (status == RegStatus::kNotFound) {
-        sqlite3_stmt* s = Prepare("INSERT INTO reg_keys (parent, name) VALUES (?, ?)");
-        if (s == nullptr) return RegStatus::kIoError;
-        sqlite3_bind_int64(s, 1, current);
-        BindText(s, 2, part);
-        status = StepStatus(sqlite3_step(s));
-        sqlite3_reset(s);
+        status = Execute("INSERT INTO reg_keys (parent, name) VALUES (?, ?)", [&](sqlite3_stmt* s) {
+          sqlite3_bind_int64(s, 1, current);
+          BindText(s, 2, part);
+        });
         child = sqlite3_last_insert_rowid(db_);
       }
       if (status != RegStatus::kOk) return status;
@@ -321,6 +281,45 @@ class SqliteHive : public RegistryHive {
     const bool exists = sqlite3_step(s) == SQLITE_ROW;
     sqlite3_reset(s);
     return exists;
+  }
+
+  // Runs a statement that yields at most one row: `bind` sets its parameters and
+  // `read` takes the row. kOk with a row, `no_row` without one.
+  template <typename Bind, typename Read>
+  RegStatus QueryOne(const char* sql, RegStatus no_row, Bind bind, Read read) {
+    sqlite3_stmt* s = Prepare(sql);
+    if (s == nullptr) return RegStatus::kIoError;
+    bind(s);
+    const int rc = sqlite3_step(s);
+    RegStatus status = rc == SQLITE_DONE ? no_row : StepStatus(rc);
+    if (rc == SQLITE_ROW) {
+      read(s);
+      status = RegStatus::kOk;
+    }
+    sqlite3_reset(s);
+    return status;
+  }
+
+  // Runs a statement that yields no row.
+  template <typename Bind>
+  RegStatus Execute(const char* sql, Bind bind) {
+    sqlite3_stmt* s = Prepare(sql);
+    if (s == nullptr) return RegStatus::kIoError;
+    bind(s);
+    const RegStatus status = StepStatus(sqlite3_step(s));
+    sqlite3_reset(s);
+    return status;
+  }
+
+  static void BindKeyAndIndex(sqlite3_stmt* s, RegKey key, uint32_t index) {
+    sqlite3_bind_int64(s, 1, key);
+    sqlite3_bind_int64(s, 2, index);
+  }
+
+  // A value's type and data from two consecutive columns.
+  static void ReadValue(sqlite3_stmt* s, int first_column, RegValue* value) {
+    value->type = static_cast<RegType>(sqlite3_column_int64(s, first_column));
+    value->data = ColumnBytes(s, first_column + 1);
   }
 
   sqlite3_stmt* Prepare(const char* sql) {
