@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "store/registry_error_of.h"
 #include "support/test_environment.h"
 
 namespace parvolind {
@@ -38,15 +39,7 @@ class RegistryKeyTest : public testing::TempDirTest {
   std::unique_ptr<RegistryHive> hive_;
 };
 
-template <typename Call>
-std::string ErrorOf(Call call) {
-  try {
-    call();
-  } catch (const RegistryError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorOf;
 
 TEST_F(RegistryKeyTest, WritesTheStoredFormsAndReadsThemBack) {
   {

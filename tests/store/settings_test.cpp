@@ -6,6 +6,7 @@
 
 #include "refusing_hive.h"
 #include "store/registry_key.h"
+#include "store/registry_error_of.h"
 #include "support/test_environment.h"
 
 namespace parvolind {
@@ -44,15 +45,7 @@ class SettingsTest : public testing::TempDirTest {
   std::unique_ptr<RegistryHive> hive_;
 };
 
-template <typename Call>
-std::string ErrorOf(Call call) {
-  try {
-    call();
-  } catch (const RegistryError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorOf;
 
 TEST_F(SettingsTest, FirstStartGivesTheDefaultsAndWritesNothing) {
   Settings settings(*hive_);
