@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev                    # the registry hive on Linux
   libdeflate-dev                    # CRC-32
   libgtest-dev libgmock-dev         # tests
+  fonts-wine                        # Tahoma-metric window font
 )
 
 missing=()

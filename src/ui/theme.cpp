@@ -1,0 +1,44 @@
+#include "ui/theme.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace parvolind::ui {
+namespace {
+
+// Set once the Tahoma files were added; otherwise the fall-back face is used.
+QString& FontFamily() {
+  static QString family = QStringLiteral("Sans Serif");
+  return family;
+}
+
+}  // namespace
+
+void LoadApplicationFonts() {
+  const QStringList files = {QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"),
+                             QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf")};
+  for (const QString& file : files) {
+    if (!QFile::exists(file)) continue;
+    const int id = QFontDatabase::addApplicationFont(file);
+    if (id < 0) continue;
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (!families.isEmpty()) FontFamily() = families.front();
+  }
+}
+
+QFont WindowFont(int pixel_size, bool bold) {
+  QFont font(FontFamily());
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixel_size);
+  font.setBold(bold);
+  return font;
+}
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToStdString(const QString& text) { return text.toUtf8().toStdString(); }
+
+}  // namespace parvolind::ui
