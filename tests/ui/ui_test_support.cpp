@@ -4,7 +4,7 @@
 
 #include "ui/theme.h"
 
-namespace parvolind::test {
+namespace parvolind::testing {
 
 QApplication& EnsureApplication() {
   static int argc = 1;
@@ -19,4 +19,4 @@ QApplication& EnsureApplication() {
   return *application;
 }
 
-}  // namespace parvolind::test
+}  // namespace parvolind::testing

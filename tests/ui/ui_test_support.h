@@ -8,7 +8,7 @@
 
 #include "ui/dialogs.h"
 
-namespace parvolind::test {
+namespace parvolind::testing {
 
 /// The one QApplication of the UI tests (offscreen), created on first use.
 QApplication& EnsureApplication();
@@ -45,4 +45,4 @@ class ScriptedDialogs : public ui::Dialogs {
   std::vector<QString> folder_starts;
 };
 
-}  // namespace parvolind::test
+}  // namespace parvolind::testing
