@@ -31,8 +31,7 @@ void MessageBoxDialogs::ShowError(const QString& text) {
   QMessageBox::critical(parent_, kCaption, Lines(text));
 }
 
-std::optional<QString> MessageBoxDialogs::ChooseFolder(const QString& title,
-                                                       const QString& start) {
+std::optional<QString> MessageBoxDialogs::ChooseFolder(const QString& title, const QString& start) {
   const QString folder = QFileDialog::getExistingDirectory(parent_, title, start);
   if (folder.isEmpty()) return std::nullopt;
   return folder;

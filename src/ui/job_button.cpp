@@ -58,8 +58,8 @@ void JobButton::paintEvent(QPaintEvent*) {
 }
 
 void JobButton::PaintGlyph(QPainter& painter, const QRectF& box) const {
-  const QColor ink = isEnabled() ? (lit_ ? palette::kAccent : palette::kSkinDark)
-                                 : palette::kFrameLine;
+  const QColor ink =
+      isEnabled() ? (lit_ ? palette::kAccent : palette::kSkinDark) : palette::kFrameLine;
   QPen pen(ink, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   painter.setPen(pen);
   painter.setBrush(Qt::NoBrush);

@@ -38,8 +38,8 @@ class RowDelegate : public QStyledItemDelegate {
     const QRect text_rect = option.rect.adjusted(6, 0, -6, 0);
     const Qt::Alignment alignment =
         Qt::AlignVCenter | (index.column() == kNameColumn ? Qt::AlignLeft : Qt::AlignHCenter);
-    const QString text = QFontMetrics(font).elidedText(row_option.text, Qt::ElideRight,
-                                                       text_rect.width());
+    const QString text =
+        QFontMetrics(font).elidedText(row_option.text, Qt::ElideRight, text_rect.width());
     painter->drawText(text_rect, alignment, text);
   }
 
@@ -94,8 +94,8 @@ int JobListView::SortedPosition(const std::string& job_name) const {
   int high = topLevelItemCount();
   while (low < high) {
     const int middle = (low + high) / 2;
-    const std::string other = topLevelItem(middle)->data(kNameColumn, kNameRole)
-                                  .toByteArray().toStdString();
+    const std::string other =
+        topLevelItem(middle)->data(kNameColumn, kNameRole).toByteArray().toStdString();
     if (locale_.CompareNames(other, job_name) <= 0) {
       low = middle + 1;
     } else {

@@ -36,7 +36,7 @@ class ScriptedDialogs : public ui::Dialogs {
     return folder;
   }
 
-  std::deque<bool> answers;                     ///< answers to the next questions
+  std::deque<bool> answers;                    ///< answers to the next questions
   std::deque<std::optional<QString>> folders;  ///< next folder choices (nothing = cancel)
   std::vector<QString> questions;
   std::vector<QString> warnings;

@@ -48,8 +48,7 @@ class QtLocale : public Locale {
     QString format = locale_.timeFormat(QLocale::LongFormat);
     format.remove(QLatin1Char('t'));
     format = format.trimmed();
-    return ToUtf8(
-        locale_.toString(QTime(time.hour, time.minute, time.second), format));
+    return ToUtf8(locale_.toString(QTime(time.hour, time.minute, time.second), format));
   }
 
   std::string ThousandsSeparator() const override { return ToUtf8(locale_.groupSeparator()); }
@@ -70,7 +69,14 @@ class QtLocale : public Locale {
 
 }  // namespace
 
-std::unique_ptr<Locale> CreateSystemLocale() { return std::make_unique<QtLocale>(QLocale::system()); }
+std::unique_ptr<Locale> CreateSystemLocale() {
+  // A machine without any locale set (LANG unset, C or POSIX) would give Qt's C
+  // formats ("8 Dec 2026") among the program's German texts; such a machine gets
+  // German formats, names and separators. Any real locale is used as it is.
+  const QLocale system = QLocale::system();
+  if (system.language() == QLocale::C) return CreateLocale("de_DE");
+  return std::make_unique<QtLocale>(system);
+}
 
 std::unique_ptr<Locale> CreateLocale(const std::string& name) {
   return std::make_unique<QtLocale>(QLocale(QString::fromStdString(name)));
