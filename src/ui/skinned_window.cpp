@@ -54,29 +54,33 @@ void SkinnedWindow::CenterOnScreen() {
 }
 
 void SkinnedWindow::PaintSkin(QPainter& painter) {
-  const QRectF area = QRectF(rect());
-  const int band = TitleBandHeight();
+  const QPainterPath outline = Outline();
+  // The skin covers the outline's bounds, which need not be the whole client area.
+  const QRectF area = outline.boundingRect();
+  const qreal band_bottom = area.top() + TitleBandHeight();
 
-  QLinearGradient body(0, band, 0, area.height());
+  QLinearGradient body(0, band_bottom, 0, area.bottom());
   body.setColorAt(0, palette::kSkinLight.lighter(103));
   body.setColorAt(1, palette::kSkinLight);
   painter.fillRect(area, body);
 
-  QLinearGradient title(0, 0, 0, band);
+  QLinearGradient title(0, area.top(), 0, band_bottom);
   title.setColorAt(0, palette::kPanelBack.lighter(104));
   title.setColorAt(1, palette::kPanelBack.darker(103));
-  painter.fillRect(QRectF(0, 0, area.width(), band), title);
+  painter.fillRect(QRectF(area.left(), area.top(), area.width(), TitleBandHeight()), title);
   painter.setPen(palette::kFrameLine);
-  painter.drawLine(QPointF(0, band - 0.5), QPointF(area.width(), band - 0.5));
+  painter.drawLine(QPointF(area.left(), band_bottom - 0.5),
+                   QPointF(area.right(), band_bottom - 0.5));
   painter.setPen(QColor(255, 255, 255, 150));
-  painter.drawLine(QPointF(0, band + 0.5), QPointF(area.width(), band + 0.5));
+  painter.drawLine(QPointF(area.left(), band_bottom + 0.5),
+                   QPointF(area.right(), band_bottom + 0.5));
 
-  // The frame follows the outline; half of the pen falls outside the clip, so draw it
-  // one pixel wide inside.
+  // The frame follows the outline; half of the pen falls outside the clip, so a pen of
+  // two pixels leaves one inside.
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(palette::kSkinDark, 2));
   painter.setBrush(Qt::NoBrush);
-  painter.drawPath(Outline());
+  painter.drawPath(outline);
 }
 
 void SkinnedWindow::paintEvent(QPaintEvent*) {
