@@ -16,15 +16,15 @@ QString& FontFamily() {
 }  // namespace
 
 void LoadApplicationFonts() {
-  const QStringList files = {QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"),
-                             QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf")};
-  for (const QString& file : files) {
-    if (!QFile::exists(file)) continue;
-    const int id = QFontDatabase::addApplicationFont(file);
-    if (id < 0) continue;
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    if (!families.isEmpty()) FontFamily() = families.front();
-  }
+  // Only the regular face: the bold face of that package draws thin, widely spaced
+  // strokes at the window's small sizes (and a gap after every '/'), while the
+  // emboldened regular face reads as a proper bold.
+  const QString file = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+  if (!QFile::exists(file)) return;
+  const int id = QFontDatabase::addApplicationFont(file);
+  if (id < 0) return;
+  const QStringList families = QFontDatabase::applicationFontFamilies(id);
+  if (!families.isEmpty()) FontFamily() = families.front();
 }
 
 QFont WindowFont(int pixel_size, bool bold) {

@@ -1,0 +1,63 @@
+#include "ui/skin_area.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include "ui/theme.h"
+
+namespace parvolind::ui {
+
+SkinArea::SkinArea(Kind kind, const QString& text, const QString& accessible_name, QWidget* parent)
+    : QAbstractButton(parent), kind_(kind) {
+  setText(text);
+  setAccessibleName(accessible_name);
+  setFocusPolicy(Qt::TabFocus);
+  setMouseTracking(true);
+  setCursor(Qt::PointingHandCursor);
+  setFont(WindowFont(11, kind == Kind::kMenuTitle));
+}
+
+void SkinArea::SetLit(bool lit) {
+  if (lit_ == lit) return;
+  lit_ = lit;
+  update();
+}
+
+void SkinArea::mouseMoveEvent(QMouseEvent* event) {
+  emit Hovered();
+  QAbstractButton::mouseMoveEvent(event);
+}
+
+void SkinArea::enterEvent(QEnterEvent* event) {
+  emit Hovered();
+  QAbstractButton::enterEvent(event);
+}
+
+void SkinArea::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+  const bool lit = lit_ || hasFocus() || isDown();
+  if (lit) {
+    QLinearGradient glow(box.topLeft(), box.bottomLeft());
+    glow.setColorAt(0, QColor(255, 255, 255, 90));
+    glow.setColorAt(1, QColor(255, 255, 255, 35));
+    painter.setPen(QPen(QColor(255, 255, 255, 120), 1));
+    painter.setBrush(glow);
+    painter.drawRoundedRect(box, 4, 4);
+  }
+  if (kind_ == Kind::kMenuTitle) {
+    painter.setFont(font());
+    painter.setPen(lit ? QColor(Qt::white) : QColor(222, 232, 245));
+    painter.drawText(rect(), Qt::AlignCenter, text());
+    return;
+  }
+  // The close button: a cross that turns white when lit.
+  const QPointF c = box.center();
+  painter.setPen(
+      QPen(lit ? QColor(Qt::white) : QColor(214, 226, 242), 2.0, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(c + QPointF(-4.5, -4.5), c + QPointF(4.5, 4.5));
+  painter.drawLine(c + QPointF(4.5, -4.5), c + QPointF(-4.5, 4.5));
+}
+
+}  // namespace parvolind::ui
