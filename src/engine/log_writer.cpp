@@ -31,6 +31,28 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
   return line;
 }
 
+// A path or error text as it goes into the log: every control character becomes '?', so that
+// a file name with a line break in it cannot forge a line of its own. The C1 controls count
+// too (in their UTF-8 form), since some readers break lines at U+0085.
+std::string Printable(std::string_view text) {
+  std::string printable;
+  printable.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      printable.push_back('?');
+    } else if (byte == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      printable.push_back('?');
+      ++i;
+    } else {
+      printable.push_back(text[i]);
+    }
+  }
+  return printable;
+}
+
 }  // namespace
 
 LogWriter::LogWriter(std::string log_path, FileSystem& fs, RunHost& host, const Clock& clock,
@@ -88,12 +110,17 @@ void LogWriter::WriteShutdownStopEntry() {
 
 void LogWriter::WriteRunStart(const std::string& job_name) {
   WriteLogInfo(Join(kTimeLabel, TimeStamp()));
-  WriteLogInfo(Join(kJobLabel, job_name));
+  WriteLogInfo(Join(kJobLabel, Printable(job_name)));
   WriteLogInfo(Join(kKindLabel, "Start der Durchführung"));
 }
 
 void LogWriter::WriteFileFailure(const std::string& path) {
-  WriteLogInfo(Join(kErrorLabel, path, " konnte nicht synchronisiert werden."));
+  WriteLogInfo(Join(kErrorLabel, Printable(path), " konnte nicht synchronisiert werden."));
+}
+
+void LogWriter::WriteFileConflict(const std::string& path) {
+  WriteLogInfo(Join(kErrorLabel, Printable(path),
+                    " wurde auf beiden Seiten geändert und nicht überschrieben."));
 }
 
 void LogWriter::WriteRunCompleted(int64_t files, uint32_t elapsed_ms) {
@@ -111,7 +138,9 @@ void LogWriter::WriteRunCancelled() {
   WriteLogInfo(kInnerRule);
 }
 
-void LogWriter::WriteError(std::string_view text) { WriteLogInfo(Join(kErrorLabel, text)); }
+void LogWriter::WriteError(std::string_view text) {
+  WriteLogInfo(Join(kErrorLabel, Printable(text)));
+}
 
 std::optional<std::string> LogWriter::TakeFirstError() { return std::exchange(first_error_, {}); }
 

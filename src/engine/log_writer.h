@@ -13,7 +13,8 @@
 namespace parvolind {
 
 /// Writes the program's text log: one line per call, appended with CR LF, the file opened and
-/// closed for every line. A line that cannot be written never stops the caller.
+/// closed for every line. A line that cannot be written never stops the caller. Job names, paths
+/// and error texts are written with each control character as '?'.
 class LogWriter {
  public:
   /// `log_path` is the log file (the program passes the file beside its executable).
@@ -39,6 +40,9 @@ class LogWriter {
   void WriteRunStart(const std::string& job_name);
   /// "Fehler:       <path> konnte nicht synchronisiert werden."
   void WriteFileFailure(const std::string& path);
+  /// "Fehler:       <path> wurde auf beiden Seiten geändert und nicht überschrieben.": a file
+  /// of a job that synchronises both ways differs on the two sides while neither is newer.
+  void WriteFileConflict(const std::string& path);
   /// The end of a completed run with its result block: `files` copies started, the duration
   /// from `elapsed_ms`.
   void WriteRunCompleted(int64_t files, uint32_t elapsed_ms);

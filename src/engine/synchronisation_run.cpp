@@ -19,6 +19,8 @@ namespace {
 constexpr std::string_view kAlreadyRunning = "Auftrag wird bereits durchgeführt.";
 constexpr std::string_view kLockFailed = "Auftrag kann nicht gesperrt werden.";
 constexpr std::string_view kRootsOverlap = "Verzeichnis 1 und Verzeichnis 2 überschneiden sich.";
+constexpr std::string_view kDir1Relative = "Verzeichnis 1 ist kein absoluter Pfad.";
+constexpr std::string_view kDir2Relative = "Verzeichnis 2 ist kein absoluter Pfad.";
 constexpr std::string_view kActionPrepare = "Synchronisation wird vorbereitet...";
 constexpr std::string_view kActionCompare = "Daten werden verglichen...";
 constexpr std::string_view kCopying = " wird kopiert...";
@@ -55,6 +57,30 @@ bool StartsWithPath(std::string_view path, std::string_view prefix) {
   return path.size() >= prefix.size() && SameFileName(path.substr(0, prefix.size()), prefix);
 }
 
+// `relative` (folder names, each ending in '/') below `folder`, with "." and ".." taken out as
+// creating the folders one by one would take them.
+std::string Joined(std::string folder, std::string_view relative) {
+  size_t begin = 0;
+  while (begin < relative.size()) {
+    size_t end = relative.find('/', begin);
+    if (end == std::string_view::npos) end = relative.size();
+    const std::string_view part = relative.substr(begin, end - begin);
+    if (part == "..") {
+      if (folder != "/") folder = ParentFolder(folder);
+    } else if (!part.empty() && part != ".") {
+      folder.append(part).push_back('/');
+    }
+    begin = end + 1;
+  }
+  return folder;
+}
+
+// Logs a run-level error and ends the run as failed.
+[[noreturn]] void Refusal(LogWriter& log, std::string_view reason) {
+  log.WriteError(reason);
+  throw std::runtime_error(std::string(reason));
+}
+
 }  // namespace
 
 /// The job's values as the run reads them once at its start.
@@ -84,7 +110,16 @@ struct SynchronisationRun::Pass {
   PathIndex* targets = nullptr;
   const Job* job = nullptr;
   FileTransfer* transfer = nullptr;
+  /// Whether the sending root is `Dir1` (conflicts are logged by their `Dir1` path).
+  bool sending_is_dir1 = true;
   bool cancelled = false;
+};
+
+/// A directory root as the file system will see it once created: its nearest existing
+/// folder, resolved, and the names of the folders still missing below it.
+struct SynchronisationRun::Located {
+  std::string existing;  ///< real path, ending in '/'
+  std::string missing;   ///< plain folder names, each ending in '/'; empty when the root exists
 };
 
 SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHost& host,
@@ -132,9 +167,11 @@ RunResult SynchronisationRun::Refuse(const std::string& job_name, std::string_vi
   return result;
 }
 
-RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& job_name) {
+RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_name) {
   // Errors of lines written before this run are not this run's to report.
   log_.TakeFirstError();
+  // Names match without regard to case; the log and the panel show the job as it is stored.
+  const std::string job_name = JobStore(hive_, clock_, locale_).StoredName(typed_name);
   if (host_.RunInProgress()) return Refuse(job_name, kAlreadyRunning);
   std::unique_ptr<RunLock> lock;
   switch (locks_.TryLock(job_name, &lock)) {
@@ -216,6 +253,10 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   job.dir2 = key.ReadString("Dir2");
   if (job.dir1.empty()) throw std::runtime_error("Verzeichnis 1 ist nicht angegeben.");
   if (job.dir2.empty()) throw std::runtime_error("Verzeichnis 2 ist nicht angegeben.");
+  // A relative root would be taken from whichever folder the caller was started in, so the
+  // window, the command line and a timed run would each work on other folders.
+  if (job.dir1.front() != '/') Refusal(log_, kDir1Relative);
+  if (job.dir2.front() != '/') Refusal(log_, kDir2Relative);
   job.dir1 = WithSeparator(job.dir1);
   job.dir2 = WithSeparator(job.dir2);
   job.filter = key.ReadString("Filter");
@@ -253,17 +294,15 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   const std::string& sending_root = up_only ? job.dir2 : job.dir1;
   const std::string& receiving_root = up_only ? job.dir1 : job.dir2;
 
+  // Copying a tree into itself or into its own subtree would overwrite, delete or
+  // multiply files without end. Tested before anything is created, so that a refused job
+  // leaves no folder behind in the other tree.
+  if (Overlapping(job.dir1, job.dir2)) Refusal(log_, kRootsOverlap);
   // Missing roots are created, the sending one too; a sending root that was not
   // there, like one without files, must never empty the receiving side.
   const bool sending_was_missing = !fs_.Stat(sending_root).is_directory;
   fs_.CreateDirectoryPath(sending_root);
   fs_.CreateDirectoryPath(receiving_root);
-  // Copying a tree into itself or into its own subtree would overwrite, delete or
-  // multiply files without end.
-  if (Overlapping(job.dir1, job.dir2)) {
-    log_.WriteError(kRootsOverlap);
-    throw std::runtime_error(std::string(kRootsOverlap));
-  }
 
   FileTransfer transfer(fs_, host_);
   FileCollector collector(fs_, host_, clock_, transfer);
@@ -300,6 +339,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   first.targets = target_index ? &*target_index : nullptr;
   first.job = &job;
   first.transfer = &transfer;
+  first.sending_is_dir1 = !up_only;
   CopyPass(first, copies, total);
   if (first.cancelled) return;
 
@@ -314,6 +354,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     second.skip = &*target_index;
     second.job = &job;
     second.transfer = &transfer;
+    second.sending_is_dir1 = false;
     FileList().swap(sources);
     CopyPass(second, copies, total);
     return;
@@ -321,7 +362,13 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
 
   if (!job.del_others || target_index->RemainingCount() == 0) return;
   if (sources.empty() || sending_was_missing) {
-    log_.WriteError(sending_root + " ist leer oder fehlt; es wurde nichts gelöscht.");
+    // Telling a folder without files from one whose files the filters all leave out points
+    // the user to the filter rather than to the folder.
+    if (!sending_was_missing && HoldsAnyFile(sending_root, job.sub_dirs)) {
+      log_.WriteError(sending_root + " enthält keine passenden Dateien; es wurde nichts gelöscht.");
+    } else {
+      log_.WriteError(sending_root + " ist leer oder fehlt; es wurde nichts gelöscht.");
+    }
     total += static_cast<int64_t>(target_index->RemainingCount());
     host_.SetBarValue(ProgressBar::kTotal, total);
     host_.ProcessEvents();
@@ -368,6 +415,7 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
 
     FileStatus source_status;
     bool source_known = false;
+    bool conflict = false;
     if (copy && job.archiv_bit) {
       // Every regular file carries the archive mark here; whatever is no longer a
       // regular file (gone, or replaced by a folder) is not a candidate.
@@ -383,6 +431,15 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
         const int64_t target_time = MillisecondsOf(target_status);
         if (target_time > source_time) {
           copy = false;  // the receiving file is newer (or the sending one is gone)
+        } else if (target_time == source_time && job.dir_down && job.dir_up && job.mode != 0) {
+          // Neither side is newer. Where both sides are worked on, files that differ all the
+          // same were changed on both; which one is right only the user can tell.
+          conflict = target_status.size != source_status.size ||
+                     (job.mode == 1 && job.crc32 &&
+                      pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source));
+          // Equal files: this mode replaces them as it always does at equal times, the other
+          // leaves them.
+          copy = !conflict && job.mode == 2;
         } else if (job.mode == 1) {
           // Files of different sizes differ whatever their times say: a copy cut short
           // by a crash can carry the source's time, and must not pass for equal for good.
@@ -400,6 +457,11 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       }
     }
 
+    if (conflict) {
+      log_.WriteFileConflict(pass.sending_is_dir1 ? source : target);
+      // Neither side is overwritten: the receiving file is not examined again the other way.
+      RemoveTarget(pass, relative, total);
+    }
     if (copy) {
       ++copies;
       host_.SetLabel(
@@ -409,13 +471,7 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       if (!pass.transfer->SynchronizeFile(source, target)) log_.WriteFileFailure(source);
       // Taken out of the receiving list also after a failed copy, so that the file
       // is neither copied back nor deleted.
-      if (pass.targets != nullptr) {
-        const size_t found = pass.targets->Find(relative);
-        if (found != PathIndex::kNotFound) {
-          pass.targets->Remove(found);
-          host_.SetBarValue(ProgressBar::kTotal, ++total);
-        }
-      }
+      RemoveTarget(pass, relative, total);
     }
     host_.SetBarValue(ProgressBar::kTotal, ++total);
     host_.ProcessEvents();
@@ -424,6 +480,38 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       return;
     }
   }
+}
+
+void SynchronisationRun::RemoveTarget(Pass& pass, std::string_view relative, int64_t& total) {
+  if (pass.targets == nullptr) return;
+  const size_t found = pass.targets->Find(relative);
+  if (found == PathIndex::kNotFound) return;
+  pass.targets->Remove(found);
+  host_.SetBarValue(ProgressBar::kTotal, ++total);
+}
+
+bool SynchronisationRun::HoldsAnyFile(const std::string& root, bool sub_dirs) {
+  std::vector<std::string> folders = {root};
+  while (!folders.empty()) {
+    const std::string folder = std::move(folders.back());
+    folders.pop_back();
+    std::unique_ptr<DirectoryStream> stream = fs_.OpenDirectory(folder);
+    if (!stream) continue;
+    std::string_view name;
+    EntryType type = EntryType::kUnknown;
+    while (stream->Next(name, type)) {
+      if (type == EntryType::kUnknown) {
+        type = fs_.LinkStatus(folder + std::string(name)).is_directory ? EntryType::kDirectory
+                                                                       : EntryType::kRegular;
+      }
+      if (type != EntryType::kDirectory) {
+        if (!FileTransfer::IsTemporaryName(name)) return true;
+      } else if (sub_dirs && name.front() != '.') {
+        folders.push_back(folder + std::string(name) + "/");
+      }
+    }
+  }
+  return false;
 }
 
 void SynchronisationRun::RemoveLeftoverCopies(const std::string& root, bool sub_dirs,
@@ -456,30 +544,53 @@ void SynchronisationRun::RemoveLeftoverCopies(const std::string& root, bool sub_
   }
 }
 
-bool SynchronisationRun::Overlapping(const std::string& root1, const std::string& root2) {
-  const std::string real1 = fs_.RealPath(root1);
-  const std::string real2 = fs_.RealPath(root2);
-  if (real1.empty() || real2.empty()) return false;
-  const std::string folder1 = WithSeparator(real1);
-  const std::string folder2 = WithSeparator(real2);
-  if (StartsWithPath(folder1, folder2) || StartsWithPath(folder2, folder1)) return true;
-  // The same folder can be reachable under two real paths (a bind mount): look
-  // for the other root among each root's folders and their parents.
-  const FileStatus status1 = fs_.Stat(folder1);
-  const FileStatus status2 = fs_.Stat(folder2);
-  if (!status1.exists || !status2.exists) return false;
-  const auto leads_into = [this](std::string folder, const FileStatus& other) {
-    while (!folder.empty()) {
-      const FileStatus status = fs_.Stat(folder);
-      if (status.exists && status.device == other.device && status.inode == other.inode) {
-        return true;
-      }
-      if (folder == "/") break;
-      folder = ParentFolder(folder);
+SynchronisationRun::Located SynchronisationRun::Locate(const std::string& root) {
+  // Walks up to the nearest folder that exists; what lies below it is still to be created.
+  const auto split = [this](std::string path) {
+    Located located;
+    while (path != "/" && !fs_.Stat(path).exists) {
+      const std::string parent = ParentFolder(path);
+      if (parent.empty()) break;
+      located.missing.insert(0, path, parent.size());
+      path = parent;
     }
-    return false;
+    located.existing = std::move(path);
+    return located;
   };
-  return leads_into(folder1, status2) || leads_into(folder2, status1);
+  Located located = split(root);
+  const std::string real = fs_.RealPath(located.existing);
+  if (!real.empty()) located.existing = WithSeparator(real);
+  if (located.missing.empty()) return located;
+  // The folders still missing may name "." or ".."; split once more what they lead to.
+  return split(Joined(located.existing, located.missing));
+}
+
+bool SynchronisationRun::Within(const Located& inner, const Located& outer) {
+  if (StartsWithPath(inner.existing + inner.missing, outer.existing + outer.missing)) return true;
+  // The same folder can be reachable under two real paths (a bind mount): look for the
+  // outer root's existing folder among the inner root's folders and their parents.
+  const FileStatus anchor = fs_.Stat(outer.existing);
+  if (!anchor.exists) return false;
+  std::string folder = inner.existing;
+  std::string below = inner.missing;  // the inner root's path below `folder`
+  for (;;) {
+    const FileStatus status = fs_.Stat(folder);
+    if (status.exists && status.device == anchor.device && status.inode == anchor.inode &&
+        StartsWithPath(below, outer.missing)) {
+      return true;
+    }
+    if (folder == "/") return false;
+    const std::string parent = ParentFolder(folder);
+    if (parent.empty()) return false;
+    below.insert(0, folder, parent.size());
+    folder = parent;
+  }
+}
+
+bool SynchronisationRun::Overlapping(const std::string& root1, const std::string& root2) {
+  const Located one = Locate(root1);
+  const Located two = Locate(root2);
+  return Within(one, two) || Within(two, one);
 }
 
 bool SynchronisationRun::SendingSideMayHold(const std::string& sending_root,

@@ -55,17 +55,22 @@ class SynchronisationRun {
                      const Clock& clock, const Locale& locale, JobDateFunction job_date,
                      RunLocks& locks);
 
-  /// Runs the job `job_name` (the name of its key under Jobs). Never throws.
+  /// Runs the job `job_name` (the name of its key under Jobs, in any case). Never throws.
   RunResult ExecuteSynchronisation(const std::string& job_name);
 
  private:
   struct Job;
   struct Pass;
+  struct Located;
 
   RunResult Refuse(const std::string& job_name, std::string_view reason);
   void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
   void CopyPass(Pass& pass, int64_t& copies, int64_t& total);
   void RemoveLeftoverCopies(const std::string& root, bool sub_dirs, FileTransfer& transfer);
+  void RemoveTarget(Pass& pass, std::string_view relative, int64_t& total);
+  bool HoldsAnyFile(const std::string& root, bool sub_dirs);
+  Located Locate(const std::string& root);
+  bool Within(const Located& inner, const Located& outer);
   bool Overlapping(const std::string& root1, const std::string& root2);
   bool SendingSideMayHold(const std::string& sending_root, std::string_view relative);
   void WriteNextSync(RegistryKey& key, const std::string& job_name);

@@ -115,6 +115,20 @@ bool JobStore::JobExists(const std::string& name) const {
   return true;
 }
 
+std::string JobStore::StoredName(const std::string& name) const {
+  if (!IsUsableJobName(name)) return name;
+  // The hive finds key names by folding A-Z alone, so that is the comparison that finds the
+  // one key a name opens.
+  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  for (const std::string& stored : ListJobs()) {
+    if (std::equal(stored.begin(), stored.end(), name.begin(), name.end(),
+                   [&fold](char a, char b) { return fold(a) == fold(b); })) {
+      return stored;
+    }
+  }
+  return name;
+}
+
 void JobStore::DeleteJob(const std::string& name) {
   if (!IsUsableJobName(name)) return;
   HiveTransaction transaction(hive_);

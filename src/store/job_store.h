@@ -91,6 +91,9 @@ class JobStore {
   std::vector<std::string> ListJobsSorted() const;
   /// Whether a key for `name` exists (case-insensitive).
   bool JobExists(const std::string& name) const;
+  /// The job's name as its key is spelled ("Backup" for "backup"); `name` itself when there
+  /// is no such job.
+  std::string StoredName(const std::string& name) const;
   /// Removes the job's key and everything below it; a missing job is no error.
   void DeleteJob(const std::string& name);
   /// Reads every value of the job. Throws RegistryError with the store's text for

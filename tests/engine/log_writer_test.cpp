@@ -88,6 +88,25 @@ TEST_F(LogWriterTest, WritesEveryEntryLineForLine) {
   EXPECT_EQ(host_.events, 39);
 }
 
+TEST_F(LogWriterTest, ControlCharactersInNamesAndPathsCannotForgeLines) {
+  const std::string path = PathOf("parvolind.log");
+  LogWriter log(path, *fs_, host_, clock_, *locale_);
+  log.WriteRunStart("Job\r\nAuftrag:      X");
+  log.WriteFileFailure("/a/b\nFehler:       c\x7f\t\xC2\x85.txt");
+  log.WriteFileConflict("/a/\x1b[2J\xC2\xA0.txt");
+  log.WriteError("/a/\nb");
+  const std::string expected =
+      "Uhrzeit:      08.12.2026 14:05:09\r\n"
+      "Auftrag:      Job??Auftrag:      X\r\n"
+      "Art:          Start der Durchf\xC3\xBChrung\r\n"
+      "Fehler:       /a/b?Fehler:       c???.txt konnte nicht synchronisiert werden.\r\n"
+      "Fehler:       /a/?[2J\xC2\xA0.txt wurde auf beiden Seiten ge\xC3\xA4ndert und nicht "
+      "\xC3\xBC"
+      "berschrieben.\r\n"
+      "Fehler:       /a/?b\r\n";
+  EXPECT_EQ(ReadFile(path), expected);
+}
+
 TEST_F(LogWriterTest, TimeStampLeavesOutTheTimeOnlyAtMidnight) {
   LogWriter log(PathOf("x.log"), *fs_, host_, clock_, *locale_);
   clock_.Set({2026, 12, 8, 0, 0, 0, 0});
@@ -110,6 +129,13 @@ TEST_F(LogWriterTest, FailedWritesNeverStopTheCallerAndKeepTheFirstError) {
   // A folder on the path that is no folder: the path cannot name a file.
   EXPECT_EQ(log.TakeFirstError(), std::optional<std::string>("Ungültiger Dateiname"));
   EXPECT_FALSE(log.TakeFirstError().has_value());
+
+  // Of two different errors, the first is the one reported.
+  LogWriter nested(PathOf("missing/parvolind.log"), *fs_, host_, clock_, *locale_);
+  EXPECT_FALSE(nested.WriteLogInfo("eins"));
+  ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("missing/parvolind.log/")));
+  EXPECT_FALSE(nested.WriteLogInfo("zwei"));
+  EXPECT_EQ(nested.TakeFirstError(), std::optional<std::string>("Datei nicht gefunden"));
 
   // Appending goes on where it left off once the file can be written again.
   LogWriter good(PathOf("good.log"), *fs_, host_, clock_, *locale_);

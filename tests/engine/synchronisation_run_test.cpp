@@ -367,6 +367,98 @@ TEST_F(SynchronisationRunTest, EqualTimesButDifferentSizesAreCopied) {
   }
 }
 
+TEST_F(SynchronisationRunTest, BothWaysFilesThatDifferAtEqualTimesAreConflicts) {
+  struct Case {
+    bool crit_new;
+    bool crc;
+    const char* two_content;  // against "one content" at the same time
+  };
+  for (const Case c :
+       {Case{true, false, "other"}, Case{true, true, "two content"}, Case{false, false, "other"}}) {
+    JobDefinition job = BaseJob();
+    job.DirUp = true;
+    job.CritNew = c.crit_new;
+    job.CritNewer = !c.crit_new;
+    job.CRC32 = c.crc;
+    Save(job);
+    Put("one/x.txt", "one content", 100);
+    Put("two/x.txt", c.two_content, 100);
+
+    const RunResult result = Run();
+
+    EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+    EXPECT_EQ(result.files, 0);
+    EXPECT_EQ(ReadFile(PathOf("one/x.txt")), "one content");
+    EXPECT_EQ(ReadFile(PathOf("two/x.txt")), c.two_content);
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "Fehler:       " + dir1_ +
+                             "/x.txt wurde auf beiden Seiten geändert und nicht überschrieben."),
+              1);
+    EXPECT_EQ(host_.bars[1].value, host_.bars[1].maximum);
+    JobStore(*hive_, clock_, *locale_).DeleteJob("Demo");
+    std::filesystem::remove(PathOf("parvolind.log"));
+  }
+}
+
+TEST_F(SynchronisationRunTest, BothWaysAllFilesCopiesOnceAndNeverBackOverAFailedCopy) {
+  JobDefinition job = BaseJob();
+  job.DirUp = true;
+  job.CritAll = true;
+  Save(job);
+  Put("one/x.txt", "X1", 200);
+  Put("two/x.txt", "X2", 100);
+  Put("one/y.txt", "Y1 old", 200);
+  Put("two/y.txt", "Y2", 100);
+  // y.txt is rewritten in place while it is copied: same size, new time.
+  int y_events = 0;
+  host_.on_events = [&](FakeRunHost& host) {
+    if (host.labels[static_cast<int>(ProgressLabel::kAction)] == dir1_ + "/y.txt wird kopiert..." &&
+        ++y_events == 2) {
+      Put("one/y.txt", "Y1 new", 300);
+    }
+  };
+  host_.cancel = true;  // a request left over from an earlier run
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(result.files, 2);
+  EXPECT_EQ(ReadFile(PathOf("two/x.txt")), "X1");
+  EXPECT_TRUE(LogHas("Fehler:       " + dir1_ + "/y.txt konnte nicht synchronisiert werden."));
+  EXPECT_EQ(ReadFile(PathOf("two/y.txt")), "Y2");
+  EXPECT_EQ(ReadFile(PathOf("one/y.txt")), "Y1 new");
+  EXPECT_TRUE(LogHas("Dateien:      2"));
+}
+
+TEST_F(SynchronisationRunTest, RelativeRootsAreRefusedBeforeAnythingIsCreated) {
+  const std::string relative = "parvolind-relative-root";
+  for (const int which : {1, 2}) {
+    JobDefinition job = BaseJob();
+    job.DelOthers = true;
+    (which == 1 ? job.Dir1 : job.Dir2) = relative;
+    Save(job);
+
+    const RunResult result = Run();
+
+    EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+    EXPECT_TRUE(
+        LogHas("Fehler:       Verzeichnis " + std::to_string(which) + " ist kein absoluter Pfad."));
+    EXPECT_FALSE(std::filesystem::exists(relative));
+    EXPECT_FALSE(Exists("one"));
+    EXPECT_FALSE(Exists("two"));
+    JobStore(*hive_, clock_, *locale_).DeleteJob("Demo");
+  }
+}
+
+TEST_F(SynchronisationRunTest, TheLogNamesTheJobAsItIsStored) {
+  Save(BaseJob());
+  const RunResult result = Run("dEMO");
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(LogLines()[1], "Auftrag:      Demo");
+  EXPECT_EQ(host_.labels[static_cast<int>(ProgressLabel::kJob)], "Demo");
+}
+
 TEST_F(SynchronisationRunTest, DeletePassRemovesReadOnlyAndHiddenButKeepsFilteredFiles) {
   JobDefinition job = BaseJob();
   job.CritAll = true;
@@ -566,6 +658,18 @@ TEST_F(SynchronisationRunTest, EmptyOrMissingSendingSideDeletesNothing) {
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
   EXPECT_TRUE(Exists("two/precious.txt"));
   EXPECT_EQ(Execution(), "08. Dezember 2026, 14:05 Uhr");
+
+  // It holds files, but the filter admits none of them: the line says so.
+  job.Name = "Filtered";
+  job.FilterType = 1;
+  job.Filter = "*.txt";
+  Save(job);
+  Put("one/only.dat", "d", 0);
+  result = Run("Filtered");
+  EXPECT_TRUE(Exists("two/precious.txt"));
+  EXPECT_EQ(
+      LogLines()[LogLines().size() - 7],
+      "Fehler:       " + dir1_ + "/ enthält keine passenden Dateien; es wurde nichts gelöscht.");
 }
 
 TEST_F(SynchronisationRunTest, ReceivingFileWhoseCounterpartExistsButIsTooOldIsKept) {
@@ -600,17 +704,27 @@ TEST_F(SynchronisationRunTest, OverlappingRootsAreRefused) {
   EXPECT_FALSE(Exists("one/inner/a.txt"));
   EXPECT_TRUE(LogHas("Fehler:       Verzeichnis 1 und Verzeichnis 2 überschneiden sich."));
   EXPECT_EQ(host_.failures.size(), 1u);
+  EXPECT_FALSE(Exists("one/inner"));  // nothing is created for a refused job
+
+  // Neither root exists yet; the second one leads into the first through "..".
+  job.Dir1 = PathOf("none/a");
+  job.Dir2 = PathOf("none/b/../a/c");
+  job.Name = "Missing";
+  Save(job);
+  EXPECT_EQ(Run("Missing").outcome, RunOutcome::kFailed);
+  EXPECT_FALSE(Exists("none"));
 
   // The same folder under another name (a link) is refused too.
   ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("links/")));
   std::filesystem::create_directory_symlink(dir1_, PathOf("links/alias"));
+  job.Dir1 = dir1_;
   job.Dir2 = PathOf("links/alias/");
   job.Name = "Same";
   Save(job);
   result = Run("Same");
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
   EXPECT_EQ(ReadFile(PathOf("one/a.txt")), "a");
-  EXPECT_EQ(host_.failures.size(), 2u);
+  EXPECT_EQ(host_.failures.size(), 3u);
 }
 
 TEST_F(SynchronisationRunTest, SecondRunOfARunningJobIsRefusedWithoutTouchingTheFirst) {

@@ -101,6 +101,8 @@ TEST_F(RegistryKeyTest, MissingAndMistypedValuesGiveTheStoreTexts) {
   SetRaw("Short", RegType::kDword, std::string("\x01\x00", 2));
   SetRaw("Date4", RegType::kBinary, std::string("\x00\x00\x80\x3F", 4));
   SetRaw("Multi", RegType::kMultiSz, std::string("a\0\0", 3));
+  SetRaw("Quad", RegType::kQword, std::string(8, '\0'));
+  SetRaw("Date12", RegType::kBinary, std::string(12, '\0'));
   RegistryKey key(*hive_);
   ASSERT_TRUE(key.OpenForReading(kPath));
 
@@ -121,6 +123,8 @@ TEST_F(RegistryKeyTest, MissingAndMistypedValuesGiveTheStoreTexts) {
   EXPECT_EQ(ErrorOf([&] { key.ReadInteger("Short"); }), "Ungültiger Datentyp für 'Short'");
   EXPECT_EQ(ErrorOf([&] { key.ReadDateTime("Date4"); }), "Ungültiger Datentyp für 'Date4'");
   EXPECT_EQ(ErrorOf([&] { key.ReadDateTime("Number"); }), "Ungültiger Datentyp für 'Number'");
+  EXPECT_EQ(ErrorOf([&] { key.ReadDateTime("Quad"); }), "Ungültiger Datentyp für 'Quad'");
+  EXPECT_EQ(ErrorOf([&] { key.ReadDateTime("Date12"); }), "Ungültiger Datentyp für 'Date12'");
 }
 
 TEST_F(RegistryKeyTest, AWriteReplacesAValueOfAnotherType) {
