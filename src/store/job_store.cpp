@@ -14,6 +14,10 @@ constexpr const char* kLongNameText =
 constexpr const char* kBadCharacterText =
     "Die Auftrags-Bezeichnung darf keinen umgekehrten Schrägstrich (\\) und keine "
     "Steuerzeichen enthalten.";
+constexpr const char* kRelativeDir1Text =
+    "Bitte geben Sie für Verzeichnis 1 einen absoluten Pfad an.";
+constexpr const char* kRelativeDir2Text =
+    "Bitte geben Sie für Verzeichnis 2 einen absoluten Pfad an.";
 constexpr const char* kDuplicateText = "Es existiert bereits ein Auftrag mit dieser Bezeichnung!";
 
 // A backslash would make the job a nested key; control characters would break
@@ -30,6 +34,11 @@ bool HasForbiddenCharacter(std::string_view name) {
 bool IsUsableJobName(std::string_view name) {
   return !name.empty() && name.size() <= kMaxJobNameLength && !HasForbiddenCharacter(name);
 }
+
+// A run resolves a relative directory against whatever folder the program
+// happens to run in, and an empty one would become the root folder: neither may
+// reach the store.
+bool IsAbsoluteDirectory(std::string_view path) { return !path.empty() && path.front() == '/'; }
 
 // Key names compare as the hive compares them: A-Z folded, other bytes as they are.
 bool SameKeyName(std::string_view a, std::string_view b) {
@@ -181,12 +190,52 @@ JobDefinition JobStore::LoadJob(const std::string& name) const {
   return job;
 }
 
+JobDefinition JobStore::LoadJobForEditing(const std::string& name) const {
+  RegistryKey key(hive_);
+  if (IsUsableJobName(name)) key.OpenForReading(JobKeyPath(name));
+  JobDefinition job;
+  job.Name = key.ReadString("Name");
+  job.Dir1 = key.ReadString("Dir1");
+  job.Dir2 = key.ReadString("Dir2");
+  job.SubDirs = key.ReadBool("SubDirs");
+  job.DirUp = key.ReadBool("DirUp");
+  job.DirDown = key.ReadBool("DirDown");
+  // One choice: a criterion after the first true one is neither read nor set.
+  job.CritAll = key.ReadBool("CritAll");
+  job.CritNew = !job.CritAll && key.ReadBool("CritNew");
+  job.CritNewer = !job.CritAll && !job.CritNew && key.ReadBool("CritNewer");
+  job.ArchivBit = key.ReadBool("ArchivBit");
+  job.DelOthers = key.ReadBool("DelOthers");
+  job.FilterType = key.ReadInteger("FilterType");
+  job.Filter = key.ReadString("Filter");
+  job.FilterOld = key.ReadBool("FilterOld");
+  job.FilterValue = key.ReadInteger("FilterValue");
+  job.Intervall = key.ReadInteger("Intervall");
+  job.IntEnabled = key.ReadBool("IntEnabled");
+  job.Time = key.ReadString("Time");
+  job.TimeEnabled = key.ReadBool("TimeEnabled");
+  const auto weekday = [&key](std::string_view value) {
+    return !key.ValueExists(value) || key.ReadBool(value);
+  };
+  job.OnMonday = weekday("OnMonday");
+  job.OnTuesday = weekday("OnTuesday");
+  job.OnWednesday = weekday("OnWednesday");
+  job.OnThursday = weekday("OnThursday");
+  job.OnFriday = weekday("OnFriday");
+  job.OnSaturday = weekday("OnSaturday");
+  job.OnSunday = weekday("OnSunday");
+  job.CRC32 = key.ReadBool("CRC32");
+  return job;
+}
+
 void JobStore::SaveJob(const JobDefinition& job, const std::string& edited_name,
                        const JobDateFunction& job_date) {
   const std::string& name = job.Name;
   if (name.empty()) throw JobSaveRefused(kEmptyNameText);
   if (name.size() > kMaxJobNameLength) throw JobSaveRefused(kLongNameText);
   if (HasForbiddenCharacter(name)) throw JobSaveRefused(kBadCharacterText);
+  if (!IsAbsoluteDirectory(job.Dir1)) throw JobSaveRefused(kRelativeDir1Text);
+  if (!IsAbsoluteDirectory(job.Dir2)) throw JobSaveRefused(kRelativeDir2Text);
 
   // Everything from the duplicate test to the last value is one unit: another
   // process cannot slip a job of the same name in between, and a failure at any

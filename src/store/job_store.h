@@ -99,12 +99,18 @@ class JobStore {
   /// Reads every value of the job. Throws RegistryError with the store's text for
   /// a missing or mistyped value; `Confirm` and weekdays may be absent.
   JobDefinition LoadJob(const std::string& name) const;
+  /// Reads the values the wizard edits, for editing a job: `Definition`,
+  /// `Execution`, `NextSync`, `Recover` and `Confirm` are not read (they stay at
+  /// their defaults), so a job missing one of them still opens. Of the criteria
+  /// only those up to the first true one are read; all three false means none is
+  /// set. Throws RegistryError like LoadJob.
+  JobDefinition LoadJobForEditing(const std::string& name) const;
 
   /// The store side of the wizard's save. `edited_name` is the job being edited,
-  /// empty for a new job. Refuses an empty or over-long name and a duplicate with
-  /// JobSaveRefused; writes the key afresh in one transaction (old key deleted,
-  /// values in their fixed order, `Definition` now, `Execution` "n/a", `NextSync`
-  /// from `job_date`, `Recover` 2, no `Confirm`). Throws RegistryError when a
+  /// empty for a new job. Refuses an empty or over-long name, a directory that is
+  /// not an absolute path and a duplicate with JobSaveRefused; writes the key afresh in one
+  /// transaction (old key deleted, values in their fixed order, `Definition` now, `Execution`
+  /// "n/a", `NextSync` from `job_date`, `Recover` 2, no `Confirm`). Throws RegistryError when a
   /// write fails, leaving the store as it was.
   void SaveJob(const JobDefinition& job, const std::string& edited_name,
                const JobDateFunction& job_date);

@@ -216,6 +216,8 @@ TEST_F(ScheduleComputationTest, ASavedJobStoresItsNextMoment) {
   };
   JobDefinition job;
   job.Name = "Manual";
+  job.Dir1 = "/daten/";
+  job.Dir2 = "/sicherung/";
   job.Time = "17:00";
   store.SaveJob(job, "", job_date);
   EXPECT_DOUBLE_EQ(store.LoadJob("Manual").NextSync, 0.0);

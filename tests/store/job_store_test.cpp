@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "refusing_hive.h"
+#include "registry_error_of.h"
 #include "store/registry_key.h"
 #include "support/test_environment.h"
 
@@ -178,6 +179,19 @@ TEST_F(JobStoreTest, LoadAllowsMissingWeekdaysAndConfirmOnly) {
   } catch (const RegistryError& e) {
     EXPECT_STREQ(e.what(), "Ungültiger Datentyp für 'Recover'");
   }
+
+  // Editing reads only what the wizard shows: a mistyped Recover, a missing
+  // NextSync and a criterion after the first true one do not stop it.
+  RegKey edit = 0;
+  ASSERT_EQ(hive_->OpenKey(JobKeyPath("Backup"), false, &edit), RegStatus::kOk);
+  ASSERT_EQ(hive_->DeleteValue(edit, "NextSync"), RegStatus::kOk);
+  ASSERT_EQ(hive_->DeleteValue(edit, "CritNew"), RegStatus::kOk);
+  hive_->CloseKey(edit);
+  const JobDefinition editable = store_->LoadJobForEditing("Backup");
+  EXPECT_TRUE(editable.CritAll);
+  EXPECT_EQ(editable.Dir2, "/media/anna/stick/");
+  EXPECT_EQ(testing::ErrorOf([&] { store_->LoadJobForEditing("Empty"); }),
+            "Fehler beim Holen der Daten für 'SubDirs'");
 }
 
 TEST_F(JobStoreTest, RefusesDuplicatesWithoutRegardToCase) {
@@ -254,6 +268,15 @@ TEST_F(JobStoreTest, RefusesUnusableNamesAndWritesNothing) {
   EXPECT_EQ(RefusalOf([&] { store_->SaveJob(Job(""), "Backup", FixedDate(0.0)); }),
             "Bitte geben Sie eine Auftrags-Bezeichnung ein.");
   EXPECT_EQ(store_->ListJobs(), std::vector<std::string>{"Backup"});
+  JobDefinition relative = Job("Backup");
+  relative.Dir1 = "daten/";
+  EXPECT_EQ(RefusalOf([&] { store_->SaveJob(relative, "Backup", FixedDate(0.0)); }),
+            "Bitte geben Sie für Verzeichnis 1 einen absoluten Pfad an.");
+  relative = Job("Backup");
+  relative.Dir2 = "";  // would become the root folder
+  EXPECT_EQ(RefusalOf([&] { store_->SaveJob(relative, "Backup", FixedDate(0.0)); }),
+            "Bitte geben Sie für Verzeichnis 2 einen absoluten Pfad an.");
+  EXPECT_EQ(store_->LoadJob("Backup").Dir1, "/home/anna/");
 
   const std::string longest(255, 'x');
   store_->SaveJob(Job(longest), "", FixedDate(0.0));
