@@ -18,6 +18,10 @@ std::string ConfigDirectory();
 /// The per-user runtime folder ($XDG_RUNTIME_DIR, else the temporary folder).
 std::string RuntimeDirectory();
 
+/// The folder under which the user's removable media appear (/media/<user>/ on
+/// Linux), with a trailing separator; it need not exist.
+std::string RemovableMediaDirectory();
+
 /// The path of the file `file_name` ("parvolind.log", "parvolind.reg") beside
 /// the executable, so that the desktop program and the CLI share it. When the
 /// executable's folder is not writable the file goes into StateDirectory()

@@ -1,3 +1,4 @@
+#include <pwd.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -26,7 +27,9 @@ std::string ExecutablePath() {
   return std::string(buffer, static_cast<size_t>(length));
 }
 
-std::string StateDirectory() { return XdgDirectory("XDG_STATE_HOME", ".local/state") + "/parvolind"; }
+std::string StateDirectory() {
+  return XdgDirectory("XDG_STATE_HOME", ".local/state") + "/parvolind";
+}
 
 std::string ConfigDirectory() { return XdgDirectory("XDG_CONFIG_HOME", ".config") + "/parvolind"; }
 
@@ -34,6 +37,17 @@ std::string RuntimeDirectory() {
   const char* value = std::getenv("XDG_RUNTIME_DIR");
   if (value != nullptr && value[0] == '/') return value;
   return QDir::tempPath().toStdString();
+}
+
+std::string RemovableMediaDirectory() {
+  // udisks mounts removable media below /media/<login name>/.
+  std::string user;
+  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_name != nullptr) {
+    user = entry->pw_name;
+  } else if (const char* name = std::getenv("USER"); name != nullptr) {
+    user = name;
+  }
+  return user.empty() ? std::string("/media/") : "/media/" + user + "/";
 }
 
 std::string FileBesideExecutable(const std::string& file_name) {
