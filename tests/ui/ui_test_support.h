@@ -31,8 +31,12 @@ class ScriptedDialogs : public ui::Dialogs {
     folder_titles.push_back(title);
     folder_starts.push_back(start);
     if (folders.empty()) return std::nullopt;
-    std::optional<QString> folder = folders.front();
+    // Taken apart, not copied: GCC's -O2 sees a copied optional<QString> as
+    // maybe uninitialized.
+    const bool chosen = folders.front().has_value();
+    const QString folder = folders.front().value_or(QString());
     folders.pop_front();
+    if (!chosen) return std::nullopt;
     return folder;
   }
 
