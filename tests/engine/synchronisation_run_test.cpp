@@ -436,8 +436,13 @@ TEST_F(SynchronisationRunTest, RelativeRootsAreRefusedBeforeAnythingIsCreated) {
   for (const int which : {1, 2}) {
     JobDefinition job = BaseJob();
     job.DelOthers = true;
-    (which == 1 ? job.Dir1 : job.Dir2) = relative;
     Save(job);
+    {
+      // The store's save refuses such a directory; an imported job can still hold one.
+      RegistryKey key(*hive_);
+      ASSERT_TRUE(key.OpenForWriting(JobKeyPath("Demo"), false));
+      key.WriteString(which == 1 ? "Dir1" : "Dir2", relative);
+    }
 
     const RunResult result = Run();
 
