@@ -1,0 +1,79 @@
+// parvolind-window-run NAME: runs the job NAME through the main window, as its run
+// command does, with the window shown (on the offscreen platform in the benchmark),
+// then ends. Exit 0 when the run was carried out, 1 when it could not start, 2 for a
+// wrong call.
+
+#include <QApplication>
+#include <QUrl>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/app_paths.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "platform/registry_hive.h"
+#include "platform/run_lock.h"
+#include "store/job_store.h"
+#include "store/settings.h"
+#include "ui/form_info.h"
+#include "ui/form_main.h"
+#include "ui/job_list_view.h"
+#include "ui/question_windows.h"
+#include "ui/theme.h"
+
+namespace {
+
+// The benchmark has nobody to answer: every question is No, every notice goes to
+// standard error.
+class SilentDialogs : public parvolind::ui::Dialogs {
+ public:
+  bool Ask(const QString&) override { return false; }
+  void Warn(const QString& text) override { std::cerr << text.toStdString() << "\n"; }
+  void ShowError(const QString& text) override { std::cerr << text.toStdString() << "\n"; }
+  std::optional<QString> ChooseFolder(const QString&, const QString&) override {
+    return std::nullopt;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace parvolind;
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::cerr << "Aufruf: parvolind-window-run NAME\n";
+    return 2;
+  }
+  ui::LoadApplicationFonts();
+  std::string error;
+  std::unique_ptr<RegistryHive> hive = OpenUserRegistryHive(&error);
+  if (!hive) {
+    std::cerr << error << "\n";
+    return 1;
+  }
+  std::unique_ptr<Clock> clock = CreateSystemClock();
+  std::unique_ptr<Locale> locale = CreateSystemLocale();
+  std::unique_ptr<FileSystem> fs = CreateFileSystem();
+  std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
+  Settings settings(*hive);
+  SilentDialogs dialogs;
+  ui::TFormConfirm confirm;
+  ui::TFormRecover recover;
+  ui::TFormInfo info(QStringLiteral("0.0.0.0"));
+  ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
+                      info, FileBesideExecutable("parvolind.log"), std::string(),
+                      [](const QUrl&) {}});
+  if (!form.FormCreate(false)) return 1;
+  form.show();
+  const std::string job = argv[1];
+  if (!JobStore(*hive, *clock, *locale).JobExists(job)) {
+    std::cerr << "Der Auftrag '" << job << "' ist nicht vorhanden.\n";
+    return 1;
+  }
+  form.ListViewJobs().SelectRow(job);
+  form.FlatButtonExecuteClick();
+  return 0;
+}
