@@ -1,13 +1,31 @@
 #include "engine/file_collector.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include "engine/fit_path.h"
-#include "store/date_time.h"
 
 namespace parvolind {
 namespace {
 
 constexpr std::string_view kReadingSuffix = " wird eingelesen...";
-constexpr double kMinutesPerDay = 1440.0;
+constexpr std::string_view kLeadsIntoOtherRoot =
+    " führt in das andere Verzeichnis des Auftrags und wurde übergangen.";
+constexpr std::string_view kCouldNotRead = " konnte nicht gelesen werden.";
+constexpr int64_t kNanosPerMinute = 60LL * 1000000000;
+constexpr int64_t kMillisecondsPerDay = 86400LL * 1000;
+
+int64_t FloorMilliseconds(int64_t nanoseconds) {
+  return nanoseconds / 1000000 - (nanoseconds % 1000000 < 0 ? 1 : 0);
+}
+
+// "/a/b" for "/a/b/c"; empty above "/".
+std::string ParentOf(const std::string& folder) {
+  if (folder == "/") return {};
+  const size_t slash = folder.rfind('/');
+  if (slash == std::string::npos) return {};
+  return slash == 0 ? std::string("/") : folder.substr(0, slash);
+}
 
 char LowerAsciiLetter(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -21,11 +39,15 @@ struct FileCollector::Walk {
   bool sub_dirs;
   int32_t filter_type;
   int32_t days;
+  // The directories from the root down to the one in hand: a link to one of them is a loop.
+  std::vector<Identity> ancestors;
+  // The other root first, then every directory above it.
+  std::vector<Identity> other_and_above;
 };
 
 FileCollector::FileCollector(FileSystem& fs, RunHost& host, const Clock& clock,
-                             FileTransfer& transfer)
-    : fs_(fs), host_(host), clock_(clock), transfer_(transfer) {}
+                             FileTransfer& transfer, LogWriter& log)
+    : fs_(fs), host_(host), clock_(clock), transfer_(transfer), log_(log) {}
 
 std::string FileCollector::FilterHaystack(std::string_view filter) {
   std::string haystack;
@@ -53,64 +75,148 @@ bool FileCollector::PassesTypeFilter(std::string_view name, std::string_view fil
 }
 
 void FileCollector::GetSyncFiles(const std::string& directory, const std::string& filter,
-                                 FileList& list, bool sub_dirs, int32_t filter_type, int32_t days) {
-  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days};
+                                 FileList& list, bool sub_dirs, int32_t filter_type, int32_t days,
+                                 const std::string& other_root) {
+  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days, {}, {}};
+  if (!other_root.empty()) {
+    for (std::string folder = fs_.RealPath(other_root); !folder.empty();
+         folder = ParentOf(folder)) {
+      const FileStatus status = fs_.Stat(folder);
+      if (status.exists) walk.other_and_above.emplace_back(status.device, status.inode);
+    }
+  }
   if (!directory.empty() && directory.back() != '/') {
-    WalkDirectory(walk, directory + '/');
+    WalkDirectory(walk, directory + '/', false);
   } else {
-    WalkDirectory(walk, directory);
+    WalkDirectory(walk, directory, false);
   }
 }
 
 void FileCollector::Reset() {
-  walked_.clear();
+  reported_links_.clear();
   stale_temporary_files_.clear();
 }
 
-int FileCollector::RemoveStaleTemporaryFiles() {
+int FileCollector::RemoveStaleTemporaryFiles(const std::string& root) {
   int removed = 0;
-  for (const std::string& path : stale_temporary_files_) {
-    if (transfer_.RemoveStaleTemporaryFile(path)) ++removed;
+  std::vector<std::string> elsewhere;
+  for (std::string& path : stale_temporary_files_) {
+    if (path.compare(0, root.size(), root) != 0) {
+      elsewhere.push_back(std::move(path));
+    } else if (transfer_.RemoveStaleTemporaryFile(path)) {
+      ++removed;
+    }
   }
-  stale_temporary_files_.clear();
+  stale_temporary_files_ = std::move(elsewhere);
   return removed;
 }
 
 bool FileCollector::PassesAgeFilter(const std::string& path, const FileStatus* known_status,
                                     int32_t days) {
   if (days <= 0) return true;
-  const DateTime modified = transfer_.ModifyDateOf(known_status ? *known_status : fs_.Stat(path));
-  if (modified == -1.0) return false;
-  return static_cast<double>(days) >= EncodeDateTime(clock_.Now()) - modified;
+  const FileStatus status = known_status ? *known_status : fs_.Stat(path);
+  if (!status.exists || status.is_directory) return false;
+  // Elapsed real time: local clock readings taken at two different zone offsets would be an
+  // hour off whenever summer or winter time began in between.
+  const int64_t age_ms =
+      FloorMilliseconds(clock_.UtcNanoseconds()) - FloorMilliseconds(status.mtime_ns);
+  return age_ms <= static_cast<int64_t>(days) * kMillisecondsPerDay;
 }
 
-void FileCollector::WalkDirectory(Walk& walk, const std::string& directory) {
+bool FileCollector::LeadsIntoOtherRoot(const Walk& walk, const std::string& directory,
+                                       const FileStatus& self, bool via_link) {
+  if (walk.other_and_above.empty()) return false;
+  // The other root itself, or a directory that holds it.
+  const Identity identity{self.device, self.inode};
+  if (std::find(walk.other_and_above.begin(), walk.other_and_above.end(), identity) !=
+      walk.other_and_above.end()) {
+    return true;
+  }
+  // A real subdirectory of a directory outside the other root lies outside too; only where a
+  // link was followed can the walk have jumped inside.
+  if (!via_link) return false;
+  for (std::string folder = fs_.RealPath(directory); !folder.empty(); folder = ParentOf(folder)) {
+    const FileStatus status = fs_.Stat(folder);
+    if (status.exists && Identity{status.device, status.inode} == walk.other_and_above.front()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool via_link) {
+  int error = 0;
+  std::unique_ptr<DirectoryStream> stream = fs_.OpenDirectory(directory, &error);
+  Identity identity{0, 0};
+  if (stream) {
+    const FileStatus self = stream->Status();
+    if (self.exists) {
+      identity = {self.device, self.inode};
+      // A link to a directory above on this path would lead round in circles. Any other
+      // directory is walked each time it is reached, so the tree's shape does not depend on the
+      // order in which the directory lists its entries.
+      if (std::find(walk.ancestors.begin(), walk.ancestors.end(), identity) !=
+          walk.ancestors.end()) {
+        return;
+      }
+      // Walking into the other side would copy that side into itself, one level deeper on
+      // every run.
+      if (LeadsIntoOtherRoot(walk, directory, self, via_link)) {
+        const std::string entry = directory.substr(0, directory.size() - 1);
+        const FileStatus link = fs_.LinkStatus(entry);
+        if (reported_links_.emplace(link.device, link.inode).second) {
+          log_.WriteError(entry + std::string(kLeadsIntoOtherRoot));
+        }
+        return;
+      }
+    }
+  }
+
   const std::string shown = FitPathToWidth(
       directory, host_.LabelWidth(ProgressLabel::kDir1) - 100,
       [this](std::string_view text) { return host_.TextWidth(ProgressLabel::kDir1, text); });
   host_.SetLabel(ProgressLabel::kAction, shown + std::string(kReadingSuffix));
   host_.ProcessEvents();
 
-  std::unique_ptr<DirectoryStream> stream = fs_.OpenDirectory(directory);
-  if (!stream) return;
-  // Each real directory once: a link back up the tree (or into the other root) adds nothing.
-  const FileStatus self = stream->Status();
-  if (self.exists && !walked_.emplace(self.device, self.inode).second) return;
+  if (!stream) {
+    // A directory that vanished meanwhile is simply gone; one that is there but cannot be
+    // read hides a whole subtree, which the user must hear of.
+    if (error != ENOENT && error != ENOTDIR) {
+      log_.WriteError(directory + std::string(kCouldNotRead));
+    }
+    return;
+  }
 
-  std::vector<std::string> subdirectories;
+  std::vector<std::pair<std::string, bool>> subdirectories;
+  const bool go_on = ReadDirectory(walk, directory, *stream, subdirectories);
+  stream.reset();  // one open directory per level at most while descending
+  if (!go_on) return;
+
+  walk.ancestors.push_back(identity);
+  for (const auto& [name, link] : subdirectories) {
+    WalkDirectory(walk, directory + name + '/', link);
+    host_.ProcessEvents();
+  }
+  walk.ancestors.pop_back();
+}
+
+bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, DirectoryStream& stream,
+                                  std::vector<std::pair<std::string, bool>>& subdirectories) {
   std::string path;
   std::string_view name;
   EntryType type = EntryType::kUnknown;
-  while (stream->Next(name, type)) {
+  while (stream.Next(name, type)) {
     path.assign(directory);
     path.append(name);
     FileStatus status;
     bool have_status = false;
+    bool link = false;
     if (type == EntryType::kLink || type == EntryType::kUnknown) {
       // Links are followed; a link that leads nowhere is listed like a file.
       status = fs_.Stat(path);
       have_status = true;
       if (status.is_directory) {
+        link = type == EntryType::kLink || fs_.LinkStatus(path).is_link;
         type = EntryType::kDirectory;
       } else if (status.is_regular || !status.exists) {
         type = EntryType::kRegular;
@@ -119,16 +225,15 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory) {
       }
     }
     if (type == EntryType::kDirectory) {
-      if (walk.sub_dirs && name.front() != '.') subdirectories.emplace_back(name);
+      if (walk.sub_dirs && name.front() != '.') subdirectories.emplace_back(name, link);
       continue;
     }
     // Pipes, sockets and devices are no files to copy: reading them could block or never end.
     if (type == EntryType::kOther) continue;
     if (FileTransfer::IsTemporaryName(name)) {
       if (!have_status) status = fs_.Stat(path);
-      const DateTime written = transfer_.ModifyDateOf(status);
-      if (status.is_regular && written != -1.0 &&
-          EncodeDateTime(clock_.Now()) - written > kStaleTemporaryAgeMinutes / kMinutesPerDay) {
+      if (status.is_regular &&
+          clock_.UtcNanoseconds() - status.mtime_ns > kStaleTemporaryAgeMinutes * kNanosPerMinute) {
         stale_temporary_files_.push_back(path);
       }
       continue;
@@ -139,14 +244,9 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory) {
       walk.list.push_back(path);
     }
     host_.ProcessEvents();
-    if (host_.CancelRequested()) return;
+    if (host_.CancelRequested()) return false;
   }
-  stream.reset();  // one open directory per level at most while descending
-
-  for (const std::string& subdirectory : subdirectories) {
-    WalkDirectory(walk, directory + subdirectory + '/');
-    host_.ProcessEvents();
-  }
+  return true;
 }
 
 }  // namespace parvolind

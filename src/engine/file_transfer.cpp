@@ -23,7 +23,18 @@ std::string DirectoryOf(const std::string& path) {
 FileTransfer::FileTransfer(FileSystem& fs, RunHost& host) : fs_(fs), host_(host) {}
 
 bool FileTransfer::IsTemporaryName(std::string_view name) {
-  return name.substr(0, kTemporaryPrefix.size()) == kTemporaryPrefix;
+  constexpr size_t kRandomLength = 10;
+  constexpr size_t kMaxProcessIdLength = 10;
+  if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) return false;
+  name.remove_prefix(kTemporaryPrefix.size());
+  const size_t dash = name.find('-');
+  if (dash == 0 || dash > kMaxProcessIdLength || name.size() != dash + 1 + kRandomLength) {
+    return false;
+  }
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  const auto random_character = [&](char c) { return digit(c) || (c >= 'a' && c <= 'z'); };
+  return std::all_of(name.begin(), name.begin() + dash, digit) &&
+         std::all_of(name.begin() + dash + 1, name.end(), random_character);
 }
 
 bool FileTransfer::SynchronizeFile(const std::string& source, const std::string& target) {

@@ -40,7 +40,9 @@ class FileTransfer {
   /// The same from a status already taken, so a caller needs only one look per file.
   DateTime ModifyDateOf(const FileStatus& status);
 
-  /// Whether a directory-entry name is one of the copy's temporary files.
+  /// Whether a directory-entry name is one of the copy's temporary files: the prefix, a process
+  /// id, '-' and the ten random characters, exactly as FileSystem::CreateTemporaryFile() makes
+  /// them. Any other name, even one that begins with the prefix, belongs to the user.
   static bool IsTemporaryName(std::string_view name);
 
   /// Removes a temporary file left behind by a copy that was killed, unless a running copy

@@ -305,22 +305,24 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   fs_.CreateDirectoryPath(receiving_root);
 
   FileTransfer transfer(fs_, host_);
-  FileCollector collector(fs_, host_, clock_, transfer);
+  FileCollector collector(fs_, host_, clock_, transfer, log_);
   collector.Reset();
   FileList sources;
-  collector.GetSyncFiles(sending_root, job.filter, sources, job.sub_dirs, job.filter_type,
-                         job.days);
+  collector.GetSyncFiles(sending_root, job.filter, sources, job.sub_dirs, job.filter_type, job.days,
+                         receiving_root);
   const bool has_targets = both || job.del_others;
   FileList targets;
   if (has_targets) {
     collector.GetSyncFiles(receiving_root, job.filter, targets, job.sub_dirs, job.filter_type,
-                           job.days);
+                           job.days, sending_root);
   }
   host_.SetBarRange(ProgressBar::kTotal, host_.BarMinimum(ProgressBar::kTotal),
                     static_cast<int64_t>(sources.size() + targets.size()));
   host_.ProcessEvents();
   if (host_.CancelRequested()) return;
-  collector.RemoveStaleTemporaryFiles();
+  // The sending side of a one-way job is never changed, not even to tidy up.
+  collector.RemoveStaleTemporaryFiles(receiving_root);
+  if (both) collector.RemoveStaleTemporaryFiles(sending_root);
   if (previous_run_died_) {
     // The last run of this job was killed and may have left unfinished copies on
     // its receiving side, also where this run lists nothing, and also fresh ones.

@@ -24,6 +24,9 @@ class Clock {
   virtual ~Clock() = default;
   /// The current local date and time.
   virtual LocalTime Now() const = 0;
+  /// The current moment as UTC nanoseconds since 1970, the scale file times use. Spans measured
+  /// on it are real elapsed time, whatever summer or winter time lies between.
+  virtual int64_t UtcNanoseconds() const = 0;
   /// A millisecond counter for measuring spans; it may wrap at 2^32.
   virtual uint32_t TickCount() const = 0;
 };

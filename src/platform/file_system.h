@@ -93,9 +93,10 @@ class FileSystem {
   /// special files such as pipes: those are refused. `status` gets the open file's status.
   virtual std::unique_ptr<File> OpenForReading(const std::string& path, int* error = nullptr,
                                                FileStatus* status = nullptr) = 0;
-  /// Creates a new, empty file in `directory` (ending in '/') named `prefix` + a unique suffix,
-  /// readable and writable only by the owner and locked against RemoveUnlockedFile() for as long
-  /// as it stays open. `created_path` gets its full path.
+  /// Creates a new, empty file in `directory` (ending in '/') named `prefix` + the process id in
+  /// decimal + '-' + ten random characters from a-z and 0-9 (unique in the directory), readable and
+  /// writable only by the owner and locked against RemoveUnlockedFile() for as long as it stays
+  /// open. `created_path` gets its full path.
   virtual std::unique_ptr<File> CreateTemporaryFile(const std::string& directory,
                                                     std::string_view prefix,
                                                     std::string* created_path,

@@ -402,6 +402,9 @@ TEST_F(FileTransferTest, RecognisesItsTemporaryNames) {
   EXPECT_TRUE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghij"));
   EXPECT_FALSE(FileTransfer::IsTemporaryName("parvolind-tmp-42"));
   EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind"));
+  // Only the complete pattern is ours; the user may name files with the prefix.
+  EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-notes"));
+  EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghij.txt"));
 }
 
 }  // namespace

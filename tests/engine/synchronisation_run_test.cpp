@@ -814,21 +814,58 @@ TEST_F(SynchronisationRunTest, JobDeletedDuringTheRunIsNotBroughtBack) {
   EXPECT_FALSE(LogHas("Grund:        Ende der Durchführung"));
 }
 
-TEST_F(SynchronisationRunTest, StaleTemporaryFilesAreRemoved) {
+TEST_F(SynchronisationRunTest, StaleTemporaryFilesAreRemovedOnTheReceivingSideOnly) {
   JobDefinition job = BaseJob();
   job.DelOthers = true;
   Save(job);
   Put("one/a.txt", "a", 0);
-  const std::string stale =
-      Put("two/sub/" + std::string(FileTransfer::kTemporaryPrefix) + "left", "half a copy", 0);
-  // The clock stands an hour after the temporary file was last written.
+  const std::string prefix(FileTransfer::kTemporaryPrefix);
+  const std::string stale = Put("two/sub/" + prefix + "4242-abcdefghij", "half a copy", 0);
+  const std::string sending_stale = Put("one/" + prefix + "4242-klmnopqrst", "half a copy", 0);
+  Put("one/" + prefix + "notes", "the user's own", 0);
+  // The clock stands an hour after the temporary files were last written.
   clock_.Set(fs_->LocalTimeOf((kBaseSeconds + 3600) * kSecond));
 
   const RunResult result = Run();
 
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
   EXPECT_FALSE(fs_->Stat(stale).exists);
-  EXPECT_TRUE(LogHas("Dateien:      1"));
+  EXPECT_TRUE(fs_->Stat(sending_stale).exists);
+  EXPECT_FALSE(Exists("two/" + prefix + "4242-klmnopqrst"));
+  EXPECT_EQ(ReadFile(PathOf("two/" + prefix + "notes")), "the user's own");
+  EXPECT_EQ(ReadFile(PathOf("one/" + prefix + "notes")), "the user's own");
+  EXPECT_TRUE(LogHas("Dateien:      2"));
+}
+
+TEST_F(SynchronisationRunTest, LinkIntoTheOtherRootIsPassedOverOnEveryRun) {
+  JobDefinition job = BaseJob();
+  job.DirUp = true;
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  Put("two/b.txt", "b", 0);
+  std::filesystem::create_directory_symlink(dir2_, PathOf("one/link"));
+  const std::string skipped = "Fehler:       " + dir1_ +
+                              "/link führt in das andere Verzeichnis des Auftrags und wurde "
+                              "übergangen.";
+
+  for (int run = 1; run <= 2; ++run) {
+    EXPECT_EQ(Run().outcome, RunOutcome::kCompleted);
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), skipped), run);
+  }
+  EXPECT_FALSE(Exists("two/link"));
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+  EXPECT_EQ(ReadFile(PathOf("one/b.txt")), "b");
+
+  // One way with deletion: the receiving list is whole, so the delete pass runs.
+  job.Name = "Down";
+  job.DirUp = false;
+  job.DelOthers = true;
+  Save(job);
+  Put("two/surplus.txt", "s", 0);
+  Run("Down");
+  EXPECT_FALSE(Exists("two/surplus.txt"));
+  EXPECT_TRUE(Exists("two/b.txt"));
 }
 
 TEST(PathIndexTest, FindsTheFirstEntryNotRemovedLikeALinearSearch) {

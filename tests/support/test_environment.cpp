@@ -4,10 +4,24 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
+#include <ctime>
 
 namespace parvolind::testing {
 namespace {
 const char* const kVariables[3] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
+}
+
+int64_t FakeClock::UtcNanoseconds() const {
+  tm local{};
+  local.tm_year = now_.year - 1900;
+  local.tm_mon = now_.month - 1;
+  local.tm_mday = now_.day;
+  local.tm_hour = now_.hour;
+  local.tm_min = now_.minute;
+  local.tm_sec = now_.second;
+  local.tm_isdst = -1;  // whichever offset the zone has at that moment
+  return static_cast<int64_t>(mktime(&local)) * 1000000000 +
+         static_cast<int64_t>(now_.millisecond) * 1000000;
 }
 
 void TempDirTest::SetUp() {

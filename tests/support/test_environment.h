@@ -18,6 +18,8 @@ class FakeClock : public Clock {
  public:
   explicit FakeClock(const LocalTime& now = {2026, 12, 8, 14, 5, 9, 0}) : now_(now) {}
   LocalTime Now() const override { return now_; }
+  /// The local time set, taken in the process's time zone (TZ), as UTC.
+  int64_t UtcNanoseconds() const override;
   uint32_t TickCount() const override { return tick_; }
 
   void Set(const LocalTime& now) { now_ = now; }

@@ -16,6 +16,12 @@ class SystemClock : public Clock {
                      local.tm_min,         local.tm_sec,     static_cast<int>(now.tv_nsec / 1000000)};
   }
 
+  int64_t UtcNanoseconds() const override {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+  }
+
   uint32_t TickCount() const override {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
