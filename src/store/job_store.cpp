@@ -25,12 +25,6 @@ bool HasForbiddenCharacter(std::string_view name) {
   });
 }
 
-// Whether a name can name a job key at all: not empty (that would be the Jobs
-// key itself), one key level, within the registry's length.
-bool IsUsableJobName(std::string_view name) {
-  return !name.empty() && name.size() <= kMaxJobNameLength && !HasForbiddenCharacter(name);
-}
-
 // Key names compare as the hive compares them: A-Z folded, other bytes as they are.
 bool SameKeyName(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -72,6 +66,12 @@ std::string StoreWriteError(std::string_view name) {
 }
 
 }  // namespace
+
+bool IsUsableJobName(std::string_view name) {
+  // Not empty (that would be the Jobs key itself), one key level, within the
+  // registry's length.
+  return !name.empty() && name.size() <= kMaxJobNameLength && !HasForbiddenCharacter(name);
+}
 
 std::string JobKeyPath(std::string_view job_name) {
   std::string path(kJobsKeyPrefix);
