@@ -184,6 +184,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
   }
 
   previous_run_died_ = lock->TakenOver();
+  failed_files_ = 0;
 
   RunResult result;
   host_.SetRunInProgress(true);
@@ -237,6 +238,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
     key.Close();
   }
   result.files = copies;
+  result.failed_files = failed_files_;
   host_.SetRunInProgress(false);
   if (animated || host_.AnimatedIcon()) host_.SetIconAnimation(false);
   host_.ShowProgressPanel(false);
@@ -468,7 +470,10 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
           ProgressLabel::kAction,
           Shortened(source, ProgressLabel::kAction, kActionSpare) + std::string(kCopying));
       host_.ProcessEvents();
-      if (!pass.transfer->SynchronizeFile(source, target)) log_.WriteFileFailure(source);
+      if (!pass.transfer->SynchronizeFile(source, target)) {
+        log_.WriteFileFailure(source);
+        ++failed_files_;
+      }
       // Taken out of the receiving list also after a failed copy, so that the file
       // is neither copied back nor deleted.
       RemoveTarget(pass, relative, total);
