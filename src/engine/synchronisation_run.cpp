@@ -461,6 +461,7 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
 
     if (conflict) {
       log_.WriteFileConflict(pass.sending_is_dir1 ? source : target);
+      ++failed_files_;  // the two sides stay different until the user decides
       // Neither side is overwritten: the receiving file is not examined again the other way.
       RemoveTarget(pass, relative, total);
     }

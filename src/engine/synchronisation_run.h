@@ -33,7 +33,8 @@ struct RunResult {
   RunOutcome outcome = RunOutcome::kCompleted;
   /// Copies started ("Dateien:" of a completed run), failed ones included.
   int64_t files = 0;
-  /// Files that could not be synchronised (each logged as a failed copy).
+  /// Files that could not be synchronised: failed copies and files changed on both
+  /// sides, each logged as an error.
   int64_t failed_files = 0;
   /// For a failed run: why (a store error's text, or the refusal's reason).
   std::string failure_reason;
