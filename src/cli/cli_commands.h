@@ -19,16 +19,26 @@ struct CliContext {
   std::ostream& err;
 };
 
+/// Exit status: the command did its work (a run completed without a fault).
+inline constexpr int kExitCompleted = 0;
+/// Exit status: the command failed.
+inline constexpr int kExitFailed = 1;
 /// Exit status for a wrong call or an unknown job.
 inline constexpr int kExitUsage = 2;
+/// Exit status: the run was cancelled.
+inline constexpr int kExitCancelled = 3;
+/// Exit status: the run completed, but files could not be synchronised or the log
+/// could not be written.
+inline constexpr int kExitIncomplete = 4;
 
 /// `list`: one line per job, name, a tab, the schedule text, in the job list's order.
 int ListCommand(CliContext& context, const std::vector<std::string>& args);
 /// `show NAME`: the job's stored values, one per line.
 int ShowCommand(CliContext& context, const std::vector<std::string>& args);
-/// `run NAME`: runs the job; 0 completed, 1 failed, 2 usage or no such job, 3 cancelled.
+/// `run NAME`: runs the job; exits with kExitCompleted, kExitFailed, kExitUsage
+/// (no such job), kExitCancelled or kExitIncomplete.
 int RunCommand(CliContext& context, const std::vector<std::string>& args);
-/// `export [FILE]`: the configuration backup.
+/// `export [FILE | -]`: the configuration backup; "-" writes it to standard output.
 int ExportCommand(CliContext& context, const std::vector<std::string>& args);
 /// `import FILE`: imports a registry export file into the store, all or nothing.
 int ImportCommand(CliContext& context, const std::vector<std::string>& args);

@@ -210,7 +210,7 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
     }
   } catch (const std::exception& error) {
     context.err << error.what() << "\n";
-    return 1;
+    return kExitFailed;
   }
 
   std::unique_ptr<FileSystem> fs = CreateFileSystem();
@@ -229,15 +229,21 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
   }
   switch (result.outcome) {
     case RunOutcome::kCompleted:
-      return 0;
+      if (result.failed_files > 0) {
+        context.err << "Die Synchronisation wurde abgeschlossen; " << result.failed_files
+                    << " Datei(en) konnten nicht synchronisiert werden.\n";
+      }
+      // A log that could not be written is no failed run (the files are in step),
+      // but a script must be able to tell it from a clean one.
+      return result.failed_files > 0 || result.log_error ? kExitIncomplete : kExitCompleted;
     case RunOutcome::kCancelled:
       context.err << "Die Synchronisation wurde abgebrochen.\n";
-      return 3;
+      return kExitCancelled;
     case RunOutcome::kFailed:
       if (!result.failure_reason.empty()) context.err << result.failure_reason << "\n";
-      return 1;
+      return kExitFailed;
   }
-  return 1;
+  return kExitFailed;
 }
 
 }  // namespace parvolind::cli

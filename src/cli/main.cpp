@@ -17,8 +17,17 @@ constexpr const char* kUsage =
     "  list            alle Aufträge mit ihrer Durchführung\n"
     "  show NAME       die gespeicherten Werte eines Auftrags\n"
     "  run NAME        einen Auftrag durchführen\n"
-    "  export [DATEI]  die Konfiguration sichern\n"
-    "  import DATEI    eine gesicherte Konfiguration laden\n";
+    "  export [DATEI]  die Konfiguration sichern (ohne DATEI neben dem Programm,\n"
+    "                  \"-\" für die Standardausgabe)\n"
+    "  import DATEI    eine gesicherte Konfiguration laden\n"
+    "\n"
+    "Rückgabewerte:\n"
+    "  0  ausgeführt\n"
+    "  1  fehlgeschlagen\n"
+    "  2  falscher Aufruf oder unbekannter Auftrag\n"
+    "  3  Synchronisation abgebrochen\n"
+    "  4  Synchronisation abgeschlossen, aber Dateien konnten nicht synchronisiert\n"
+    "     oder das Protokoll nicht geschrieben werden\n";
 
 }  // namespace
 

@@ -184,6 +184,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
   }
 
   previous_run_died_ = lock->TakenOver();
+  failed_files_ = 0;
 
   RunResult result;
   host_.SetRunInProgress(true);
@@ -237,6 +238,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
     key.Close();
   }
   result.files = copies;
+  result.failed_files = failed_files_;
   host_.SetRunInProgress(false);
   if (animated || host_.AnimatedIcon()) host_.SetIconAnimation(false);
   host_.ShowProgressPanel(false);
@@ -461,6 +463,7 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
 
     if (conflict) {
       log_.WriteFileConflict(pass.sending_is_dir1 ? source : target);
+      ++failed_files_;  // the two sides stay different until the user decides
       // Neither side is overwritten: the receiving file is not examined again the other way.
       RemoveTarget(pass, relative, total);
     }
@@ -470,7 +473,10 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
           ProgressLabel::kAction,
           Shortened(source, ProgressLabel::kAction, kActionSpare) + std::string(kCopying));
       host_.ProcessEvents();
-      if (!pass.transfer->SynchronizeFile(source, target)) log_.WriteFileFailure(source);
+      if (!pass.transfer->SynchronizeFile(source, target)) {
+        log_.WriteFileFailure(source);
+        ++failed_files_;
+      }
       // Taken out of the receiving list also after a failed copy, so that the file
       // is neither copied back nor deleted.
       RemoveTarget(pass, relative, total);

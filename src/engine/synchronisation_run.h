@@ -33,6 +33,9 @@ struct RunResult {
   RunOutcome outcome = RunOutcome::kCompleted;
   /// Copies started ("Dateien:" of a completed run), failed ones included.
   int64_t files = 0;
+  /// Files that could not be synchronised: failed copies and files changed on both
+  /// sides, each logged as an error.
+  int64_t failed_files = 0;
   /// For a failed run: why (a store error's text, or the refusal's reason).
   std::string failure_reason;
   /// The first log line that could not be written, if any (the run went on regardless).
@@ -84,6 +87,8 @@ class SynchronisationRun {
   const Locale& locale_;
   JobDateFunction job_date_;
   RunLocks& locks_;
+  // Copies that failed in the current run.
+  int64_t failed_files_ = 0;
   // Whether the job's last run died (its lock was left behind).
   bool previous_run_died_ = false;
   // One-entry cache of SendingSideMayHold(): the sending folder last judged.

@@ -10,9 +10,8 @@ namespace parvolind {
 namespace {
 
 // Weekday values and names, indexed by weekday number - 1 (1 = Sunday).
-constexpr std::array<const char*, 7> kDayValues = {"OnSunday",   "OnMonday", "OnTuesday",
-                                                   "OnWednesday", "OnThursday", "OnFriday",
-                                                   "OnSaturday"};
+constexpr std::array<const char*, 7> kDayValues = {
+    "OnSunday", "OnMonday", "OnTuesday", "OnWednesday", "OnThursday", "OnFriday", "OnSaturday"};
 constexpr std::array<const char*, 7> kDayNames = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
                                                   "Donnerstag", "Freitag", "Samstag"};
 
@@ -20,7 +19,8 @@ constexpr std::array<const char*, 7> kDayNames = {"Sonntag",    "Montag",  "Dien
 // a single digit (" 8:30", as the time field stores an unfilled first position)
 // reads as that digit.
 int ReadTwoDigits(std::string_view text, size_t position) {
-  std::string_view part = text.size() >= position + 2 ? text.substr(position, 2) : std::string_view();
+  std::string_view part =
+      text.size() >= position + 2 ? text.substr(position, 2) : std::string_view();
   if (!part.empty() && part[0] == ' ') part.remove_prefix(1);
   bool valid = !part.empty();
   int value = 0;
@@ -39,6 +39,15 @@ int ReadTwoDigits(std::string_view text, size_t position) {
 
 int HourOf(std::string_view text) { return ReadTwoDigits(text, 0); }
 int MinuteOf(std::string_view text) { return ReadTwoDigits(text, 3); }
+
+// A job time as the clock renders its own ("08:30" for a stored " 8:30"): the job
+// timer finds a job due when its schedule text equals the clock's text, so the
+// two must be written alike.
+std::string NormalisedTime(std::string_view text) {
+  char normalised[16];
+  std::snprintf(normalised, sizeof(normalised), "%02d:%02d", HourOf(text), MinuteOf(text));
+  return normalised;
+}
 
 // The seven weekday flags of a job; a missing value counts as selected.
 std::array<bool, 7> ReadWeekdays(const RegistryKey& key) {
@@ -137,11 +146,13 @@ std::string ScheduleComputation::SetMinutesText(const std::string& job_name) con
   const bool time_of_day = key.ReadBool("TimeEnabled");
   if (interval && time_of_day) {
     const std::string time = key.ReadString("Time");
-    if (GetMinutes(time, ClockText()) < key.ReadInteger("Intervall")) return time + " Uhr";
+    if (GetMinutes(time, ClockText()) < key.ReadInteger("Intervall")) {
+      return NormalisedTime(time) + " Uhr";
+    }
     return interval_text();
   }
   if (interval) return interval_text();
-  if (time_of_day) return key.ReadString("Time") + " Uhr";
+  if (time_of_day) return NormalisedTime(key.ReadString("Time")) + " Uhr";
   return "manuell";
 }
 

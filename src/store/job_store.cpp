@@ -29,12 +29,6 @@ bool HasForbiddenCharacter(std::string_view name) {
   });
 }
 
-// Whether a name can name a job key at all: not empty (that would be the Jobs
-// key itself), one key level, within the registry's length.
-bool IsUsableJobName(std::string_view name) {
-  return !name.empty() && name.size() <= kMaxJobNameLength && !HasForbiddenCharacter(name);
-}
-
 // A run resolves a relative directory against whatever folder the program
 // happens to run in, and an empty one would become the root folder: neither may
 // reach the store.
@@ -81,6 +75,12 @@ std::string StoreWriteError(std::string_view name) {
 }
 
 }  // namespace
+
+bool IsUsableJobName(std::string_view name) {
+  // Not empty (that would be the Jobs key itself), one key level, within the
+  // registry's length.
+  return !name.empty() && name.size() <= kMaxJobNameLength && !HasForbiddenCharacter(name);
+}
 
 std::string JobKeyPath(std::string_view job_name) {
   std::string path(kJobsKeyPrefix);

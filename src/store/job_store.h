@@ -30,6 +30,10 @@ inline constexpr std::array<std::string_view, 32> kJobValueNames = {
 /// key name; the wizard's names are plain ASCII, one byte per character).
 inline constexpr size_t kMaxJobNameLength = 255;
 
+/// Whether the store accepts `name` as a job's name: not empty, at most
+/// kMaxJobNameLength bytes, no backslash and no control character.
+bool IsUsableJobName(std::string_view name);
+
 /// The key path of a job: kJobsKeyPrefix followed by the name.
 std::string JobKeyPath(std::string_view job_name);
 

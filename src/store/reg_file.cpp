@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <utility>
 
+#include "store/job_store.h"
+#include "store/registry_key.h"
+
 namespace parvolind {
 namespace {
 
@@ -101,6 +104,15 @@ std::string CleanKeyPath(std::string_view path) {
     start = end + 1;
   }
   return clean;
+}
+
+// False for a key path that names a job (the level below Jobs) by a name the
+// job store refuses.
+bool IsUsableJobKey(std::string_view path) {
+  const std::string_view jobs = kJobsKeyPrefix.substr(1);  // without the leading backslash
+  if (!StartsWithNoCase(path, jobs)) return true;
+  const std::string_view rest = path.substr(jobs.size());
+  return IsUsableJobName(rest.substr(0, std::min(rest.find('\\'), rest.size())));
 }
 
 std::string FullKeyName(std::string_view path) {
@@ -285,11 +297,79 @@ bool Utf16LeToUtf8(std::string_view bytes, std::string* out) {
   return true;
 }
 
+// Whether `bytes` is well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsValidUtf8(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t length = 0;
+    uint32_t code_point = 0;
+    if (lead >= 0xc2 && lead <= 0xdf) {
+      length = 2;
+      code_point = lead & 0x1f;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+      length = 3;
+      code_point = lead & 0x0f;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+      length = 4;
+      code_point = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i < length) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xc0) != 0x80) return false;
+      code_point = (code_point << 6) | (next & 0x3f);
+    }
+    if ((length == 3 && (code_point < 0x800 || (code_point >= 0xd800 && code_point <= 0xdfff))) ||
+        (length == 4 && (code_point < 0x10000 || code_point > 0x10ffff))) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// Windows-1252 to UTF-8. The five bytes the code page leaves undefined map to the
+// control characters of the same number, as Windows converts them.
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  static constexpr uint16_t kHighControls[32] = {
+      0x20ac, 0x0081, 0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008d, 0x017d, 0x008f, 0x0090, 0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
+      0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0x009d, 0x017e, 0x0178};
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    AppendUtf8(&out, byte >= 0x80 && byte < 0xa0 ? kHighControls[byte - 0x80] : byte);
+  }
+  return out;
+}
+
+// Text of a REGEDIT4 file without byte order mark comes from the Windows code
+// page. Text that is already UTF-8 (a file written on Linux) is taken as it is:
+// Windows-1252 text with any letter beyond ASCII is practically never valid UTF-8.
+std::string AnsiToUtf8(std::string_view bytes) {
+  return IsValidUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
+}
+
 // ---------------------------------------------------------------- parsing
+
+// Where the text given to the parser came from.
+enum class TextSource {
+  kUtf8WithMark,  ///< a UTF-8 byte order mark said so
+  kUnmarked,      ///< no byte order mark: UTF-8, or the Windows code page for REGEDIT4
+  kUtf16,         ///< converted from UTF-16LE
+};
 
 class RegFileParser {
  public:
-  RegFileParser(std::string_view text, bool utf16) : text_(text), utf16_(utf16) {}
+  RegFileParser(std::string_view text, TextSource source) : text_(text), source_(source) {}
 
   bool Parse(std::vector<RegFileChange>* changes, std::string* error) {
     std::string_view line;
@@ -376,6 +456,11 @@ class RegFileParser {
     }
     if (remove && path.empty()) {
       return Fail(std::string(kRegRootName) + " selbst kann nicht gelöscht werden");
+    }
+    // A job that the store would not accept could be neither shown, run nor
+    // deleted by the program; deleting such a key stays possible.
+    if (!remove && !IsUsableJobKey(path)) {
+      return Fail("Die Auftrags-Bezeichnung darf keine Steuerzeichen enthalten");
     }
     RegFileChange change;
     change.kind = remove ? RegFileChange::Kind::kDeleteKey : RegFileChange::Kind::kOpenKey;
@@ -471,14 +556,17 @@ class RegFileParser {
     value->type = static_cast<RegType>(type);
     // A Unicode export holds the bytes of its strings as UTF-16LE, as the
     // registry stores them on Windows; here strings are UTF-8.
-    if (utf16_ && version5_ &&
-        (value->type == RegType::kSz || value->type == RegType::kExpandSz ||
-         value->type == RegType::kMultiSz)) {
+    // An ANSI export (REGEDIT4) holds them in the Windows code page.
+    const bool is_string = value->type == RegType::kSz || value->type == RegType::kExpandSz ||
+                           value->type == RegType::kMultiSz;
+    if (is_string && source_ == TextSource::kUtf16 && version5_) {
       std::string converted;
       if (!Utf16LeToUtf8(data, &converted)) {
         return Fail("Ungültige UTF-16-Daten (ungerade Anzahl Bytes)");
       }
       data = std::move(converted);
+    } else if (is_string && source_ == TextSource::kUnmarked && !version5_) {
+      data = AnsiToUtf8(data);
     }
     value->data = std::move(data);
     return true;
@@ -509,7 +597,7 @@ class RegFileParser {
   }
 
   std::string_view text_;
-  bool utf16_;
+  TextSource source_;
   size_t position_ = 0;
   size_t line_number_ = 0;
   bool version5_ = false;
@@ -637,19 +725,23 @@ bool ParseRegFile(std::string_view bytes, std::vector<RegFileChange>* changes, s
   }
   std::string decoded;
   std::string_view text = bytes;
-  bool utf16 = false;
+  TextSource source = TextSource::kUnmarked;
   if (text.starts_with("\xEF\xBB\xBF")) {
     text.remove_prefix(3);
+    source = TextSource::kUtf8WithMark;
   } else if (text.starts_with("\xFF\xFE")) {
     if (!Utf16LeToUtf8(text.substr(2), &decoded)) {
       return SetError(error, "Die Datei ist keine gültige UTF-16-Datei (ungerade Anzahl Bytes).");
     }
     text = decoded;
-    utf16 = true;
+    source = TextSource::kUtf16;
   } else if (text.starts_with("\xFE\xFF")) {
     return SetError(error, "Zeile 1: UTF-16 in Big-Endian-Byte-Reihenfolge wird nicht unterstützt");
+  } else if (text.starts_with(kRegFileHeaderV4) && !IsValidUtf8(text)) {
+    decoded = Cp1252ToUtf8(text);
+    text = decoded;
   }
-  RegFileParser parser(text, utf16);
+  RegFileParser parser(text, source);
   return parser.Parse(changes, error);
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QProcess>
@@ -6,11 +7,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/app_paths.h"
 #include "platform/registry_hive.h"
 #include "store/hive_dump.h"
+#include "store/reg_file.h"
 #include "store/registry_key.h"
 #include "support/cli_process.h"
 #include "support/test_environment.h"
@@ -134,7 +137,19 @@ TEST_F(CliExportImportTest, WrongCallsAndUnreadableFiles) {
   // A device without end is refused, not read forever.
   outcome = Run(cli_, {"import", "/dev/zero"});
   EXPECT_EQ(outcome.exit_code, 1);
-  EXPECT_EQ(outcome.err, "Die Datei kann nicht gelesen werden: /dev/zero: Die Datei ist zu groß\n");
+  EXPECT_EQ(outcome.err,
+            "Die Datei kann nicht gelesen werden: /dev/zero: Keine gewöhnliche Datei, sondern "
+            "ein Gerät\n");
+  // Neither is a folder, nor a pipe that nobody writes to (it is not waited for).
+  const std::string pipe = PathOf("pipe.reg");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const auto& [file, kind] : std::vector<std::pair<std::string, std::string>>{
+           {Dir(), "ein Verzeichnis"}, {pipe, "eine benannte Pipe (FIFO)"}}) {
+    outcome = Run(cli_, {"import", file});
+    EXPECT_EQ(outcome.exit_code, 1);
+    EXPECT_EQ(outcome.err, "Die Datei kann nicht gelesen werden: " + file +
+                               ": Keine gewöhnliche Datei, sondern " + kind + "\n");
+  }
 
   // Nothing configured yet: there is nothing to back up, and no file appears.
   outcome = Run(cli_, {"export", PathOf("leer.reg")});
@@ -143,6 +158,28 @@ TEST_F(CliExportImportTest, WrongCallsAndUnreadableFiles) {
             "Die Konfiguration konnte nicht gesichert werden: Der Schlüssel "
             "HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind existiert nicht.\n");
   EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("leer.reg"))));
+}
+
+TEST_F(CliExportImportTest, ExportToStandardOutputOrOnlyIntoARegularFile) {
+  std::string expected;
+  {
+    auto hive = UserHive();
+    ASSERT_NE(hive, nullptr);
+    StoreConfiguration(*hive);
+    ASSERT_TRUE(ExportRegistryKey(*hive, kProgramKeyPath, &expected, nullptr));
+  }
+  CliOutcome outcome = Run(cli_, {"export", "-"});
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, expected);
+  EXPECT_EQ(outcome.err, "");
+
+  // Standard output by its /dev name would be replaced by a file, not written to.
+  outcome = Run(cli_, {"export", "/dev/stdout"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err,
+            "Die Konfiguration konnte nicht gesichert werden: /dev/stdout: Führt in das "
+            "Systemverzeichnis /dev und wird nicht ersetzt\n");
 }
 
 TEST_F(CliExportImportTest, ExportWithoutFileWritesBesideTheProgram) {

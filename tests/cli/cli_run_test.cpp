@@ -151,6 +151,40 @@ TEST_F(CliRunTest, ExitCodesTellFailureAndUsage) {
   EXPECT_NE(log.find("Grund:        Abbruch der Durchführung\r\n"), std::string::npos);
 }
 
+TEST_F(CliRunTest, RunWithFilesOrLogLinesLostExitsWithFour) {
+  // The receiving folder cannot be created: every copy fails, the run completes.
+  JobDefinition job = Job();
+  job.Dir2 = PathOf("datei/two");
+  Save(job);
+  WriteFile("datei", "kein Ordner");
+  WriteFile("one/a.txt", "a");
+  WriteFile("one/b.txt", "b");
+  CliResult result = RunCli({"run", "Sicherung"});
+  EXPECT_EQ(result.exit_code, 4);
+  EXPECT_EQ(result.err,
+            "Die Synchronisation wurde abgeschlossen; 2 Datei(en) konnten nicht synchronisiert "
+            "werden.\n");
+  EXPECT_NE(Execution(), "n/a");
+
+  // A log that cannot be written: the files are in step, but not recorded.
+  {
+    RegistryKey key(*hive_);
+    ASSERT_TRUE(key.OpenForWriting(std::string(kJobsKeyPrefix) + "Sicherung", false));
+    key.WriteString("Dir2", PathOf("two"));
+  }
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(PathOf("bin/parvolind.log"))));
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(PathOf("bin/parvolind.log"))));
+  result = RunCli({"run", "Sicherung"});
+  EXPECT_EQ(result.exit_code, 4);
+  EXPECT_EQ(result.err.rfind("Das Protokoll konnte nicht geschrieben werden: ", 0), 0u)
+      << result.err;
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+
+  const CliResult help = RunCli({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("  4  Synchronisation abgeschlossen, aber"), std::string::npos);
+}
+
 TEST_F(CliRunTest, JobRunningInAnotherProcessIsNotRunAgain) {
   Save(Job());
   WriteFile("one/a.txt", "a");

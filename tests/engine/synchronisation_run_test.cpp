@@ -388,6 +388,7 @@ TEST_F(SynchronisationRunTest, BothWaysFilesThatDifferAtEqualTimesAreConflicts) 
 
     EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
     EXPECT_EQ(result.files, 0);
+    EXPECT_EQ(result.failed_files, 1);
     EXPECT_EQ(ReadFile(PathOf("one/x.txt")), "one content");
     EXPECT_EQ(ReadFile(PathOf("two/x.txt")), c.two_content);
     const std::vector<std::string> lines = LogLines();

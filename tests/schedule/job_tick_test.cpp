@@ -138,6 +138,13 @@ TEST_F(JobTickTest, TimeJobRunsInItsMinuteAndIsLeftAloneTheNextMinute) {
   EXPECT_EQ(host_.Runs().size(), 1u);
   EXPECT_TRUE(host_.Questions().empty());
   EXPECT_EQ(ReadNextSync("Abend"), At(2026, 12, 14, 18, 0));
+
+  // A time stored with a blank for its first hour digit is due in its minute too.
+  AddJob("Früh", TestJob().Timed(" 8:30"));
+  EXPECT_EQ(host_.Text("Früh"), "08:30 Uhr");
+  TickAt({2026, 12, 12, 8, 30, 10, 0});
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Abend", "run:Früh"}));
+  EXPECT_EQ(ReadNextSync("Früh"), At(2026, 12, 13, 8, 30));
 }
 
 TEST_F(JobTickTest, MissingConfirmAsksAndTheAnswerDecidesLaterDueMoments) {

@@ -107,7 +107,10 @@ TEST_F(ScheduleComputationTest, TextFollowsTheModeOnASelectedDay) {
   MakeJob({}, {{"IntEnabled", 0}, {"TimeEnabled", 0}});
   EXPECT_EQ(schedule_->SetMinutesText("Job"), "manuell");
   MakeJob({{"Time", " 8:30"}}, {{"IntEnabled", 0}, {"TimeEnabled", 1}});
-  EXPECT_EQ(schedule_->SetMinutesText("Job"), " 8:30 Uhr");
+  // Written as the clock writes its time, so that the job timer finds it due.
+  EXPECT_EQ(schedule_->SetMinutesText("Job"), "08:30 Uhr");
+  MakeJob({{"Time", " 8:45"}}, {{"Intervall", 60}, {"IntEnabled", 1}, {"TimeEnabled", 1}});
+  EXPECT_EQ(TextAt({2026, 12, 11, 8, 0, 0, 0}), "08:45 Uhr");
 }
 
 TEST_F(ScheduleComputationTest, WithoutIntEnabledTheIntervalIsShownAndNothingElseRead) {

@@ -1,11 +1,15 @@
 #include "store/config_backup.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "store/hive_dump.h"
 #include "store/reg_file.h"
@@ -91,7 +95,8 @@ TEST_F(ConfigBackupTest, FailedBackupReportsFailureAndKeepsTheEarlierFile) {
   QDir().mkpath(QString::fromStdString(PathOf("ordner.reg")));
   result = backup.Sicherung1Click(PathOf("ordner.reg"));
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.reason, PathOf("ordner.reg") + ": Dateizugriff verweigert");
+  EXPECT_EQ(result.reason,
+            PathOf("ordner.reg") + ": Keine gewöhnliche Datei, sondern ein Verzeichnis");
 
   // A "folder" that is a file.
   WriteFile("datei", "kein Ordner");
@@ -99,6 +104,48 @@ TEST_F(ConfigBackupTest, FailedBackupReportsFailureAndKeepsTheEarlierFile) {
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason, PathOf("datei/parvolind.reg") + ": Ungültiger Dateiname");
   EXPECT_EQ(ReadFile(PathOf("datei")), "kein Ordner");
+}
+
+TEST_F(ConfigBackupTest, OnlyARegularFileIsReplaced) {
+  StoreConfiguration();
+  const ConfigBackup backup(*hive_);
+  const std::string pipe = PathOf("pipe.reg");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::string to_stdout = PathOf("stdout.reg");
+  const std::string to_descriptor = PathOf("fd.reg");
+  ASSERT_EQ(::symlink("/dev/stdout", to_stdout.c_str()), 0);
+  ASSERT_EQ(::symlink("/proc/self/fd/1", to_descriptor.c_str()), 0);
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(PathOf("dev"))));
+  const std::string through_link = PathOf("dev/stdout");
+  ASSERT_EQ(::symlink(to_descriptor.c_str(), through_link.c_str()), 0);
+
+  for (const auto& [target, reason] : std::vector<std::pair<std::string, std::string>>{
+           {pipe, ": Keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO)"},
+           {"/dev/null", ": Führt in das Systemverzeichnis /dev und wird nicht ersetzt"},
+           {to_stdout, ": Führt in das Systemverzeichnis /dev und wird nicht ersetzt"},
+           {to_descriptor, ": Führt in das Systemverzeichnis /proc und wird nicht ersetzt"},
+           {through_link, ": Führt in das Systemverzeichnis /proc und wird nicht ersetzt"}}) {
+    const BackupResult result = backup.Sicherung1Click(target);
+    EXPECT_FALSE(result.ok) << target;
+    EXPECT_EQ(result.reason, target + reason);
+  }
+  struct stat info;
+  ASSERT_EQ(::lstat(pipe.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  ASSERT_EQ(::lstat(to_stdout.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(::stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+  EXPECT_EQ(Listing(Dir()).find(".tmp"), std::string::npos);  // no temporary file left
+
+  // A link to a regular file still has that file replaced, and stays a link.
+  const std::string file = WriteFile("echt.reg", "alt");
+  const std::string link = PathOf("verweis.reg");
+  ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
+  EXPECT_TRUE(backup.Sicherung1Click(link).ok);
+  EXPECT_NE(ReadFile(file), "alt");
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
 }
 
 TEST_F(ConfigBackupTest, BackupIntoAReadOnlyFolderKeepsTheEarlierFile) {

@@ -361,6 +361,50 @@ TEST_F(RegFileTest, ImportConvertsAUtf16File) {
   EXPECT_EQ(error, "Zeile 4: Ungültige UTF-16-Daten (ungerade Anzahl Bytes)");
 }
 
+TEST_F(RegFileTest, ImportConvertsARegedit4FileFromTheWindowsCodePage) {
+  // "Übung €", "Straße" and an expand string "Mül" in Windows-1252.
+  Import(
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Stra\xDF"
+      "e]\r\n"
+      "\"Name\"=\"\xDC"
+      "bung \x80\"\r\n\"Erw\"=hex(2):4d,fc,6c,00\r\n\"Bin\"=hex:fc\r\n");
+  RegValue value;
+  ASSERT_TRUE(Get(*hive_, "Software\\Straße", "Name", &value));
+  EXPECT_EQ(value.data, "Übung €\0"s);
+  ASSERT_TRUE(Get(*hive_, "Software\\Straße", "Erw", &value));
+  EXPECT_EQ(value.data, "Mül\0"s);
+  ASSERT_TRUE(Get(*hive_, "Software\\Straße", "Bin", &value));
+  EXPECT_EQ(value.data, Bytes({0xfc}));
+
+  // One written as UTF-8 on this system is taken as it is.
+  Import("REGEDIT4\n[HKCU\\Software\\Vier]\n\"Name\"=\"Übung\"\n\"Erw\"=hex(2):c3,bc,00\n");
+  ASSERT_TRUE(Get(*hive_, "Software\\Vier", "Name", &value));
+  EXPECT_EQ(value.data, "Übung\0"s);
+  ASSERT_TRUE(Get(*hive_, "Software\\Vier", "Erw", &value));
+  EXPECT_EQ(value.data, "ü\0"s);
+}
+
+TEST_F(RegFileTest, ImportRefusesJobNamesTheStoreRefuses) {
+  Set(*hive_, "Software\\Orbelt\\Parvolind\\Jobs\\Gut", "Name", RegType::kSz, "Gut"s + '\0');
+  const std::string before = testing::DumpHiveTree(*hive_, kProgram);
+  for (const std::string key : {"Software\\Orbelt\\Parvolind\\Jobs\\Ta\tb",
+                                "software\\ORBELT\\parvolind\\jobs\\x\x01y\\Unter"}) {
+    std::string error;
+    EXPECT_FALSE(ImportRegFile(*hive_,
+                               "Windows Registry Editor Version 5.00\r\n\r\n"
+                               "[HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind]\r\n\"A\"=\"1\"\r\n"
+                               "[HKEY_CURRENT_USER\\" +
+                                   key + "]\r\n",
+                               &error));
+    EXPECT_EQ(error, "Zeile 5: Die Auftrags-Bezeichnung darf keine Steuerzeichen enthalten");
+    EXPECT_EQ(testing::DumpHiveTree(*hive_, kProgram), before);
+  }
+  // Such a key, however it came there, can still be deleted by a file.
+  Set(*hive_, "Software\\Orbelt\\Parvolind\\Jobs\\Ta\tb", "Name", RegType::kSz, "x"s + '\0');
+  Import("REGEDIT4\r\n[-HKCU\\Software\\Orbelt\\Parvolind\\Jobs\\Ta\tb]\r\n");
+  EXPECT_EQ(testing::DumpHiveTree(*hive_, kProgram), before);
+}
+
 TEST_F(RegFileTest, BrokenFileChangesNothingAndNamesTheLine) {
   Set(*hive_, kProgram, "BufferSize", RegType::kDword, Bytes({0x80, 0, 0, 0}));
   Set(*hive_, std::string(kProgram) + "\\Jobs\\Backup", "Name", RegType::kSz, "Backup\0"s);

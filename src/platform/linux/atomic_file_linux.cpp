@@ -53,29 +53,88 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// The file a path stands for: a symbolic link is replaced by its target, so that
-// writing through a link keeps the link.
-std::string ResolveTarget(const std::string& path) {
-  struct stat info;
-  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-  char resolved[PATH_MAX];
-  if (::realpath(path.c_str(), resolved) == nullptr) return path;
-  return resolved;
+// Links followed before giving up; the open then reports the loop.
+constexpr int kMaxLinkHops = 40;
+
+// The system folder ("/dev" or "/proc") that an absolute path lies in, or null.
+const char* SystemFolderOf(const std::string& path) {
+  for (const char* folder : {"/dev", "/proc"}) {
+    const std::string prefix(folder);
+    if (path == prefix || path.starts_with(prefix + "/")) return folder;
+  }
+  return nullptr;
+}
+
+// What a file that is not a regular file is, for messages.
+std::string KindText(mode_t mode) {
+  if (S_ISDIR(mode)) return "ein Verzeichnis";
+  if (S_ISFIFO(mode)) return "eine benannte Pipe (FIFO)";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "ein Gerät";
+  if (S_ISSOCK(mode)) return "ein Socket";
+  return "keine gewöhnliche Datei";
+}
+
+bool FailNotRegular(const std::string& path, mode_t mode, std::string* error) {
+  if (error != nullptr) *error = path + ": Keine gewöhnliche Datei, sondern " + KindText(mode);
+  return false;
+}
+
+// The file a path stands for, followed link by link, so that writing through a
+// link replaces the file it points to and keeps the link. Returns the system
+// folder ("/dev", "/proc") that a step of the way passes through, or null: a
+// name there (/dev/stdout, /proc/self/fd/1) stands for an open file or a device
+// whose content a rename would throw away rather than replace.
+const char* FollowLinks(const std::string& path, std::string* target) {
+  std::string current = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    const size_t slash = current.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : current.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? current : current.substr(slash + 1);
+    if (folder.starts_with("/")) {
+      if (const char* system = SystemFolderOf(folder + base)) return system;
+    }
+    // A folder that cannot be resolved stays as given; the open reports why.
+    char resolved[PATH_MAX];
+    if (::realpath(folder.c_str(), resolved) != nullptr) {
+      folder = resolved;
+      if (const char* system = SystemFolderOf(folder)) return system;
+      if (!folder.ends_with("/")) folder += '/';
+    }
+    *target = folder + base;
+    struct stat info;
+    if (base.empty() || ::lstat(target->c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      return nullptr;
+    }
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(target->c_str(), link, sizeof(link) - 1);
+    if (length <= 0) return nullptr;
+    const std::string next(link, static_cast<size_t>(length));
+    current = next.starts_with("/") ? next : folder + next;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
   if (path.empty()) return Fail(path, ENOENT, error);
-  const std::string target = ResolveTarget(path);
+  std::string target;
+  if (const char* system = FollowLinks(path, &target)) {
+    if (error != nullptr) {
+      *error = path + ": Führt in das Systemverzeichnis " + system + " und wird nicht ersetzt";
+    }
+    return false;
+  }
   const size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   if (base.empty()) return Fail(path, EISDIR, error);
 
+  // Only a regular file is replaced: a rename over a pipe, a device or a socket
+  // would put a file in its place and report success for data nobody received.
   struct stat old_info;
   const bool had_file = ::stat(target.c_str(), &old_info) == 0;
-  if (had_file && S_ISDIR(old_info.st_mode)) return Fail(path, EISDIR, error);
+  if (had_file && !S_ISREG(old_info.st_mode)) return FailNotRegular(path, old_info.st_mode, error);
 
   // A hidden name in the same folder, so the rename stays on one file system.
   std::string temporary;
@@ -114,15 +173,18 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error,
                    size_t max_bytes) {
   bytes->clear();
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return Fail(path, errno, error);
+  // Looked at before opening: opening a pipe waits for a writer, and opening a
+  // device can already act on it.
   struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return Fail(path, errno, error);
+  if (!S_ISREG(info.st_mode)) return FailNotRegular(path, info.st_mode, error);
+  // Non-blocking, in case the name was swapped for a pipe meanwhile.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) return Fail(path, errno, error);
   if (::fstat(file.get(), &info) != 0) return Fail(path, errno, error);
-  if (S_ISDIR(info.st_mode)) return Fail(path, EISDIR, error);
-  if (S_ISREG(info.st_mode) && static_cast<uintmax_t>(info.st_size) > max_bytes) {
-    return Fail(path, EFBIG, error);
-  }
-  if (S_ISREG(info.st_mode) && info.st_size > 0) bytes->reserve(static_cast<size_t>(info.st_size));
+  if (!S_ISREG(info.st_mode)) return FailNotRegular(path, info.st_mode, error);
+  if (static_cast<uintmax_t>(info.st_size) > max_bytes) return Fail(path, EFBIG, error);
+  if (info.st_size > 0) bytes->reserve(static_cast<size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(file.get(), buffer, sizeof(buffer));
