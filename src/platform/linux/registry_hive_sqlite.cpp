@@ -692,6 +692,12 @@ std::unique_ptr<RegistryHive> OpenForReading(const std::string& database_path, s
   if (!OpenAndProbe(database_path, 0, database_path, &db, &tables, &rc, &cause)) {
     const int primary = rc & 0xff;
     if (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY) return Fail(db, cause, error);
+    if (access(database_path.c_str(), R_OK) != 0) {
+      return Fail(db,
+                  database_path + ": Die Datei kann nicht gelesen werden (" +
+                      std::generic_category().message(errno) + ").",
+                  error);
+    }
     // In WAL mode even a reader needs the shared-memory file beside the store,
     // which a write-protected folder does not let it create. No one can write
     // the store there either (a writer needs its log file beside it), so it is
