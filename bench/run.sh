@@ -3,6 +3,9 @@
 # side by side on generated trees. See bench/README.md.
 #
 #   bench/run.sh [--quick] [--million] [--keep] [--cli PATH] [--only PARTS]
+#
+# PARTS: first, same, change, delete, both, memory (runs over file trees) and
+# store (export and list of large keys, only when asked for).
 set -euo pipefail
 
 REPS=5
@@ -18,7 +21,7 @@ while [ $# -gt 0 ]; do
     --keep) KEEP=1 ;;
     --cli) CLI="$2"; shift ;;
     --only) ONLY="$2"; shift ;;
-    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH] [--only first,same,change,delete,both,memory]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH] [--only first,same,change,delete,both,memory,store]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -166,6 +169,76 @@ report() {  # report TITLE LABEL... : first label is parvolind, the others its p
   echo "$line"
 }
 
+# ---------------------------------------------------------------- the store
+# Export and list walk a key by index; their cost per entry must not grow with
+# the key's size. Peers: importing the same file, and sqlite3's own dump of the
+# whole database (where sqlite3 is installed).
+store_reg() {  # store_reg KIND COUNT FILE
+  python3 - "$1" "$2" "$B" > "$3" <<'EOF'
+import sys
+kind, count, base = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+out = ["Windows Registry Editor Version 5.00", ""]
+if kind == "values":   # COUNT values in one key
+    out.append("[HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind\\Many]")
+    for i in range(count):
+        if i % 10 == 0:
+            out.append('"Zahl%06d"=dword:%08x' % (i, i))
+        else:
+            out.append('"Wert%06d"="Inhalt des Werts %d"' % (i, i))
+else:                  # COUNT jobs with the values a job has
+    for i in range(count):
+        name = "Auftrag %05d" % i
+        out.append("")
+        out.append("[HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind\\Jobs\\%s]" % name)
+        out.append('"Name"="%s"' % name)
+        out.append('"Dir1"="%s/quelle/%d"' % (base, i))
+        out.append('"Dir2"="%s/ziel/%d"' % (base, i))
+        for flag in ("SubDirs", "DirDown", "CritNew", "IntEnabled", "OnMonday", "OnTuesday",
+                     "OnWednesday", "OnThursday", "OnFriday", "OnSaturday", "OnSunday"):
+            out.append('"%s"=dword:00000001' % flag)
+        out.append('"Intervall"=dword:%08x' % (5 + i % 60))
+        out.append('"TimeEnabled"=dword:00000000')
+        out.append('"Time"="18:00"')
+        out.append('"NextSync"=hex:00,00,00,00,00,00,00,00')
+sys.stdout.write("\r\n".join(out) + "\r\n")
+EOF
+}
+store_case() {  # store_case TITLE LABEL KIND COUNT COMMAND...: COMMAND beside its peers
+  local title="$1" label="$2" kind="$3" count="$4"; shift 4
+  local home="$B/store_$label"
+  mkdir -p "$home/config" "$home/state" "$home/run"; chmod 700 "$home/run"
+  store_reg "$kind" "$count" "$home/input.reg"
+  local db="$home/config/parvolind/registry.sqlite"
+  XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" XDG_RUNTIME_DIR="$home/run" \
+    "$P" import "$home/input.reg" >/dev/null
+  for rep in $(seq 0 "$REPS"); do
+    if [ "$rep" = 0 ]; then
+      XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" XDG_RUNTIME_DIR="$home/run" \
+        "$@" >/dev/null
+      continue
+    fi
+    timed "${label}_p" env XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" \
+      XDG_RUNTIME_DIR="$home/run" "$@"
+    timed "${label}_import" env XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" \
+      XDG_RUNTIME_DIR="$home/run" "$P" import "$home/input.reg"
+    if command -v sqlite3 >/dev/null 2>&1; then timed "${label}_dump" sqlite3 "$db" .dump; fi
+  done
+  report "$title" "${label}_p" "${label}_import" "${label}_dump"
+}
+if want store; then
+  echo
+  echo "== the store (peers: import of the same file, sqlite3 .dump of the database)"
+  store_case "export, 10,000 values in one key" export10k values 10000 \
+    "$P" export "$B/store_export10k/backup.reg"
+  store_case "export, 100,000 values in one key" export100k values 100000 \
+    "$P" export "$B/store_export100k/backup.reg"
+  store_case "list, 20,000 jobs" list20k jobs 20000 "$P" list
+fi
+
+FILES=0
+for part in first same change delete both memory; do if want "$part"; then FILES=1; fi; done
+if [ "$FILES" = 0 ] && [ "$MILLION" = 0 ]; then echo; echo "done."; exit 0; fi
+
 # ---------------------------------------------------------------- set-up
 echo "building trees..."
 gen small "$B/small"
@@ -304,8 +377,10 @@ if want both && [ "$HAVE_UNISON" = 1 ]; then
 fi
 
 # ---------------------------------------------------------------- memory
-timed base_p "$P" run empty_base
-BASE=$(maxof "${RSS[base_p]}")
+if want memory || [ "$MILLION" = 1 ]; then
+  timed base_p "$P" run empty_base
+  BASE=$(maxof "${RSS[base_p]}")
+fi
 per_file() {  # per_file LABEL LISTED
   [ -n "${RSS[$1]:-}" ] || return 0
   local kb; kb=$(maxof "${RSS[$1]}")

@@ -12,6 +12,9 @@ int ListCommand(CliContext& context, const std::vector<std::string>& args) {
     context.err << "Aufruf: parvolind-cli list\n";
     return kExitUsage;
   }
+  // One read transaction: the list shows one state of the store, and SQLite
+  // takes its locks once instead of for every value read.
+  HiveTransaction snapshot(context.hive);
   const JobStore store(context.hive, context.clock, context.locale);
   const ScheduleComputation schedule(context.hive, context.clock);
   bool all_computed = true;

@@ -54,7 +54,11 @@ int main(int argc, char** argv) {
   }
 
   std::string error;
-  std::unique_ptr<RegistryHive> hive = OpenUserRegistryHive(&error);
+  // The commands that only read open the store read-only, so that they also
+  // work on a write-protected configuration and never create one.
+  const bool reads_only = command == "list" || command == "show" || command == "export";
+  std::unique_ptr<RegistryHive> hive =
+      OpenUserRegistryHive(&error, reads_only ? HiveAccess::kReadOnly : HiveAccess::kReadWrite);
   if (!hive) {
     std::cerr << "Die Konfiguration kann nicht geöffnet werden: " << error << "\n";
     return 1;

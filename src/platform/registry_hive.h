@@ -48,6 +48,9 @@ using RegKey = int64_t;
 /// closed again. Key names compare without regard to case and keep the case they
 /// were created with; sub-keys enumerate in case-insensitive name order.
 ///
+/// Enumerating a key by rising index costs about as much per call as reading one
+/// value, however many sub-keys or values the key has.
+///
 /// Every single operation is atomic. Several operations become one atomic unit
 /// between BeginTransaction() and CommitTransaction(); transactions nest, and only
 /// the outermost commit makes the changes visible to other processes.
@@ -97,22 +100,34 @@ class RegistryHive {
   virtual void RollbackTransaction() = 0;
 };
 
-/// Opens (creating if needed) the hive stored at `database_path`. Returns null and
-/// sets `error` when the store cannot be opened.
-std::unique_ptr<RegistryHive> OpenRegistryHive(const std::string& database_path,
-                                               std::string* error);
+/// How a hive is opened.
+enum class HiveAccess {
+  /// Created when missing; every operation is allowed.
+  kReadWrite,
+  /// Nothing is ever written, created or locked for writing, so a store on a
+  /// read-only file or in a read-only folder can still be read. A missing store
+  /// reads as an empty hive. Every write is refused with kAccessDenied; a
+  /// transaction only reads one consistent state of the store.
+  kReadOnly,
+};
+
+/// Opens the hive stored at `database_path` (with kReadWrite creating it if
+/// needed). Returns null and sets `error` to the path and the cause when the
+/// store cannot be opened.
+std::unique_ptr<RegistryHive> OpenRegistryHive(const std::string& database_path, std::string* error,
+                                               HiveAccess access = HiveAccess::kReadWrite);
 
 /// Opens the current user's hive in its usual place (on Linux
-/// $XDG_CONFIG_HOME/parvolind/registry.sqlite, folders created as needed).
-std::unique_ptr<RegistryHive> OpenUserRegistryHive(std::string* error);
+/// $XDG_CONFIG_HOME/parvolind/registry.sqlite; with kReadWrite the folders are
+/// created as needed).
+std::unique_ptr<RegistryHive> OpenUserRegistryHive(std::string* error,
+                                                   HiveAccess access = HiveAccess::kReadWrite);
 
 /// Groups hive operations into one all-or-nothing unit: rolls back unless
 /// Commit() was called.
 class HiveTransaction {
  public:
-  explicit HiveTransaction(RegistryHive& hive) : hive_(hive) {
-    status_ = hive_.BeginTransaction();
-  }
+  explicit HiveTransaction(RegistryHive& hive) : hive_(hive) { status_ = hive_.BeginTransaction(); }
   ~HiveTransaction() {
     if (status_ == RegStatus::kOk && !done_) hive_.RollbackTransaction();
   }

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <cstdlib>
 #include <memory>
 
 #include "store/job_store.h"
 #include "store/registry_key.h"
 #include "support/cli_process.h"
 #include "support/test_environment.h"
+#include "support/write_protection.h"
 
 namespace parvolind {
 namespace {
@@ -153,6 +155,33 @@ TEST_F(CliListShowTest, ShowRefusesUnknownJobsAndWrongCalls) {
   EXPECT_EQ(RunCli({"show", ""}).exit_code, 2);
   EXPECT_EQ(RunCli({"show"}).exit_code, 2);
   EXPECT_EQ(RunCli({"show", "Backup", "mehr"}).exit_code, 2);
+}
+
+TEST_F(CliListShowTest, ReadingCommandsWorkOnAWriteProtectedStore) {
+  Save("Backup", true, false);
+  // No connection stays open: then there is no shared-memory file beside the
+  // store, and the write-protected folder lets no reader create one.
+  store_.reset();
+  hive_.reset();
+  const std::string folder = std::string(std::getenv("XDG_CONFIG_HOME")) + "/parvolind";
+  const std::string import_file = WriteFile(
+      "neu.reg", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Neu]\r\n");
+  testing::WriteProtection protection({folder + "/registry.sqlite", folder});
+  if (!protection.Active()) GTEST_SKIP() << "no immutable flag on this file system";
+
+  const CliResult listed = RunCli({"list"});
+  EXPECT_EQ(listed.exit_code, 0) << listed.err;
+  EXPECT_EQ(listed.out, "Backup\t15 Minute(n)\n");
+  const CliResult shown = RunCli({"show", "Backup"});
+  EXPECT_EQ(shown.exit_code, 0) << shown.err;
+  EXPECT_NE(shown.out.find("Dir1=/daten/\n"), std::string::npos) << shown.out;
+  const CliResult exported = RunCli({"export", QString::fromStdString(PathOf("backup.reg"))});
+  EXPECT_EQ(exported.exit_code, 0) << exported.err;
+  EXPECT_NE(ReadFile(PathOf("backup.reg")).find("\"Dir1\"=\"/daten/\""), std::string::npos);
+
+  const CliResult imported = RunCli({"import", QString::fromStdString(import_file)});
+  EXPECT_EQ(imported.exit_code, 1);
+  EXPECT_NE(imported.err.find("ist schreibgeschützt"), std::string::npos) << imported.err;
 }
 
 }  // namespace

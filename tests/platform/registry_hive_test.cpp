@@ -3,10 +3,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/test_environment.h"
+#include "support/write_protection.h"
 
 namespace parvolind {
 namespace {
@@ -30,7 +32,8 @@ class RegistryHiveTest : public testing::TempDirTest {
   std::vector<std::string> SubKeys(RegKey key) {
     std::vector<std::string> names;
     std::string name;
-    for (uint32_t i = 0; hive_->EnumKey(key, i, &name) == RegStatus::kOk; ++i) names.push_back(name);
+    for (uint32_t i = 0; hive_->EnumKey(key, i, &name) == RegStatus::kOk; ++i)
+      names.push_back(name);
     return names;
   }
 
@@ -39,7 +42,8 @@ class RegistryHiveTest : public testing::TempDirTest {
 
 TEST_F(RegistryHiveTest, KeysAreCaseInsensitiveKeepTheirCaseAndEnumerateInNameOrder) {
   RegKey key = 0;
-  EXPECT_EQ(hive_->OpenKey("\\Software\\Orbelt\\Parvolind\\Jobs", false, &key), RegStatus::kNotFound);
+  EXPECT_EQ(hive_->OpenKey("\\Software\\Orbelt\\Parvolind\\Jobs", false, &key),
+            RegStatus::kNotFound);
   EXPECT_EQ(key, 0);
   const RegKey jobs = MustOpen("\\Software\\Orbelt\\Parvolind\\Jobs", true);
   // Every missing key on the path was created.
@@ -200,6 +204,152 @@ TEST_F(RegistryHiveTest, TwoProcessesWriteAtOnceWithoutLosingAWrite) {
   uint32_t count = 0;
   ASSERT_EQ(hive_->QueryInfoKey(jobs, &count, nullptr, nullptr), RegStatus::kOk);
   EXPECT_EQ(count, 2u * kWrites);
+}
+
+TEST_F(RegistryHiveTest, AnInnerRollbackFailsTheOuterCommitAndStoresNothing) {
+  const RegKey key = MustOpen("Software\\T", true);
+  ASSERT_EQ(hive_->BeginTransaction(), RegStatus::kOk);
+  ASSERT_EQ(hive_->SetValue(key, "A", {RegType::kSz, "1"}), RegStatus::kOk);
+  MustOpen("Software\\T\\Child", true);
+  ASSERT_EQ(hive_->BeginTransaction(), RegStatus::kOk);
+  hive_->RollbackTransaction();
+  // Nothing of the outer level may reach the store, also not what comes after.
+  EXPECT_NE(hive_->SetValue(key, "B", {RegType::kSz, "2"}), RegStatus::kOk);
+  EXPECT_NE(hive_->CommitTransaction(), RegStatus::kOk);
+
+  auto other = Open();
+  for (RegistryHive* hive : {hive_.get(), other.get()}) {
+    RegKey t = 0;
+    ASSERT_EQ(hive->OpenKey("Software\\T", false, &t), RegStatus::kOk);
+    RegValue value;
+    EXPECT_EQ(hive->QueryValue(t, "A", &value), RegStatus::kNotFound);
+    EXPECT_EQ(hive->QueryValue(t, "B", &value), RegStatus::kNotFound);
+    std::string name;
+    EXPECT_EQ(hive->EnumKey(t, 0, &name), RegStatus::kNoMoreItems);
+  }
+  // The hive is usable again afterwards.
+  HiveTransaction next(*hive_);
+  ASSERT_EQ(hive_->SetValue(key, "C", {RegType::kSz, "3"}), RegStatus::kOk);
+  EXPECT_EQ(next.Commit(), RegStatus::kOk);
+}
+
+TEST_F(RegistryHiveTest, EnumerationByIndexFollowsEveryWrite) {
+  const RegKey jobs = MustOpen("Jobs", true);
+  for (const char* name : {"b", "d", "f"}) MustOpen(std::string("Jobs\\") + name, true);
+  const auto sub_key = [&](RegistryHive& hive, RegKey key, uint32_t index) {
+    std::string name;
+    const RegStatus status = hive.EnumKey(key, index, &name);
+    return status == RegStatus::kOk ? name : "<" + std::to_string(static_cast<int>(status)) + ">";
+  };
+  EXPECT_EQ(sub_key(*hive_, jobs, 0), "b");
+  // A key of this connection that sorts first moves every index on by one.
+  MustOpen("Jobs\\A", true);
+  EXPECT_EQ(sub_key(*hive_, jobs, 1), "b");
+  EXPECT_EQ(sub_key(*hive_, jobs, 3), "f");
+
+  // Another connection's writes are seen at the next index asked for.
+  auto other = Open();
+  RegKey other_jobs = 0;
+  ASSERT_EQ(other->OpenKey("Jobs", false, &other_jobs), RegStatus::kOk);
+  EXPECT_EQ(sub_key(*other, other_jobs, 0), "A");
+  ASSERT_EQ(hive_->DeleteKey(jobs, "b"), RegStatus::kOk);
+  RegKey c = 0;
+  ASSERT_EQ(hive_->OpenKey("Jobs\\c", true, &c), RegStatus::kOk);
+  EXPECT_EQ(SubKeys(jobs), (std::vector<std::string>{"A", "c", "d", "f"}));
+  EXPECT_EQ(sub_key(*other, other_jobs, 1), "c");
+  EXPECT_EQ(sub_key(*other, other_jobs, 4), "<2>");  // kNoMoreItems
+
+  // Values: a new one comes last, a replaced one keeps its place, a deleted one
+  // closes the gap; in both directions between the connections.
+  const auto values = [](RegistryHive& hive, RegKey key) {
+    std::string all, name;
+    RegValue value;
+    for (uint32_t i = 0; hive.EnumValue(key, i, &name, &value) == RegStatus::kOk; ++i) {
+      all += name + "=" + value.data + ";";
+    }
+    return all;
+  };
+  RegKey other_c = 0;
+  ASSERT_EQ(other->OpenKey("Jobs\\c", false, &other_c), RegStatus::kOk);
+  for (const char* name : {"x", "y", "z"}) {
+    ASSERT_EQ(hive_->SetValue(c, name, {RegType::kSz, "1"}), RegStatus::kOk);
+  }
+  EXPECT_EQ(values(*other, other_c), "x=1;y=1;z=1;");
+  ASSERT_EQ(hive_->SetValue(c, "X", {RegType::kSz, "2"}), RegStatus::kOk);
+  ASSERT_EQ(hive_->DeleteValue(c, "y"), RegStatus::kOk);
+  EXPECT_EQ(values(*hive_, c), "x=2;z=1;");
+  ASSERT_EQ(other->SetValue(other_c, "w", {RegType::kSz, "3"}), RegStatus::kOk);
+  EXPECT_EQ(values(*hive_, c), "x=2;z=1;w=3;");
+  EXPECT_EQ(values(*other, other_c), "x=2;z=1;w=3;");
+
+  // What a rolled-back transaction created is gone from the enumeration too.
+  {
+    HiveTransaction transaction(*hive_);
+    MustOpen("Jobs\\e", true);
+    ASSERT_EQ(hive_->SetValue(c, "v", {RegType::kSz, "4"}), RegStatus::kOk);
+    EXPECT_EQ(SubKeys(jobs), (std::vector<std::string>{"A", "c", "d", "e", "f"}));
+    EXPECT_EQ(values(*hive_, c), "x=2;z=1;w=3;v=4;");
+  }
+  EXPECT_EQ(SubKeys(jobs), (std::vector<std::string>{"A", "c", "d", "f"}));
+  EXPECT_EQ(values(*hive_, c), "x=2;z=1;w=3;");
+
+  // Deleting every sub-key from the last index down, as a tree is deleted.
+  ASSERT_EQ(hive_->DeleteValue(c, "x"), RegStatus::kOk);
+  ASSERT_EQ(hive_->DeleteValue(c, "z"), RegStatus::kOk);
+  ASSERT_EQ(hive_->DeleteValue(c, "w"), RegStatus::kOk);
+  for (uint32_t index = 4; index > 0; --index) {
+    const std::string name = sub_key(*hive_, jobs, index - 1);
+    ASSERT_EQ(hive_->DeleteKey(jobs, name), RegStatus::kOk) << name;
+    EXPECT_EQ(sub_key(*hive_, jobs, index - 1), "<2>");
+  }
+  EXPECT_EQ(sub_key(*other, other_jobs, 0), "<2>");
+}
+
+TEST_F(RegistryHiveTest, AWriteProtectedStoreIsReadReadOnlyAndNamesWhyItCannotBeWritten) {
+  const std::string folder = PathOf("protected");
+  const std::string path = folder + "/registry.sqlite";
+  std::string error;
+  // A store that does not exist reads as empty and is not created by reading.
+  {
+    auto empty = OpenRegistryHive(path, &error, HiveAccess::kReadOnly);
+    ASSERT_NE(empty, nullptr) << error;
+    RegKey key = 0;
+    EXPECT_EQ(empty->OpenKey("Software", false, &key), RegStatus::kNotFound);
+    EXPECT_EQ(empty->OpenKey("Software", true, &key), RegStatus::kAccessDenied);
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder));
+
+  std::filesystem::create_directories(folder);
+  {
+    auto writer = OpenRegistryHive(path, &error);
+    ASSERT_NE(writer, nullptr) << error;
+    RegKey key = 0;
+    ASSERT_EQ(writer->OpenKey("Software\\Jobs\\Backup", true, &key), RegStatus::kOk);
+    ASSERT_EQ(writer->SetValue(key, "Dir1", {RegType::kSz, "/a"}), RegStatus::kOk);
+  }
+  // A folder that cannot be written leaves no room for WAL's shared-memory file.
+  testing::WriteProtection protection({path, folder});
+  if (!protection.Active()) GTEST_SKIP() << "no immutable flag on this file system";
+
+  EXPECT_EQ(OpenRegistryHive(path, &error), nullptr);
+  EXPECT_NE(error.find("schreibgeschützt"), std::string::npos) << error;
+
+  auto reader = OpenRegistryHive(path, &error, HiveAccess::kReadOnly);
+  ASSERT_NE(reader, nullptr) << error;
+  RegKey jobs = 0, job = 0;
+  ASSERT_EQ(reader->OpenKey("Software\\Jobs", false, &jobs), RegStatus::kOk);
+  ASSERT_EQ(reader->OpenKey("Software\\Jobs\\Backup", false, &job), RegStatus::kOk);
+  std::string name;
+  RegValue value;
+  EXPECT_EQ(reader->EnumKey(jobs, 0, &name), RegStatus::kOk);
+  EXPECT_EQ(name, "Backup");
+  HiveTransaction transaction(*reader);
+  EXPECT_EQ(transaction.status(), RegStatus::kOk);
+  EXPECT_EQ(reader->EnumValue(job, 0, &name, &value), RegStatus::kOk);
+  EXPECT_EQ(value.data, "/a");
+  EXPECT_EQ(reader->SetValue(job, "Dir2", {RegType::kSz, "/b"}), RegStatus::kAccessDenied);
+  EXPECT_EQ(reader->DeleteKey(jobs, "Backup"), RegStatus::kAccessDenied);
+  EXPECT_EQ(transaction.Commit(), RegStatus::kOk);
 }
 
 }  // namespace

@@ -4,11 +4,18 @@
 // program writes, and keep the case they were created with.
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QString>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <system_error>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/app_paths.h"
@@ -52,12 +59,25 @@ std::vector<std::string_view> SplitPath(std::string_view path) {
   return parts;
 }
 
+// The sub-keys and values of one key as an enumeration by index last found
+// them, so that enumerating a key costs one query instead of one per index.
+struct KeyListing {
+  bool has_sub_keys = false;
+  std::vector<std::pair<RegKey, std::string>> sub_keys;  // id and name, in name order
+  bool has_values = false;
+  std::vector<std::pair<std::string, RegValue>> values;  // in the order first set
+};
+
+// Listings kept for keys without an open handle at most; beyond that they are
+// dropped, so that a caller who never closes its keys cannot fill the memory.
+constexpr size_t kMaxListings = 16;
+
 class SqliteHive : public RegistryHive {
  public:
-  explicit SqliteHive(sqlite3* db) : db_(db) {}
+  SqliteHive(sqlite3* db, bool read_only) : db_(db), read_only_(read_only) {}
 
   ~SqliteHive() override {
-    if (depth_ > 0) Exec("ROLLBACK");
+    if (depth_ > 0 && !aborted_) Exec("ROLLBACK");
     for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
     sqlite3_close(db_);
   }
@@ -76,13 +96,23 @@ class SqliteHive : public RegistryHive {
     if (status == RegStatus::kNotFound && create) {
       status = InWriteTransaction([&] { return CreatePath(parts, &found); });
     }
-    if (status == RegStatus::kOk) *key = found;
+    if (status == RegStatus::kOk) {
+      *key = found;
+      ++open_handles_[found];
+    }
     return status;
   }
 
-  void CloseKey(RegKey /*key*/) override {
-    // Handles are key ids and hold no resources; a deleted key's id is never
-    // reused, so a stale handle only ever finds nothing.
+  void CloseKey(RegKey key) override {
+    // Handles are key ids; a deleted key's id is never reused, so a stale handle
+    // only ever finds nothing. The count only tells when a key's listing is no
+    // longer needed.
+    auto it = open_handles_.find(key);
+    if (it == open_handles_.end()) return;
+    if (--it->second == 0) {
+      open_handles_.erase(it);
+      listings_.erase(key);
+    }
   }
 
   RegStatus QueryValue(RegKey key, std::string_view name, RegValue* value) override {
@@ -98,6 +128,7 @@ class SqliteHive : public RegistryHive {
   RegStatus SetValue(RegKey key, std::string_view name, const RegValue& value) override {
     return InWriteTransaction([&] {
       if (!KeyExists(key)) return RegStatus::kNotFound;
+      ForgetValues(key);
       // An upsert keeps the value's place in the enumeration and its first spelling.
       return Execute(
           "INSERT INTO reg_values (key_id, name, type, data) VALUES (?, ?, ?, ?) "
@@ -114,6 +145,7 @@ class SqliteHive : public RegistryHive {
 
   RegStatus DeleteValue(RegKey key, std::string_view name) override {
     return InWriteTransaction([&] {
+      ForgetValues(key);
       RegStatus status =
           Execute("DELETE FROM reg_values WHERE key_id = ? AND name = ?", [&](sqlite3_stmt* s) {
             sqlite3_bind_int64(s, 1, key);
@@ -125,24 +157,22 @@ class SqliteHive : public RegistryHive {
   }
 
   RegStatus EnumKey(RegKey key, uint32_t index, std::string* name) override {
-    if (!KeyExists(key)) return RegStatus::kNotFound;
-    return QueryOne(
-        "SELECT name FROM reg_keys WHERE parent = ? ORDER BY name COLLATE NOCASE, name "
-        "LIMIT 1 OFFSET ?",
-        RegStatus::kNoMoreItems, [&](sqlite3_stmt* s) { BindKeyAndIndex(s, key, index); },
-        [&](sqlite3_stmt* s) { *name = ColumnBytes(s, 0); });
+    KeyListing* listing = nullptr;
+    const RegStatus status = ListSubKeys(key, &listing);
+    if (status != RegStatus::kOk) return status;
+    if (index >= listing->sub_keys.size()) return RegStatus::kNoMoreItems;
+    *name = listing->sub_keys[index].second;
+    return RegStatus::kOk;
   }
 
   RegStatus EnumValue(RegKey key, uint32_t index, std::string* name, RegValue* value) override {
-    if (!KeyExists(key)) return RegStatus::kNotFound;
-    return QueryOne(
-        "SELECT name, type, data FROM reg_values WHERE key_id = ? ORDER BY rowid "
-        "LIMIT 1 OFFSET ?",
-        RegStatus::kNoMoreItems, [&](sqlite3_stmt* s) { BindKeyAndIndex(s, key, index); },
-        [&](sqlite3_stmt* s) {
-          *name = ColumnBytes(s, 0);
-          ReadValue(s, 1, value);
-        });
+    KeyListing* listing = nullptr;
+    const RegStatus status = ListValues(key, &listing);
+    if (status != RegStatus::kOk) return status;
+    if (index >= listing->values.size()) return RegStatus::kNoMoreItems;
+    *name = listing->values[index].first;
+    *value = listing->values[index].second;
+    return RegStatus::kOk;
   }
 
   RegStatus QueryInfoKey(RegKey key, uint32_t* sub_keys, uint32_t* max_sub_key_length,
@@ -163,13 +193,17 @@ class SqliteHive : public RegistryHive {
   }
 
   RegStatus DeleteKey(RegKey key, std::string_view sub_key) override {
-    const std::vector<std::string_view> parts = SplitPath(sub_key);
+    std::vector<std::string_view> parts = SplitPath(sub_key);
     // Deleting "" would delete the key itself, which the registry does not allow
     // through this call either.
     if (parts.empty()) return RegStatus::kInvalidName;
     return InWriteTransaction([&] {
+      const std::string_view last = parts.back();
+      parts.pop_back();
+      RegKey parent = 0;
       RegKey target = 0;
-      RegStatus status = Resolve(key, parts, &target);
+      RegStatus status = Resolve(key, parts, &parent);
+      if (status == RegStatus::kOk) status = FindChild(parent, last, &target);
       if (status != RegStatus::kOk) return status;
       uint32_t children = 0;
       status = QueryInfoKey(target, &children, nullptr, nullptr);
@@ -180,6 +214,16 @@ class SqliteHive : public RegistryHive {
         status = Execute(sql, [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, target); });
         if (status != RegStatus::kOk) return status;
       }
+      listings_.erase(target);
+      // Taking the one name out keeps the parent's listing, so that deleting all
+      // sub-keys from the last index down stays linear.
+      if (auto it = listings_.find(parent); it != listings_.end()) {
+        auto& names = it->second.sub_keys;
+        const auto gone = std::find_if(names.rbegin(), names.rend(), [target](const auto& entry) {
+          return entry.first == target;
+        });
+        if (gone != names.rend()) names.erase(std::next(gone).base());
+      }
       return RegStatus::kOk;
     });
   }
@@ -188,10 +232,17 @@ class SqliteHive : public RegistryHive {
     if (depth_ == 0) {
       // IMMEDIATE takes the write lock at once: a transaction that reads first
       // and writes later could otherwise fail with SQLITE_BUSY despite the
-      // busy timeout when another process wrote in between.
-      const RegStatus status = Exec("BEGIN IMMEDIATE");
+      // busy timeout when another process wrote in between. A read-only hive
+      // never writes; its transaction only pins one state of the store.
+      const RegStatus status = Exec(read_only_ ? "BEGIN" : "BEGIN IMMEDIATE");
       if (status != RegStatus::kOk) return status;
       aborted_ = false;
+      version_checked_in_transaction_ = false;
+      ++depth_;
+      // From here on nobody else changes what this connection sees; one look
+      // at the store's version now covers the whole transaction.
+      DropListingsIfChangedElsewhere();
+      return RegStatus::kOk;
     }
     ++depth_;
     return RegStatus::kOk;
@@ -202,11 +253,15 @@ class SqliteHive : public RegistryHive {
     --depth_;
     if (depth_ > 0) return aborted_ ? RegStatus::kIoError : RegStatus::kOk;
     if (aborted_) {
+      // An inner level gave up: nothing of the transaction was stored.
       aborted_ = false;
       return RegStatus::kIoError;
     }
     const RegStatus status = Exec("COMMIT");
-    if (status != RegStatus::kOk) Exec("ROLLBACK");
+    if (status != RegStatus::kOk) {
+      Exec("ROLLBACK");
+      listings_.clear();
+    }
     return status;
   }
 
@@ -215,6 +270,8 @@ class SqliteHive : public RegistryHive {
     if (!aborted_) {
       Exec("ROLLBACK");
       aborted_ = true;
+      // Listings may hold what the transaction changed.
+      listings_.clear();
     }
     --depth_;
     if (depth_ == 0) aborted_ = false;
@@ -224,6 +281,7 @@ class SqliteHive : public RegistryHive {
   // Runs `work` as one write transaction of its own, or as part of the open one.
   template <typename Work>
   RegStatus InWriteTransaction(Work work) {
+    if (read_only_) return RegStatus::kAccessDenied;
     if (depth_ > 0) return aborted_ ? RegStatus::kIoError : work();
     RegStatus status = BeginTransaction();
     if (status != RegStatus::kOk) return status;
@@ -231,6 +289,90 @@ class SqliteHive : public RegistryHive {
     if (status == RegStatus::kOk) return CommitTransaction();
     RollbackTransaction();
     return status;
+  }
+
+  // Another connection's commit changes the store's data version; this
+  // connection's own writes keep the listings up to date themselves. Inside a
+  // live transaction no one else can change what this connection sees.
+  void DropListingsIfChangedElsewhere() {
+    if (depth_ > 0 && !aborted_ && version_checked_in_transaction_) return;
+    sqlite3_int64 version = -1;
+    const RegStatus status = QueryOne(
+        "PRAGMA data_version", RegStatus::kIoError, [](sqlite3_stmt*) {},
+        [&](sqlite3_stmt* s) { version = sqlite3_column_int64(s, 0); });
+    if (status != RegStatus::kOk || version != data_version_) listings_.clear();
+    data_version_ = status == RegStatus::kOk ? version : -1;
+    version_checked_in_transaction_ = depth_ > 0 && !aborted_;
+  }
+
+  // The listing of `key`, made room for when need be.
+  KeyListing& ListingOf(RegKey key) {
+    if (listings_.size() >= kMaxListings && listings_.find(key) == listings_.end()) {
+      std::erase_if(listings_, [this](const auto& entry) {
+        return open_handles_.find(entry.first) == open_handles_.end();
+      });
+      if (listings_.size() >= kMaxListings) listings_.clear();
+    }
+    return listings_[key];
+  }
+
+  RegStatus ListSubKeys(RegKey key, KeyListing** listing) {
+    DropListingsIfChangedElsewhere();
+    if (auto it = listings_.find(key); it != listings_.end() && it->second.has_sub_keys) {
+      *listing = &it->second;
+      return RegStatus::kOk;
+    }
+    if (!KeyExists(key)) return RegStatus::kNotFound;
+    std::vector<std::pair<RegKey, std::string>> names;
+    const RegStatus status = QueryAll(
+        "SELECT id, name FROM reg_keys WHERE parent = ? ORDER BY name COLLATE NOCASE, name",
+        [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, key); },
+        [&](sqlite3_stmt* s) {
+          names.emplace_back(sqlite3_column_int64(s, 0), ColumnBytes(s, 1));
+        });
+    if (status != RegStatus::kOk) return status;
+    KeyListing& found = ListingOf(key);
+    found.sub_keys = std::move(names);
+    found.has_sub_keys = true;
+    *listing = &found;
+    return RegStatus::kOk;
+  }
+
+  RegStatus ListValues(RegKey key, KeyListing** listing) {
+    DropListingsIfChangedElsewhere();
+    if (auto it = listings_.find(key); it != listings_.end() && it->second.has_values) {
+      *listing = &it->second;
+      return RegStatus::kOk;
+    }
+    if (!KeyExists(key)) return RegStatus::kNotFound;
+    std::vector<std::pair<std::string, RegValue>> values;
+    const RegStatus status = QueryAll(
+        "SELECT name, type, data FROM reg_values WHERE key_id = ? ORDER BY rowid",
+        [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, key); },
+        [&](sqlite3_stmt* s) {
+          values.emplace_back(ColumnBytes(s, 0), RegValue{});
+          ReadValue(s, 1, &values.back().second);
+        });
+    if (status != RegStatus::kOk) return status;
+    KeyListing& found = ListingOf(key);
+    found.values = std::move(values);
+    found.has_values = true;
+    *listing = &found;
+    return RegStatus::kOk;
+  }
+
+  void ForgetValues(RegKey key) {
+    if (auto it = listings_.find(key); it != listings_.end()) {
+      it->second.has_values = false;
+      it->second.values.clear();
+    }
+  }
+
+  void ForgetSubKeys(RegKey key) {
+    if (auto it = listings_.find(key); it != listings_.end()) {
+      it->second.has_sub_keys = false;
+      it->second.sub_keys.clear();
+    }
   }
 
   RegStatus Resolve(RegKey from, const std::vector<std::string_view>& parts, RegKey* key) {
@@ -260,6 +402,7 @@ class SqliteHive : public RegistryHive {
       RegKey child = 0;
       RegStatus status = FindChild(current, part, &child);
       if (status == RegStatus::kNotFound) {
+        ForgetSubKeys(current);
         status = Execute("INSERT INTO reg_keys (parent, name) VALUES (?, ?)", [&](sqlite3_stmt* s) {
           sqlite3_bind_int64(s, 1, current);
           BindText(s, 2, part);
@@ -300,6 +443,18 @@ class SqliteHive : public RegistryHive {
     return status;
   }
 
+  // Runs a statement and hands every row it yields to `read`.
+  template <typename Bind, typename Read>
+  RegStatus QueryAll(const char* sql, Bind bind, Read read) {
+    sqlite3_stmt* s = Prepare(sql);
+    if (s == nullptr) return RegStatus::kIoError;
+    bind(s);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) read(s);
+    sqlite3_reset(s);
+    return StepStatus(rc);
+  }
+
   // Runs a statement that yields no row.
   template <typename Bind>
   RegStatus Execute(const char* sql, Bind bind) {
@@ -309,11 +464,6 @@ class SqliteHive : public RegistryHive {
     const RegStatus status = StepStatus(sqlite3_step(s));
     sqlite3_reset(s);
     return status;
-  }
-
-  static void BindKeyAndIndex(sqlite3_stmt* s, RegKey key, uint32_t index) {
-    sqlite3_bind_int64(s, 1, key);
-    sqlite3_bind_int64(s, 2, index);
   }
 
   // A value's type and data from two consecutive columns.
@@ -371,51 +521,226 @@ class SqliteHive : public RegistryHive {
   }
 
   sqlite3* db_;
+  const bool read_only_;
   std::unordered_map<const char*, sqlite3_stmt*> statements_;
   int depth_ = 0;
   bool aborted_ = false;
+  std::unordered_map<RegKey, int> open_handles_;
+  std::unordered_map<RegKey, KeyListing> listings_;
+  sqlite3_int64 data_version_ = -1;
+  bool version_checked_in_transaction_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<RegistryHive> OpenRegistryHive(const std::string& database_path,
-                                               std::string* error) {
+namespace {
+
+// The cause of a failed call, taken before any later call replaces it.
+std::string ErrorOf(sqlite3* db, int rc, const std::string& database_path) {
+  const bool has_message = db != nullptr && (sqlite3_errcode(db) & 0xff) == (rc & 0xff);
+  return database_path + ": " + (has_message ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+}
+
+// Why the store cannot be written when its file or its folder refuses writing,
+// which SQLite reports only as "unable to open database file" or "attempt to
+// write a readonly database"; empty when both can be written. access() also
+// tells an immutable file or a read-only mount, which refuse even root.
+std::string WriteProtection(const std::string& database_path) {
+  std::string folder = std::filesystem::path(database_path).parent_path().string();
+  if (folder.empty()) folder = ".";
+  const std::pair<const std::string*, const char*> candidates[] = {
+      {&database_path, "Die Datei ist schreibgeschützt"},
+      {&folder, "Der Ordner ist schreibgeschützt"}};
+  for (const auto& [path, text] : candidates) {
+    if (access(path->c_str(), W_OK) != 0 && errno != ENOENT) {
+      return *path + ": " + text + " (" + std::generic_category().message(errno) + ").";
+    }
+  }
+  return {};
+}
+
+std::unique_ptr<RegistryHive> Fail(sqlite3* db, const std::string& message, std::string* error) {
+  if (error != nullptr) *error = message;
+  sqlite3_close(db);
+  return nullptr;
+}
+
+// Runs `sql`; on failure returns the code and the cause, read before anything
+// else runs.
+int Run(sqlite3* db, const char* sql, const std::string& database_path, std::string* cause) {
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) *cause = ErrorOf(db, rc, database_path);
+  return rc;
+}
+
+std::unique_ptr<RegistryHive> OpenForWriting(const std::string& database_path, std::string* error) {
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
   int rc = sqlite3_open_v2(database_path.c_str(), &db, flags, nullptr);
-  if (rc == SQLITE_OK) {
+  std::string cause;
+  if (rc != SQLITE_OK) {
+    cause = ErrorOf(db, rc, database_path);
+  } else if (sqlite3_db_readonly(db, "main") == 1) {
+    // SQLite quietly opens a write-protected file for reading only.
+    rc = SQLITE_READONLY;
+    cause = database_path + ": Die Datei ist schreibgeschützt.";
+  } else {
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // WAL lets a reader and a writer work at once; NORMAL keeps the store
     // consistent after a crash while sparing an fsync per write.
-    rc = sqlite3_exec(db,
-                      "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; "
-                      "PRAGMA foreign_keys = OFF;",
-                      nullptr, nullptr, nullptr);
-  }
-  if (rc == SQLITE_OK) {
-    rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    rc = Run(db,
+             "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; "
+             "PRAGMA foreign_keys = OFF;",
+             database_path, &cause);
+    if (rc == SQLITE_OK) rc = Run(db, "BEGIN IMMEDIATE", database_path, &cause);
     if (rc == SQLITE_OK) {
-      rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
-      sqlite3_exec(db, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+      rc = Run(db, kSchema, database_path, &cause);
+      if (rc == SQLITE_OK) {
+        rc = Run(db, "COMMIT", database_path, &cause);
+      } else {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+      }
     }
   }
-  if (rc != SQLITE_OK) {
-    if (error != nullptr) {
-      *error = database_path + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-    }
-    sqlite3_close(db);
-    return nullptr;
+  if (rc == SQLITE_OK) return std::make_unique<SqliteHive>(db, false);
+  const int primary = rc & 0xff;
+  if (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY || primary == SQLITE_PERM) {
+    const std::string protection = WriteProtection(database_path);
+    if (!protection.empty()) cause = protection;
   }
-  return std::make_unique<SqliteHive>(db);
+  return Fail(db, cause, error);
 }
 
-std::unique_ptr<RegistryHive> OpenUserRegistryHive(std::string* error) {
+// An empty hive for a store that does not exist yet: reading it finds nothing.
+std::unique_ptr<RegistryHive> EmptyHive(const std::string& database_path, std::string* error) {
+  sqlite3* db = nullptr;
+  const int rc =
+      sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) return Fail(db, ErrorOf(db, rc, database_path), error);
+  std::string cause;
+  if (Run(db, kSchema, database_path, &cause) != SQLITE_OK) return Fail(db, cause, error);
+  return std::make_unique<SqliteHive>(db, true);
+}
+
+// A URI naming the file, for the open parameters that only a URI can carry.
+std::string FileUri(const std::string& path) {
+  std::string uri = path.starts_with('/') ? "file://" : "file:";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '%' || c == '?' || c == '#' || byte < 0x20 || byte == 0x7f) {
+      static constexpr char kDigits[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kDigits[byte >> 4];
+      uri += kDigits[byte & 0xf];
+    } else {
+      uri += c;
+    }
+  }
+  return uri;
+}
+
+// Opens `name` read-only and reads the schema, which is when SQLite first
+// touches the file and, for a store in WAL mode, the shared-memory file beside
+// it. `tables`: 2 with the hive's tables, 0 for an empty database, 1 otherwise.
+bool OpenAndProbe(const std::string& name, int extra_flags, const std::string& database_path,
+                  sqlite3** db, int* tables, int* rc, std::string* cause) {
+  *db = nullptr;
+  *rc = sqlite3_open_v2(name.c_str(), db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | extra_flags,
+                        nullptr);
+  sqlite3_stmt* probe = nullptr;
+  if (*rc == SQLITE_OK) {
+    sqlite3_busy_timeout(*db, kBusyTimeoutMs);
+    *rc = sqlite3_prepare_v2(*db,
+                             "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' "
+                             "AND name IN ('reg_keys', 'reg_values')), COUNT(*) FROM sqlite_master",
+                             -1, &probe, nullptr);
+  }
+  if (*rc == SQLITE_OK) {
+    *rc = sqlite3_step(probe);
+    if (*rc == SQLITE_ROW) {
+      *rc = SQLITE_OK;
+      const bool ours = sqlite3_column_int(probe, 0) == 2;
+      *tables = ours ? 2 : sqlite3_column_int(probe, 1) == 0 ? 0 : 1;
+    }
+  }
+  if (*rc != SQLITE_OK) *cause = ErrorOf(*db, *rc, database_path);
+  sqlite3_finalize(probe);
+  if (*rc != SQLITE_OK) {
+    sqlite3_close(*db);
+    *db = nullptr;
+  }
+  return *rc == SQLITE_OK;
+}
+
+// Whether the store's write-ahead log holds changes not yet copied into it.
+bool HasPendingLog(const std::string& database_path) {
+  std::error_code ignored;
+  const auto size = std::filesystem::file_size(database_path + "-wal", ignored);
+  return !ignored && size > 0;
+}
+
+std::unique_ptr<RegistryHive> OpenForReading(const std::string& database_path, std::string* error) {
+  std::error_code status_error;
+  const auto type = std::filesystem::status(database_path, status_error).type();
+  if (type == std::filesystem::file_type::not_found) return EmptyHive(database_path, error);
+  if (status_error) return Fail(nullptr, database_path + ": " + status_error.message(), error);
+
+  sqlite3* db = nullptr;
+  int tables = 0;
+  int rc = SQLITE_OK;
+  std::string cause;
+  if (!OpenAndProbe(database_path, 0, database_path, &db, &tables, &rc, &cause)) {
+    const int primary = rc & 0xff;
+    if (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY) return Fail(db, cause, error);
+    if (access(database_path.c_str(), R_OK) != 0) {
+      return Fail(db,
+                  database_path + ": Die Datei kann nicht gelesen werden (" +
+                      std::generic_category().message(errno) + ").",
+                  error);
+    }
+    // In WAL mode even a reader needs the shared-memory file beside the store,
+    // which a write-protected folder does not let it create. No one can write
+    // the store there either (a writer needs its log file beside it), so it is
+    // read as an unchanging file, unless a log with changes is left over.
+    if (HasPendingLog(database_path)) {
+      return Fail(db,
+                  cause + " (" + database_path +
+                      "-wal enthält noch nicht übernommene Änderungen, die ohne Schreibrecht im "
+                      "Ordner nicht gelesen werden können)",
+                  error);
+    }
+    std::string immutable_cause;
+    if (!OpenAndProbe(FileUri(database_path) + "?immutable=1", SQLITE_OPEN_URI, database_path, &db,
+                      &tables, &rc, &immutable_cause)) {
+      return Fail(db, cause, error);
+    }
+  }
+  if (tables == 0) {
+    sqlite3_close(db);
+    return EmptyHive(database_path, error);
+  }
+  if (tables != 2) {
+    return Fail(db, database_path + ": Die Datei enthält keine Konfiguration von Parvolind.",
+                error);
+  }
+  return std::make_unique<SqliteHive>(db, true);
+}
+
+}  // namespace
+
+std::unique_ptr<RegistryHive> OpenRegistryHive(const std::string& database_path, std::string* error,
+                                               HiveAccess access) {
+  return access == HiveAccess::kReadOnly ? OpenForReading(database_path, error)
+                                         : OpenForWriting(database_path, error);
+}
+
+std::unique_ptr<RegistryHive> OpenUserRegistryHive(std::string* error, HiveAccess access) {
   const std::string folder = ConfigDirectory();
-  if (!QDir().mkpath(QString::fromStdString(folder))) {
+  if (access == HiveAccess::kReadWrite && !QDir().mkpath(QString::fromStdString(folder))) {
     if (error != nullptr) *error = folder + ": Ordner kann nicht angelegt werden";
     return nullptr;
   }
-  return OpenRegistryHive(folder + "/registry.sqlite", error);
+  return OpenRegistryHive(folder + "/registry.sqlite", error, access);
 }
 
 }  // namespace parvolind
