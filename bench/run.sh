@@ -4,8 +4,9 @@
 #
 #   bench/run.sh [--quick] [--million] [--keep] [--cli PATH] [--only PARTS]
 #
-# PARTS: first, same, change, delete, both, memory (runs over file trees) and
-# store (export and list of large keys, only when asked for).
+# PARTS: first, same, change, delete, both, memory (runs over file trees), and, only
+# when asked for, store (export and list of large keys) and window (a run through the
+# desktop program's window, offscreen, beside the same run of the CLI).
 set -euo pipefail
 
 REPS=5
@@ -21,7 +22,7 @@ while [ $# -gt 0 ]; do
     --keep) KEEP=1 ;;
     --cli) CLI="$2"; shift ;;
     --only) ONLY="$2"; shift ;;
-    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH] [--only first,same,change,delete,both,memory,store]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH] [--only first,same,change,delete,both,memory,store,window]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -30,9 +31,10 @@ if [ -z "$CLI" ]; then
   BUILD="$HERE/../build-bench"
   cmake -S "$HERE/.." -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DPARVOLIND_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$BUILD" -j2 --target parvolind-cli >/dev/null
+  cmake --build "$BUILD" -j2 --target parvolind-cli parvolind-window-run >/dev/null
   CLI="$BUILD/bin/parvolind-cli"
 fi
+WINDOW_RUN="$(dirname "$CLI")/parvolind-window-run"
 
 B="$(mktemp -d /tmp/parvolind-bench.XXXXXX)"
 cleanup() { if [ "$KEEP" = 0 ]; then rm -rf "$B"; else echo "kept $B"; fi; }
@@ -43,6 +45,8 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # The program logs beside itself: a copy keeps the log in the bench folder.
 cp "$CLI" "$B/bin/parvolind-cli"
 P="$B/bin/parvolind-cli"
+W=""
+if [ -x "$WINDOW_RUN" ]; then cp "$WINDOW_RUN" "$B/bin/parvolind-window-run"; W="$B/bin/parvolind-window-run"; fi
 HAVE_UNISON=0
 if command -v unison >/dev/null 2>&1; then HAVE_UNISON=1; export UNISON="$B/unison"; mkdir -p "$UNISON"; fi
 
@@ -236,14 +240,16 @@ if want store; then
 fi
 
 FILES=0
-for part in first same change delete both memory; do if want "$part"; then FILES=1; fi; done
+for part in first same change delete both memory window; do if want "$part"; then FILES=1; fi; done
 if [ "$FILES" = 0 ] && [ "$MILLION" = 0 ]; then echo; echo "done."; exit 0; fi
 
 # ---------------------------------------------------------------- set-up
 echo "building trees..."
-gen small "$B/small"
+TREES=0
+for part in first same change delete both memory; do if want "$part"; then TREES=1; fi; done
+if [ "$TREES" = 1 ]; then gen small "$B/small"; fi
 gen tiny "$B/tiny"
-gen large "$B/large"
+if want first; then gen large "$B/large"; fi
 mkdir -p "$B/empty"
 
 {
@@ -281,6 +287,27 @@ if want first; then
   first_copy small first_small
   first_copy tiny first_tiny
   first_copy large first_large
+fi
+
+# ---------------------------------------------------------------- through the window
+# The window hands control to its event loop during a run and repaints its panel;
+# on 100,000 tiny files that must cost next to nothing against the CLI.
+if want window; then
+  if [ -z "$W" ]; then echo "parvolind-window-run is missing beside $CLI" >&2; exit 1; fi
+  echo
+  echo "== first copy of 100,000 tiny files through the window (offscreen) and the CLI"
+  for rep in $(seq 0 "$REPS"); do
+    aside "$B/t/p_tiny"
+    if [ "$rep" = 0 ]; then  # warm-up
+      QT_QPA_PLATFORM=offscreen "$W" first_tiny >/dev/null 2>&1; aside "$B/t/p_tiny"
+      "$P" run first_tiny >/dev/null
+      continue
+    fi
+    timed "window_tiny" env QT_QPA_PLATFORM=offscreen "$W" first_tiny
+    aside "$B/t/p_tiny"
+    timed "cli_tiny" "$P" run first_tiny
+  done
+  report "first copy, tiny, through the window" "window_tiny" "cli_tiny"
 fi
 
 # ---------------------------------------------------------------- nothing changed

@@ -52,6 +52,6 @@ int main(int argc, char** argv) {
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
                       info, FileBesideExecutable("parvolind.log"), std::string(), open_url});
   dialogs.SetParent(&form);
-  if (form.FormCreate(true) && !settings.start_minimized()) form.show();
+  form.FormCreate(true);
   return QApplication::exec();
 }

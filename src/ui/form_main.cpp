@@ -154,6 +154,13 @@ bool TFormMain::FormCreate(bool write_start_entry) {
     }
     settings_.Load();
     if (write_start_entry) log_.WriteStartEntry();
+    // "Minimiert starten" leaves only the tray icon; without a tray the window starts
+    // minimised, so that it can always be brought back.
+    if (!settings_.start_minimized()) {
+      show();
+    } else if (!minimize_to_tray_) {
+      showMinimized();
+    }
   } catch (const std::exception& error) {
     dialogs_.ShowError(ToQString(error.what()));
     return false;

@@ -75,8 +75,9 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   ~TFormMain() override;
 
   /// The start-up steps of the window: clock line, `GetJobs`, the wizard when there
-  /// is no job, the settings, the log's start entry. Returns false when a step
-  /// failed (its error was shown and the remaining steps were skipped).
+  /// is no job, the settings, the log's start entry, then the window shown (or only
+  /// the tray icon with "Minimiert starten"). Returns false when a step failed (its
+  /// error was shown and the remaining steps were skipped).
   bool FormCreate(bool write_start_entry);
 
   /// `GetJobs`: fills the list from the store, each row with its schedule text. An

@@ -217,9 +217,27 @@ TEST_F(FormMainTest, ADueJobIsAskedThroughTheQuestionWindowAndRuns) {
   EXPECT_NE(key.ReadString("Execution"), "n/a");
 }
 
+TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray) {
+  CreateForm();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(form_->SimplePanelWizard().isVisibleTo(form_.get()));
+  form_.reset();
+
+  settings_->ChooseStartMinimized();
+  SaveJob("beta", "b1", "b2");
+  form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
+      *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
+      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&) {}});
+  form_->SetMinimizeToTray(true);
+  ASSERT_TRUE(form_->FormCreate(true));
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_FALSE(form_->SimplePanelWizard().isVisibleTo(form_.get()));
+  const std::string log = Log();
+  EXPECT_NE(log.find("Parvolind gestartet"), log.rfind("Parvolind gestartet")) << "two starts";
+}
+
 TEST_F(FormMainTest, EndingByTheUserOrTheSessionWritesItsStopEntry) {
   CreateForm();
-  form_->show();
   EXPECT_NE(Log().find("Parvolind gestartet"), std::string::npos);
 
   // A close request only minimises.
