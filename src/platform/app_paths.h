@@ -28,4 +28,13 @@ std::string RemovableMediaDirectory();
 /// instead, which is then created.
 std::string FileBesideExecutable(const std::string& file_name);
 
+/// The start page of the help: help/index.html beside the executable (the build
+/// folder), else ../share/parvolind/help/index.html relative to the executable's
+/// folder (an installed program). When neither exists, the first of the two, so
+/// that opening it simply fails.
+std::string HelpFilePath();
+
+/// The same search starting from the executable in `executable_folder`.
+std::string HelpFilePathFor(const std::string& executable_folder);
+
 }  // namespace parvolind

@@ -61,4 +61,19 @@ std::string FileBesideExecutable(const std::string& file_name) {
   return state + "/" + file_name;
 }
 
+std::string HelpFilePathFor(const std::string& executable_folder) {
+  const QString folder = QString::fromStdString(executable_folder);
+  const QString beside = QDir::cleanPath(folder + QStringLiteral("/help/index.html"));
+  if (QFileInfo::exists(beside)) return beside.toStdString();
+  const QString installed =
+      QDir::cleanPath(folder + QStringLiteral("/../share/parvolind/help/index.html"));
+  if (QFileInfo::exists(installed)) return installed.toStdString();
+  return beside.toStdString();
+}
+
+std::string HelpFilePath() {
+  return HelpFilePathFor(
+      QFileInfo(QString::fromStdString(ExecutablePath())).absolutePath().toStdString());
+}
+
 }  // namespace parvolind
