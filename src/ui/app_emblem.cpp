@@ -6,10 +6,9 @@
 #include <QPainterPathStroker>
 #include <QPixmap>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
-
-#include "ui/theme.h"
 
 namespace parvolind::ui {
 namespace {

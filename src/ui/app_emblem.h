@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QImage>
 #include <QPainterPath>
 #include <QRectF>
 #include <QString>

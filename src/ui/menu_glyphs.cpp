@@ -6,7 +6,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "ui/theme.h"
 
 namespace parvolind::ui {
 namespace {
