@@ -5,27 +5,17 @@
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QPixmap>
-#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
+
+#include "ui/theme.h"
 
 namespace parvolind::ui {
 namespace {
 
-// Colours of the emblem: the window's blue-greys and a warm amber for the badge.
-const QColor kFolderBackTop{112, 138, 172};
-const QColor kFolderBackBottom{72, 96, 128};
-const QColor kFolderFrontTop{240, 244, 249};
-const QColor kFolderFrontBottom{198, 211, 227};
-const QColor kOutline{56, 76, 104};
-const QColor kBadgeTop{252, 190, 84};
-const QColor kBadgeBottom{222, 128, 30};
-const QColor kBadgeRim{255, 255, 255};
-const QColor kArrows{255, 255, 255};
-const QColor kBadgeEdge{176, 96, 20};
-
-// Below this size the emblem is drawn on a 16-unit grid with fewer details.
+// Below this size the emblem is drawn plainer, for the tray and small menus.
 constexpr int kSmallDrawingLimit = 24;
 
 QPointF OnCircle(const QPointF& center, double radius, double degrees) {
@@ -60,21 +50,6 @@ QPainterPath CirclingArrows(const QPointF& center, double radius, double width, 
   return arrows;
 }
 
-// A folder: a tab on the upper left and the body below it, in a `body` rectangle.
-QPainterPath Folder(const QRectF& body, double tab_width, double tab_height, double radius) {
-  QPainterPath tab;
-  tab.moveTo(body.left(), body.top() + radius);
-  tab.lineTo(body.left(), body.top() - tab_height + radius);
-  tab.quadTo(body.left(), body.top() - tab_height, body.left() + radius, body.top() - tab_height);
-  tab.lineTo(body.left() + tab_width, body.top() - tab_height);
-  tab.lineTo(body.left() + tab_width + tab_height, body.top());
-  tab.lineTo(body.left() + radius, body.top());
-  tab.closeSubpath();
-  QPainterPath folder;
-  folder.addRoundedRect(body, radius, radius);
-  return folder.united(tab);
-}
-
 QPainterPath Ring(const QPainterPath& path, double width) {
   QPainterPathStroker stroker;
   stroker.setWidth(width);
@@ -82,48 +57,60 @@ QPainterPath Ring(const QPainterPath& path, double width) {
   return stroker.createStroke(path);
 }
 
-QPainterPath Disc(const QPointF& center, double radius) {
-  QPainterPath disc;
-  disc.addEllipse(center, radius, radius);
-  return disc;
+EmblemLayer Solid(const QPainterPath& path, const QColor& colour) {
+  return {path, colour, colour, {}, {}};
 }
 
-// The detailed emblem on a 64-unit grid: a dark folder behind a light one and
-// the amber badge with the arrows in front.
-std::vector<EmblemLayer> DetailedLayers(int frame) {
-  std::vector<EmblemLayer> layers;
-  const QPainterPath back = Folder(QRectF(4, 13, 44, 32), 17, 5, 3);
-  layers.push_back({back, kFolderBackTop, kFolderBackBottom});
-  const QPainterPath front = Folder(QRectF(11, 24, 44, 31), 17, 5, 3);
-  layers.push_back({front, kFolderFrontTop, kFolderFrontBottom});
-  layers.push_back({Ring(front, 1.6), kOutline, kOutline});
-  const QPointF center(45.5, 45.5);
-  layers.push_back({Disc(center, 16.5), kBadgeRim, kBadgeRim});
-  layers.push_back({Disc(center, 14.5), kBadgeTop, kBadgeBottom});
-  layers.push_back({Ring(Disc(center, 14.5), 1.0), kBadgeEdge, kBadgeEdge});
-  layers.push_back({CirclingArrows(center, 8.6, 3.2, 3.6, 45.0 * frame), kArrows, kArrows});
-  return layers;
+EmblemLayer Gradient(const QPainterPath& path, const QColor& from, const QColor& to,
+                     const QPointF& start, const QPointF& end) {
+  return {path, from, to, start, end};
 }
 
-// The small emblem on a 16-unit grid: one folder, the badge over its corner.
-std::vector<EmblemLayer> SmallLayers(int frame) {
+QPainterPath RoundedSquare(const QRectF& square, double radius) {
+  QPainterPath path;
+  path.addRoundedRect(square, radius, radius);
+  return path;
+}
+
+// The emblem in a square of `size` units. The tile runs from the accent's light
+// blue at the upper left to the skin's dark blue-grey at the lower right.
+std::vector<EmblemLayer> Layers(double size, bool small, int frame) {
+  const QColor light = palette::kAccent.lighter(135);
+  const QColor dark = palette::kSkinDark;
   std::vector<EmblemLayer> layers;
-  const QPainterPath folder = Folder(QRectF(0.5, 3, 12, 8.5), 4.5, 2, 1);
-  layers.push_back({folder, kFolderBackTop, kFolderBackBottom});
-  layers.push_back({Ring(folder, 1.0), kOutline, kOutline});
-  const QPointF center(10, 10);
-  layers.push_back({Disc(center, 6), kBadgeRim, kBadgeRim});
-  layers.push_back({Disc(center, 5.2), kBadgeBottom, kBadgeBottom});
-  layers.push_back({CirclingArrows(center, 3.0, 1.6, 1.7, 45.0 * frame), kArrows, kArrows});
+  if (small) {
+    // Whole-pixel edges and bold arrows, so that the picture stays clear at 16 pixels.
+    const double unit = size / 16.0;
+    const QRectF tile(0.5 * unit, 0.5 * unit, 15 * unit, 15 * unit);
+    const QPainterPath face = RoundedSquare(tile, 3.2 * unit);
+    layers.push_back(Gradient(face, light, dark, tile.topLeft(), tile.bottomRight()));
+    layers.push_back(Solid(Ring(face, 1.0 * unit), dark.darker(125)));
+    layers.push_back(
+        Solid(CirclingArrows(tile.center(), 4.3 * unit, 1.9 * unit, 2.2 * unit, 45.0 * frame),
+              Qt::white));
+    return layers;
+  }
+  const QRectF tile(size * 0.04, size * 0.03, size * 0.92, size * 0.92);
+  const double corner = size * 0.2;
+  layers.push_back(
+      Solid(RoundedSquare(tile.translated(0, size * 0.025), corner), QColor(45, 62, 88, 50)));
+  const QPainterPath face = RoundedSquare(tile, corner);
+  layers.push_back(Gradient(face, light, dark, tile.topLeft(), tile.bottomRight()));
+  const QRectF gloss = tile.adjusted(size * 0.04, size * 0.04, -size * 0.04, -size * 0.48);
+  layers.push_back(Gradient(RoundedSquare(gloss, corner * 0.8), QColor(255, 255, 255, 70),
+                            QColor(255, 255, 255, 0), gloss.topLeft(), gloss.bottomLeft()));
+  layers.push_back(Solid(Ring(face, size * 0.02), dark.darker(115)));
+  layers.push_back(
+      Solid(CirclingArrows(tile.center(), size * 0.25, size * 0.085, size * 0.095, 45.0 * frame),
+            Qt::white));
   return layers;
 }
 
 QBrush LayerBrush(const EmblemLayer& layer) {
-  if (layer.top == layer.bottom) return layer.top;
-  const QRectF bounds = layer.path.boundingRect();
-  QLinearGradient gradient(bounds.topLeft(), bounds.bottomLeft());
-  gradient.setColorAt(0, layer.top);
-  gradient.setColorAt(1, layer.bottom);
+  if (layer.from == layer.to) return layer.from;
+  QLinearGradient gradient(layer.start, layer.end);
+  gradient.setColorAt(0, layer.from);
+  gradient.setColorAt(1, layer.to);
   return gradient;
 }
 
@@ -158,12 +145,7 @@ QString SvgColour(const QColor& colour) { return colour.name(QColor::HexRgb); }
 
 std::vector<EmblemLayer> AppEmblemLayers(int size, int frame) {
   frame = ((frame % kEmblemFrames) + kEmblemFrames) % kEmblemFrames;
-  const bool small = size <= kSmallDrawingLimit;
-  std::vector<EmblemLayer> layers = small ? SmallLayers(frame) : DetailedLayers(frame);
-  const QTransform scale =
-      QTransform::fromScale(size / (small ? 16.0 : 64.0), size / (small ? 16.0 : 64.0));
-  for (EmblemLayer& layer : layers) layer.path = scale.map(layer.path);
-  return layers;
+  return Layers(size, size <= kSmallDrawingLimit, frame);
 }
 
 void PaintAppEmblem(QPainter& painter, const QRectF& box, int frame) {
@@ -195,21 +177,24 @@ QString AppEmblemSvg() {
   QString shapes;
   int gradient_count = 0;
   for (const EmblemLayer& layer : AppEmblemLayers(kCanvas)) {
-    QString fill = SvgColour(layer.top);
-    if (layer.top != layer.bottom) {
-      const QRectF bounds = layer.path.boundingRect();
+    QString fill = QStringLiteral("fill=\"%1\" fill-opacity=\"%2\"")
+                       .arg(SvgColour(layer.from), SvgNumber(layer.from.alphaF()));
+    if (layer.from != layer.to) {
       const QString id = QStringLiteral("g%1").arg(++gradient_count);
       gradients += QStringLiteral(
-                       "    <linearGradient id=\"%1\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" "
-                       "y1=\"%2\" x2=\"0\" y2=\"%3\">\n"
-                       "      <stop offset=\"0\" stop-color=\"%4\"/>\n"
-                       "      <stop offset=\"1\" stop-color=\"%5\"/>\n"
-                       "    </linearGradient>\n")
-                       .arg(id, SvgNumber(bounds.top()), SvgNumber(bounds.bottom()),
-                            SvgColour(layer.top), SvgColour(layer.bottom));
-      fill = QStringLiteral("url(#%1)").arg(id);
+                       "    <linearGradient id=\"%1\" gradientUnits=\"userSpaceOnUse\" "
+                       "x1=\"%2\" y1=\"%3\" x2=\"%4\" y2=\"%5\">\n")
+                       .arg(id, SvgNumber(layer.start.x()), SvgNumber(layer.start.y()),
+                            SvgNumber(layer.end.x()), SvgNumber(layer.end.y()));
+      for (const auto& [offset, colour] : {std::pair{0, layer.from}, std::pair{1, layer.to}}) {
+        gradients +=
+            QStringLiteral("      <stop offset=\"%1\" stop-color=\"%2\" stop-opacity=\"%3\"/>\n")
+                .arg(QString::number(offset), SvgColour(colour), SvgNumber(colour.alphaF()));
+      }
+      gradients += QStringLiteral("    </linearGradient>\n");
+      fill = QStringLiteral("fill=\"url(#%1)\"").arg(id);
     }
-    shapes += QStringLiteral("  <path fill=\"%1\" fill-rule=\"%2\" d=\"%3\"/>\n")
+    shapes += QStringLiteral("  <path %1 fill-rule=\"%2\" d=\"%3\"/>\n")
                   .arg(fill,
                        layer.path.fillRule() == Qt::WindingFill ? QStringLiteral("nonzero")
                                                                 : QStringLiteral("evenodd"),

@@ -6,8 +6,9 @@ class QPainter;
 
 namespace parvolind::ui {
 
-/// Paints the program's emblem into `box` (best square): two folders on a rounded
-/// blue-grey tile, joined by a pair of arrows that run in opposite directions.
+/// Paints the program's emblem into `box` (best square): a rounded blue-grey tile
+/// with two arrows chasing each other round it, the resting frame of the application
+/// icon (see app_emblem.h).
 void PaintProgramEmblem(QPainter& painter, const QRectF& box);
 
 }  // namespace parvolind::ui
