@@ -4,21 +4,26 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <memory>
 #include <string>
 
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/instance_lock.h"
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "platform/run_lock.h"
+#include "platform/session_end.h"
 #include "store/settings.h"
+#include "ui/app_emblem.h"
 #include "ui/dialogs.h"
 #include "ui/form_info.h"
 #include "ui/form_main.h"
 #include "ui/question_windows.h"
 #include "ui/theme.h"
+#include "ui/tray_icon.h"
 
 int main(int argc, char** argv) {
   using namespace parvolind;
@@ -29,6 +34,15 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   ui::LoadApplicationFonts();
   QApplication::setFont(ui::WindowFont(11));
+  QApplication::setWindowIcon(ui::AppIcon());
+
+  // One instance per user: a second start brings the first one's window to the front
+  // and ends at once, without touching the log or the store.
+  InstanceLock instance;
+  if (instance.TryAcquire() == InstanceRole::kSecond) {
+    instance.RequestShowFirst();
+    return 0;
+  }
 
   std::string error;
   std::unique_ptr<RegistryHive> hive = OpenUserRegistryHive(&error);
@@ -50,8 +64,41 @@ int main(int argc, char** argv) {
   const auto open_url = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   QObject::connect(&info, &ui::TFormInfo::LinkActivated, open_url);
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
-                      info, FileBesideExecutable("parvolind.log"), std::string(), open_url});
+                      info, FileBesideExecutable("parvolind.log"), HelpFilePath(), open_url});
   dialogs.SetParent(&form);
+
+  ui::TrayIcon tray;
+  tray.Show();
+  form.SetMinimizeToTray(tray.Available());
+  QObject::connect(&tray, &ui::TrayIcon::AvailabilityChanged, &form, [&form](bool available) {
+    form.SetMinimizeToTray(available);
+    // A window hidden into a tray that went away must not be lost.
+    if (!available && form.isHidden()) form.showMinimized();
+  });
+  QObject::connect(&tray, &ui::TrayIcon::ShowRequested, &form, &ui::TFormMain::Anzeigen1Click);
+  QObject::connect(&tray, &ui::TrayIcon::MinimizeRequested, &form,
+                   &ui::TFormMain::Minimieren1Click);
+  QObject::connect(&tray, &ui::TrayIcon::QuitRequested, &form, &ui::TFormMain::Beenden1Click);
+  QObject::connect(&tray, &ui::TrayIcon::InfoRequested, &form, &ui::TFormMain::Info1Click);
+  form.SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
+  instance.SetShowRequestHandler([&form] { form.Anzeigen1Click(); });
+
+  // The end of the session: SIGTERM, and the session manager's question where one exists.
+  SessionEndWatch session_end([&form] { form.WMQueryEndSession(); });
+  QObject::connect(&application, &QGuiApplication::commitDataRequest, &form,
+                   [&form](QSessionManager& manager) {
+                     if (manager.allowsInteraction()) {
+                       const bool may_end = form.WMQueryEndSession();
+                       manager.release();
+                       if (!may_end) manager.cancel();
+                     } else {
+                       form.WMQueryEndSession();
+                     }
+                   });
+
   form.FormCreate(true);
-  return QApplication::exec();
+  const int result = QApplication::exec();
+  form.FormDestroy();
+  tray.Hide();
+  return result;
 }

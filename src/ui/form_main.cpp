@@ -15,6 +15,7 @@
 #include "ui/job_list_view.h"
 #include "ui/job_wizard.h"
 #include "ui/main_skin.h"
+#include "ui/menu_glyphs.h"
 #include "ui/progress_panel.h"
 #include "ui/question_windows.h"
 #include "ui/skin_area.h"
@@ -25,11 +26,6 @@ namespace {
 
 constexpr int kTimerJobsInterval = 60000;
 constexpr int kTimerTimeInterval = 1000;
-// A run hands control to the event loop at most this often: often enough for the
-// cancel button and the clock, rare enough that 100,000 small files are not slowed
-// down by repainting.
-constexpr std::chrono::milliseconds kEventInterval(15);
-
 }  // namespace
 
 /// The context menu's automation entries, mirrored from AutomationMenuState.
@@ -383,9 +379,14 @@ void TFormMain::BuildPopupMenuJobs() {
   for (QAction* action : {a.inaktiv, a.manuell, a.intervall, a.uhrzeit}) {
     action->setCheckable(true);
   }
+  a.bearbeiten->setIcon(MenuGlyphIcon(MenuGlyph::kEdit));
+  a.entfernen->setIcon(MenuGlyphIcon(MenuGlyph::kDelete));
+  a.durchfuehren->setIcon(MenuGlyphIcon(MenuGlyph::kRun));
+  a.automatisierung->setIcon(MenuGlyphIcon(MenuGlyph::kAutomation));
   popup_jobs_->addSeparator();
   a.informationen = popup_jobs_->addAction(QStringLiteral("&Informationen"), this,
                                            &TFormMain::Informationen1Click);
+  a.informationen->setIcon(MenuGlyphIcon(MenuGlyph::kInformation));
 }
 
 void TFormMain::PopupMenuJobsPopup() {
@@ -422,7 +423,20 @@ void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Te
 // --- RunHost ---------------------------------------------------------------------------
 
 void TFormMain::SetLabel(ProgressLabel label, std::string_view text) {
-  progress_->SetLabel(label, ToQString(text));
+  // The run names every file it copies; only the text standing when the window is
+  // next drawn is ever seen, so the labels take their texts then.
+  PendingLabel& pending = pending_labels_[static_cast<size_t>(label)];
+  pending.text.assign(text);
+  pending.changed = true;
+}
+
+void TFormMain::ApplyPendingLabels() {
+  for (size_t i = 0; i < pending_labels_.size(); ++i) {
+    PendingLabel& pending = pending_labels_[i];
+    if (!pending.changed) continue;
+    pending.changed = false;
+    progress_->SetLabel(static_cast<ProgressLabel>(i), ToQString(pending.text));
+  }
 }
 
 int TFormMain::LabelWidth(ProgressLabel label) const { return progress_->LabelWidth(label); }
@@ -444,6 +458,7 @@ int64_t TFormMain::BarMinimum(ProgressBar bar) const { return progress_->Bar(bar
 int64_t TFormMain::BarMaximum(ProgressBar bar) const { return progress_->Bar(bar).Maximum64(); }
 
 void TFormMain::ShowProgressPanel(bool visible) {
+  ApplyPendingLabels();
   if (visible) {
     info_->hide();
     progress_->show();
@@ -455,8 +470,9 @@ void TFormMain::ShowProgressPanel(bool visible) {
 
 void TFormMain::ProcessEvents() {
   const auto now = std::chrono::steady_clock::now();
-  if (now - last_events_ < kEventInterval) return;
+  if (now - last_events_ < event_interval_) return;
   last_events_ = now;
+  ApplyPendingLabels();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -8,6 +8,7 @@
 #include "store/config_backup.h"
 #include "ui/form_info.h"
 #include "ui/form_main.h"
+#include "ui/menu_glyphs.h"
 #include "ui/progress_panel.h"
 #include "ui/skin_area.h"
 #include "ui/theme.h"
@@ -66,7 +67,8 @@ void TFormMain::BuildWindowMenus() {
 
   popup_optionen_ = new QMenu(this);
   popup_optionen_->setObjectName(QStringLiteral("PopupMenuOptionen"));
-  QMenu* anzeige = popup_optionen_->addMenu(QStringLiteral("&Anzeige"));
+  QMenu* anzeige =
+      popup_optionen_->addMenu(MenuGlyphIcon(MenuGlyph::kShowWindow), QStringLiteral("&Anzeige"));
   auto* start_group = new QActionGroup(this);
   QAction* minimized = NamedAction(anzeige, QStringLiteral("Minimiertstarten1"),
                                    QStringLiteral("&Minimiert starten"));
@@ -87,8 +89,10 @@ void TFormMain::BuildWindowMenus() {
   connect(animated, &QAction::triggered, this,
           [this] { ChangeSetting([this] { settings_.ToggleAnimatedIcon(); }); });
 
-  QMenu* konfiguration = popup_optionen_->addMenu(QStringLiteral("&Konfiguration"));
-  QMenu* puffer = konfiguration->addMenu(QStringLiteral("&Puffergröße"));
+  QMenu* konfiguration = popup_optionen_->addMenu(MenuGlyphIcon(MenuGlyph::kAutomation),
+                                                  QStringLiteral("&Konfiguration"));
+  QMenu* puffer =
+      konfiguration->addMenu(MenuGlyphIcon(MenuGlyph::kBackup), QStringLiteral("&Puffergröße"));
   auto* buffer_group = new QActionGroup(this);
   for (const int kilobytes : {32, 64, 128, 256, 512}) {
     QAction* action = NamedAction(puffer, QStringLiteral("N%1KB1").arg(kilobytes),
@@ -100,7 +104,8 @@ void TFormMain::BuildWindowMenus() {
     });
   }
 
-  QMenu* protokoll = popup_optionen_->addMenu(QStringLiteral("&Protokollierung"));
+  QMenu* protokoll = popup_optionen_->addMenu(MenuGlyphIcon(MenuGlyph::kLogFile),
+                                              QStringLiteral("&Protokollierung"));
   QAction* logfile = NamedAction(protokoll, QStringLiteral("Logfileerstellen1"),
                                  QStringLiteral("&Logfile erstellen"));
   logfile->setCheckable(true);
@@ -110,7 +115,8 @@ void TFormMain::BuildWindowMenus() {
                       QStringLiteral("Logfile &anzeigen")),
           &QAction::triggered, this, &TFormMain::Logfileanzeigen1Click);
   popup_optionen_->addSeparator();
-  QMenu* backup = popup_optionen_->addMenu(QStringLiteral("&Backup"));
+  QMenu* backup =
+      popup_optionen_->addMenu(MenuGlyphIcon(MenuGlyph::kBackup), QStringLiteral("&Backup"));
   connect(NamedAction(backup, QStringLiteral("Sicherung1"), QStringLiteral("&Sicherung erstellen")),
           &QAction::triggered, this, &TFormMain::Sicherung1Click);
   connect(popup_optionen_, &QMenu::aboutToShow, this, &TFormMain::CopySettingsState);
@@ -122,6 +128,18 @@ void TFormMain::BuildWindowMenus() {
   popup_hilfe_->addSeparator();
   connect(NamedAction(popup_hilfe_, QStringLiteral("Info1"), QStringLiteral("&Info")),
           &QAction::triggered, this, &TFormMain::Info1Click);
+  const struct {
+    const char* name;
+    MenuGlyph glyph;
+  } glyphs[] = {{"Minimieren1", MenuGlyph::kMinimise},
+                {"Beenden1", MenuGlyph::kQuit},
+                {"Logfileanzeigen1", MenuGlyph::kLogFile},
+                {"Sicherung1", MenuGlyph::kBackup},
+                {"Hilfe1", MenuGlyph::kHelp},
+                {"Info1", MenuGlyph::kInfo}};
+  for (const auto& item : glyphs) {
+    MenuItem(QString::fromLatin1(item.name))->setIcon(MenuGlyphIcon(item.glyph));
+  }
   CopySettingsState();
 }
 
