@@ -12,6 +12,10 @@ namespace {
 constexpr int32_t kDefaultBlockSize = 131071;
 constexpr size_t kChecksumBlockSize = 1 << 18;
 constexpr uint32_t kPermissionBits = 0777;
+// A batch of replacements holds one open file each and their unsynced data in the page cache:
+// both stay well within what a process and the machine can spare.
+constexpr size_t kBatchFiles = 128;
+constexpr int64_t kBatchBytes = int64_t{64} << 20;
 
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -21,6 +25,38 @@ std::string DirectoryOf(const std::string& path) {
 }  // namespace
 
 FileTransfer::FileTransfer(FileSystem& fs, RunHost& host) : fs_(fs), host_(host) {}
+
+FileTransfer::~FileTransfer() {
+  try {
+    FinishPendingReplacements();
+  } catch (...) {
+    // Reporting a failure went wrong; the files themselves are finished or removed.
+  }
+}
+
+void FileTransfer::FinishReplacementsInBatches(LateFailure on_failure) {
+  batched_ = true;
+  on_late_failure_ = std::move(on_failure);
+}
+
+void FileTransfer::FinishPendingReplacements() {
+  std::vector<Replacement> batch;
+  batch.swap(pending_);
+  pending_bytes_ = 0;
+  // Every file's write-back was started when it was complete, so the syncs below mostly wait
+  // for writes that ran side by side. A target is replaced only by data that is on disk.
+  for (Replacement& replacement : batch) {
+    bool finished = replacement.file->SyncData();
+    finished = replacement.file->Close() && finished;
+    if (finished) finished = fs_.Rename(replacement.temporary_path, replacement.destination) == 0;
+    if (!finished) {
+      fs_.RemoveFile(replacement.temporary_path);
+      if (on_late_failure_) on_late_failure_(replacement.source);
+    }
+    replacement.file.reset();
+    host_.ProcessEvents();
+  }
+}
 
 bool FileTransfer::IsTemporaryName(std::string_view name) {
   constexpr size_t kRandomLength = 10;
@@ -126,6 +162,18 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     output->SetPermissions(before.mode & kPermissionBits);
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
+  if (existing.exists && batched_) {
+    // The sync is waited for later, together with those of other replacements.
+    output->StartWriteBack();
+    pending_.push_back({std::move(output), std::move(temporary_path), destination, source});
+    pending_bytes_ += size;
+    if (pending_.size() >= kBatchFiles || pending_bytes_ >= kBatchBytes) {
+      FinishPendingReplacements();
+    }
+    host_.ProcessEvents();
+    host_.SetBarValue(ProgressBar::kActual, size);
+    return true;
+  }
   // A file being replaced must not turn into an empty one after a crash: its new data goes to
   // disk before the name moves over. A new file is not synced; a crash can lose only that copy
   // (the source is intact), and syncing every new file made first copies many times slower.
