@@ -65,8 +65,8 @@ class File {
   virtual bool SetOwner(uint32_t owner, uint32_t group) = 0;
   /// Makes the file's data and length durable on disk.
   virtual bool SyncData() = 0;
-  /// Starts writing the file's data to disk without waiting for it, so that the SyncData() calls
-  /// of several files wait for writes that ran side by side. Only a hint: a false return (the
+  /// Starts writing the file's data to disk without waiting for it, so that a later sync waits
+  /// for less. Only a hint: a false return (the
   /// code in LastError()) changes nothing, SyncData() still does the whole work.
   virtual bool StartWriteBack() = 0;
   /// Closes the file; false when the close reports a late write error.
@@ -124,6 +124,11 @@ class FileSystem {
   /// wrapper, say): those are copied through their own Read() and Write().
   virtual int64_t CopyBlock(File& source, File& target, int64_t size,
                             std::vector<char>& buffer) = 0;
+
+  /// Makes the data of several open files durable (each file's SyncData()), the syncs running
+  /// side by side: a disk finishes many at once in little more than the time of one. Element i
+  /// of the result tells whether files[i] was synced.
+  virtual std::vector<bool> SyncAll(const std::vector<File*>& files) = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <random>
+#include <system_error>
+#include <thread>
 
 #include "platform/file_system.h"
 
@@ -19,6 +21,8 @@ namespace parvolind {
 namespace {
 
 constexpr int64_t kNanosPerSecond = 1000000000;
+// Syncs of this many files at a time let the disk combine their flushes; more gain little.
+constexpr size_t kSyncThreads = 8;
 
 int64_t ToNanos(const timespec& time) {
   return static_cast<int64_t>(time.tv_sec) * kNanosPerSecond + time.tv_nsec;
@@ -404,6 +408,25 @@ class LinuxFileSystem : public FileSystem {
       moved += count;
     }
     return moved;
+  }
+
+  std::vector<bool> SyncAll(const std::vector<File*>& files) override {
+    // Each sync waits mostly for the disk, and one flush of the disk's cache serves all syncs
+    // waiting at that moment; so they wait side by side, in a few threads.
+    std::vector<char> synced(files.size(), 0);
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+      for (size_t i = next++; i < files.size(); i = next++) synced[i] = files[i]->SyncData();
+    };
+    std::vector<std::thread> helpers;
+    try {
+      while (helpers.size() + 1 < std::min(kSyncThreads, files.size())) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      // No more threads to be had: those running, and this one, do the rest.
+    }
+    work();
+    for (std::thread& helper : helpers) helper.join();
+    return std::vector<bool>(synced.begin(), synced.end());
   }
 
   int Rename(const std::string& from, const std::string& to) override {
