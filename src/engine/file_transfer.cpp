@@ -44,24 +44,22 @@ void FileTransfer::FinishPendingReplacements() {
   std::vector<Replacement> batch;
   batch.swap(pending_);
   pending_bytes_ = 0;
-  // Every file's write-back was started when it was complete, and the syncs run side by side:
-  // together they take little more than one. A target is replaced only by data that is on disk.
-  std::vector<File*> files;
-  files.reserve(batch.size());
-  for (const Replacement& replacement : batch) files.push_back(replacement.file.get());
-  const std::vector<bool> synced = fs_.SyncAll(files);
-  for (size_t i = 0; i < batch.size(); ++i) {
+  // Every file's write-back was started when it was complete, and the files are finished side by
+  // side: syncs waiting together share the disk's flushes, and the blocks of the files replaced
+  // are freed in parallel. Each file replaces its target only once its own data is on disk.
+  std::vector<char> finished(batch.size(), 0);
+  fs_.ForEachSideBySide(batch.size(), [&](size_t i) {
     Replacement& replacement = batch[i];
-    bool finished = synced[i];
-    finished = replacement.file->Close() && finished;
-    if (finished) finished = fs_.Rename(replacement.temporary_path, replacement.destination) == 0;
-    if (!finished) {
-      fs_.RemoveFile(replacement.temporary_path);
-      if (on_late_failure_) on_late_failure_(replacement.source);
-    }
-    replacement.file.reset();
-    host_.ProcessEvents();
+    bool done = replacement.file->SyncData();
+    done = replacement.file->Close() && done;
+    if (done) done = fs_.Rename(replacement.temporary_path, replacement.destination) == 0;
+    if (!done) fs_.RemoveFile(replacement.temporary_path);
+    finished[i] = done ? 1 : 0;
+  });
+  for (size_t i = 0; i < batch.size(); ++i) {
+    if (finished[i] == 0 && on_late_failure_) on_late_failure_(batch[i].source);
   }
+  host_.ProcessEvents();
 }
 
 bool FileTransfer::IsTemporaryName(std::string_view name) {
@@ -169,7 +167,12 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
   if (existing.exists && batched_) {
-    // The sync is waited for later, together with those of other replacements.
+    // The sync is waited for later, together with those of other replacements. Files of one
+    // batch are finished in no set order, so a second copy onto the same file waits for the first.
+    const auto same = [&](const Replacement& pending) {
+      return pending.destination == destination;
+    };
+    if (std::any_of(pending_.begin(), pending_.end(), same)) FinishPendingReplacements();
     output->StartWriteBack();
     pending_.push_back({std::move(output), std::move(temporary_path), destination, source});
     pending_bytes_ += size;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -125,10 +127,11 @@ class FileSystem {
   virtual int64_t CopyBlock(File& source, File& target, int64_t size,
                             std::vector<char>& buffer) = 0;
 
-  /// Makes the data of several open files durable (each file's SyncData()), the syncs running
-  /// side by side: a disk finishes many at once in little more than the time of one. Element i
-  /// of the result tells whether files[i] was synced.
-  virtual std::vector<bool> SyncAll(const std::vector<File*>& files) = 0;
+  /// Calls `work` for every index below `count`, in a few threads side by side, and returns when
+  /// all calls are done. For file operations that mostly wait for the disk: syncs running at the
+  /// same time share the flushes of the disk's cache, and replacing files frees the old ones'
+  /// blocks in parallel. `work` must be safe to run in several threads and must not throw.
+  virtual void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

@@ -52,11 +52,11 @@ class FaultyFileSystem : public FileSystem {
   int64_t CopyBlock(File& source, File& target, int64_t size, std::vector<char>& buffer) override {
     return real_.CopyBlock(source, target, size, buffer);
   }
-  std::vector<bool> SyncAll(const std::vector<File*>& files) override {
-    return real_.SyncAll(files);
+  void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
+    real_.ForEachSideBySide(count, work);
   }
   int Rename(const std::string& from, const std::string& to) override {
-    steps.push_back("rename");
+    Note("rename");
     if (EndsWith(to, failing_rename)) return EIO;
     return real_.Rename(from, to);
   }
@@ -77,6 +77,12 @@ class FaultyFileSystem : public FileSystem {
   LocalTime LocalTimeOf(int64_t utc_ns) override { return real_.LocalTimeOf(utc_ns); }
 
  private:
+  // Syncs and renames may run in several threads at once.
+  void Note(const char* step) {
+    const std::lock_guard<std::mutex> lock(steps_mutex_);
+    steps.emplace_back(step);
+  }
+
   static bool EndsWith(std::string_view text, std::string_view end) {
     return !end.empty() && text.size() >= end.size() &&
            text.substr(text.size() - end.size()) == end;
@@ -97,11 +103,7 @@ class FaultyFileSystem : public FileSystem {
     bool SetPermissions(uint32_t mode) override { return real_->SetPermissions(mode); }
     bool SetOwner(uint32_t owner, uint32_t group) override { return real_->SetOwner(owner, group); }
     bool SyncData() override {
-      {
-        // Syncs may run in several threads at once.
-        const std::lock_guard<std::mutex> lock(owner_.steps_mutex_);
-        owner_.steps.push_back("sync");
-      }
+      owner_.Note("sync");
       return !failing_sync_ && real_->SyncData();
     }
     bool StartWriteBack() override {

@@ -21,8 +21,9 @@ namespace parvolind {
 namespace {
 
 constexpr int64_t kNanosPerSecond = 1000000000;
-// Syncs of this many files at a time let the disk combine their flushes; more gain little.
-constexpr size_t kSyncThreads = 8;
+// This many file operations waiting for the disk at a time let it combine their flushes; more
+// gain little.
+constexpr size_t kDiskThreads = 8;
 
 int64_t ToNanos(const timespec& time) {
   return static_cast<int64_t>(time.tv_sec) * kNanosPerSecond + time.tv_nsec;
@@ -410,23 +411,19 @@ class LinuxFileSystem : public FileSystem {
     return moved;
   }
 
-  std::vector<bool> SyncAll(const std::vector<File*>& files) override {
-    // Each sync waits mostly for the disk, and one flush of the disk's cache serves all syncs
-    // waiting at that moment; so they wait side by side, in a few threads.
-    std::vector<char> synced(files.size(), 0);
+  void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     std::atomic<size_t> next{0};
-    const auto work = [&] {
-      for (size_t i = next++; i < files.size(); i = next++) synced[i] = files[i]->SyncData();
+    const auto worker = [&] {
+      for (size_t i = next++; i < count; i = next++) work(i);
     };
     std::vector<std::thread> helpers;
     try {
-      while (helpers.size() + 1 < std::min(kSyncThreads, files.size())) helpers.emplace_back(work);
+      while (helpers.size() + 1 < std::min(kDiskThreads, count)) helpers.emplace_back(worker);
     } catch (const std::system_error&) {
       // No more threads to be had: those running, and this one, do the rest.
     }
-    work();
+    worker();
     for (std::thread& helper : helpers) helper.join();
-    return std::vector<bool>(synced.begin(), synced.end());
   }
 
   int Rename(const std::string& from, const std::string& to) override {
