@@ -12,6 +12,10 @@ namespace {
 constexpr int32_t kDefaultBlockSize = 131071;
 constexpr size_t kChecksumBlockSize = 1 << 18;
 constexpr uint32_t kPermissionBits = 0777;
+// A batch of replacements holds one open file each and their unsynced data in the page cache:
+// both stay well within what a process and the machine can spare.
+constexpr size_t kBatchFiles = 128;
+constexpr int64_t kBatchBytes = int64_t{64} << 20;
 
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -21,6 +25,42 @@ std::string DirectoryOf(const std::string& path) {
 }  // namespace
 
 FileTransfer::FileTransfer(FileSystem& fs, RunHost& host) : fs_(fs), host_(host) {}
+
+FileTransfer::~FileTransfer() {
+  try {
+    FinishPendingReplacements();
+  } catch (...) {
+    // Reporting a failure went wrong; the files themselves are finished or removed.
+  }
+}
+
+void FileTransfer::FinishReplacementsInBatches(LateFailure on_failure) {
+  batched_ = true;
+  on_late_failure_ = std::move(on_failure);
+}
+
+void FileTransfer::FinishPendingReplacements() {
+  if (pending_.empty()) return;
+  std::vector<Replacement> batch;
+  batch.swap(pending_);
+  pending_bytes_ = 0;
+  // Every file's write-back was started when it was complete, and the files are finished side by
+  // side: syncs waiting together share the disk's flushes, and the blocks of the files replaced
+  // are freed in parallel. Each file replaces its target only once its own data is on disk.
+  std::vector<char> finished(batch.size(), 0);
+  fs_.ForEachSideBySide(batch.size(), [&](size_t i) {
+    Replacement& replacement = batch[i];
+    bool done = replacement.file->SyncData();
+    done = replacement.file->Close() && done;
+    if (done) done = fs_.Rename(replacement.temporary_path, replacement.destination) == 0;
+    if (!done) fs_.RemoveFile(replacement.temporary_path);
+    finished[i] = done ? 1 : 0;
+  });
+  for (size_t i = 0; i < batch.size(); ++i) {
+    if (finished[i] == 0 && on_late_failure_) on_late_failure_(batch[i].source);
+  }
+  host_.ProcessEvents();
+}
 
 bool FileTransfer::IsTemporaryName(std::string_view name) {
   constexpr size_t kRandomLength = 10;
@@ -126,6 +166,23 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     output->SetPermissions(before.mode & kPermissionBits);
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
+  if (existing.exists && batched_) {
+    // The sync is waited for later, together with those of other replacements. Files of one
+    // batch are finished in no set order, so a second copy onto the same file waits for the first.
+    const auto same = [&](const Replacement& pending) {
+      return pending.destination == destination;
+    };
+    if (std::any_of(pending_.begin(), pending_.end(), same)) FinishPendingReplacements();
+    output->StartWriteBack();
+    pending_.push_back({std::move(output), std::move(temporary_path), destination, source});
+    pending_bytes_ += size;
+    if (pending_.size() >= kBatchFiles || pending_bytes_ >= kBatchBytes) {
+      FinishPendingReplacements();
+    }
+    host_.ProcessEvents();
+    host_.SetBarValue(ProgressBar::kActual, size);
+    return true;
+  }
   // A file being replaced must not turn into an empty one after a crash: its new data goes to
   // disk before the name moves over. A new file is not synced; a crash can lose only that copy
   // (the source is intact), and syncing every new file made first copies many times slower.

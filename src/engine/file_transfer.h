@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +19,24 @@ class FileTransfer {
   /// Names of the temporary files a copy writes beside its target begin with this.
   static constexpr std::string_view kTemporaryPrefix = ".parvolind-tmp-";
 
+  /// Called with the source of a replacement that failed while it was being finished.
+  using LateFailure = std::function<void(const std::string& source)>;
+
   FileTransfer(FileSystem& fs, RunHost& host);
+  /// Finishes the replacements still waiting (see FinishReplacementsInBatches()).
+  ~FileTransfer();
+  FileTransfer(const FileTransfer&) = delete;
+  FileTransfer& operator=(const FileTransfer&) = delete;
+
+  /// From now on a copy that replaces an existing target is finished together with others:
+  /// its complete temporary file waits, its data already on the way to disk, until a batch is
+  /// full or FinishPendingReplacements() is called; then each replaces its target once its data
+  /// is on disk. SynchronizeFile() returns true for such a copy; should finishing it fail, the
+  /// old target stays, the temporary file goes, and `on_failure` is told the source.
+  void FinishReplacementsInBatches(LateFailure on_failure);
+  /// Puts every waiting replacement in place (or reports its failure). Called before anything
+  /// that looks at the targets again, and at the latest by the destructor.
+  void FinishPendingReplacements();
 
   /// Copies `source` onto `target` in blocks of host.CopyBufferSize() bytes, into a temporary
   /// file beside the target that replaces the target only when it is complete (for a new target
@@ -27,7 +46,8 @@ class FileTransfer {
   /// looked at after every block. A new target gets the source's permission bits, a replaced one
   /// keeps its own; both get the source's time stamps. False when cancelled or failed, or when
   /// the source changed while it was read: the old target is then untouched, a new one absent,
-  /// and no temporary file is left behind.
+  /// and no temporary file is left behind. A replacement may be finished later, in a batch: see
+  /// FinishReplacementsInBatches().
   bool SynchronizeFile(const std::string& source, const std::string& target);
 
   /// CRC-32 (as zlib computes it) of a file's content; 0 for an empty file and for a file that
@@ -53,9 +73,21 @@ class FileTransfer {
   // SynchronizeFile(); `unnamed_allowed` false copies through a named temporary file always.
   bool Copy(const std::string& source, const std::string& target, bool unnamed_allowed);
 
+  // A complete copy that waits for its data to reach the disk before it replaces its target.
+  struct Replacement {
+    std::unique_ptr<File> file;
+    std::string temporary_path;
+    std::string destination;
+    std::string source;
+  };
+
   FileSystem& fs_;
   RunHost& host_;
   std::vector<char> buffer_;
+  bool batched_ = false;
+  LateFailure on_late_failure_;
+  std::vector<Replacement> pending_;
+  int64_t pending_bytes_ = 0;
 };
 
 }  // namespace parvolind

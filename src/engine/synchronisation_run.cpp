@@ -306,7 +306,11 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   fs_.CreateDirectoryPath(sending_root);
   fs_.CreateDirectoryPath(receiving_root);
 
+  // Replacements are finished in batches, so that their disk syncs overlap; whatever still
+  // waits is finished when `transfer` goes, however this ends.
   FileTransfer transfer(fs_, host_);
+  transfer.FinishReplacementsInBatches(
+      [this](const std::string& source) { log_.WriteFileFailure(source); });
   FileCollector collector(fs_, host_, clock_, transfer, log_);
   collector.Reset();
   FileList sources;
@@ -349,6 +353,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
 
   if (both) {
     if (target_index->RemainingCount() == 0) return;
+    transfer.FinishPendingReplacements();
     // The second pass works on the receiving files the first pass did not
     // overwrite, in their order, copying them the other way.
     Pass second;
@@ -365,6 +370,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   }
 
   if (!job.del_others || target_index->RemainingCount() == 0) return;
+  transfer.FinishPendingReplacements();
   if (sources.empty() || sending_was_missing) {
     // Telling a folder without files from one whose files the filters all leave out points
     // the user to the filter rather than to the folder.

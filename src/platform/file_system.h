@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,6 +67,10 @@ class File {
   virtual bool SetOwner(uint32_t owner, uint32_t group) = 0;
   /// Makes the file's data and length durable on disk.
   virtual bool SyncData() = 0;
+  /// Starts writing the file's data to disk without waiting for it, so that a later sync waits
+  /// for less. Only a hint: a false return (the
+  /// code in LastError()) changes nothing, SyncData() still does the whole work.
+  virtual bool StartWriteBack() = 0;
   /// Closes the file; false when the close reports a late write error.
   virtual bool Close() = 0;
   /// The errno-like code of the last failed operation.
@@ -109,14 +115,23 @@ class FileSystem {
   virtual std::unique_ptr<File> CreateUnnamedFile(const std::string& directory,
                                                   int* error = nullptr) = 0;
   /// Gives an open file from CreateUnnamedFile() the name `path` in its own directory. Never
-  /// replaces anything: EEXIST when the name is taken (also by a link). 0 or an error code.
+  /// replaces anything: EEXIST when the name is taken (also by a link). 0 or an error code
+  /// (EBADF for a file that did not come from this file system).
   virtual int LinkFile(File& file, const std::string& path) = 0;
   /// Copies up to `size` bytes from `source`'s position to `target`'s position, through the
   /// kernel where it can (falling back to `buffer`). Holes of a sparse source are skipped, not
   /// written: the caller sets the final length with Resize(). Returns the bytes moved, fewer
-  /// than `size` only when the source ended early, -1 on error (the code in target.LastError()).
+  /// than `size` only when the source ended early, -1 on error (the code in target.LastError(),
+  /// or in source.LastError() for a failed read). Files of any origin can be given (a test's
+  /// wrapper, say): those are copied through their own Read() and Write().
   virtual int64_t CopyBlock(File& source, File& target, int64_t size,
                             std::vector<char>& buffer) = 0;
+
+  /// Calls `work` for every index below `count`, in a few threads side by side, and returns when
+  /// all calls are done. For file operations that mostly wait for the disk: syncs running at the
+  /// same time share the flushes of the disk's cache, and replacing files frees the old ones'
+  /// blocks in parallel. `work` must be safe to run in several threads and must not throw.
+  virtual void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

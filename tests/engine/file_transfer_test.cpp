@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 
+#include "engine/faulty_file_system.h"
 #include "engine/recording_host.h"
 #include "platform/file_system.h"
 #include "support/test_environment.h"
@@ -197,54 +199,14 @@ TEST_F(FileTransferTest, ANewTargetAppearsOnlyWhenCompleteAndNeverOverwritesOneT
 }
 
 // The machine's file system with no files without a name, as some file systems are.
-class NamedFilesOnly : public FileSystem {
+class NamedFilesOnly : public testing::FaultyFileSystem {
  public:
-  explicit NamedFilesOnly(FileSystem& real) : real_(real) {}
-  FileStatus Stat(const std::string& path) override { return real_.Stat(path); }
-  FileStatus LinkStatus(const std::string& path) override { return real_.LinkStatus(path); }
-  std::unique_ptr<DirectoryStream> OpenDirectory(const std::string& path, int* error) override {
-    return real_.OpenDirectory(path, error);
-  }
-  bool CreateDirectoryPath(const std::string& path) override {
-    return real_.CreateDirectoryPath(path);
-  }
-  std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
-                                       FileStatus* status) override {
-    return real_.OpenForReading(path, error, status);
-  }
-  std::unique_ptr<File> CreateTemporaryFile(const std::string& directory, std::string_view prefix,
-                                            std::string* created_path, int* error) override {
-    return real_.CreateTemporaryFile(directory, prefix, created_path, error);
-  }
+  using FaultyFileSystem::FaultyFileSystem;
   std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error) override {
     if (error != nullptr) *error = EOPNOTSUPP;
     return nullptr;
   }
   int LinkFile(File&, const std::string&) override { return EOPNOTSUPP; }
-  int64_t CopyBlock(File& source, File& target, int64_t size, std::vector<char>& buffer) override {
-    return real_.CopyBlock(source, target, size, buffer);
-  }
-  int Rename(const std::string& from, const std::string& to) override {
-    return real_.Rename(from, to);
-  }
-  int RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
-  bool RemoveUnlockedFile(const std::string& path) override {
-    return real_.RemoveUnlockedFile(path);
-  }
-  int SetTimes(const std::string& path, int64_t atime_ns, int64_t mtime_ns) override {
-    return real_.SetTimes(path, atime_ns, mtime_ns);
-  }
-  int SetPermissions(const std::string& path, uint32_t mode) override {
-    return real_.SetPermissions(path, mode);
-  }
-  std::string RealPath(const std::string& path) override { return real_.RealPath(path); }
-  int AppendToFile(const std::string& path, std::string_view bytes) override {
-    return real_.AppendToFile(path, bytes);
-  }
-  LocalTime LocalTimeOf(int64_t utc_ns) override { return real_.LocalTimeOf(utc_ns); }
-
- private:
-  FileSystem& real_;
 };
 
 TEST_F(FileTransferTest, WithoutFilesWithoutANameANewTargetGoesThroughANamedOne) {
@@ -271,6 +233,52 @@ TEST_F(FileTransferTest, WithoutFilesWithoutANameANewTargetGoesThroughANamedOne)
   };
   EXPECT_FALSE(transfer.SynchronizeFile(source, PathOf("b/c/other.bin")));
   EXPECT_EQ(Listing(PathOf("b/c")), std::vector<std::string>{"file.bin"});
+}
+
+TEST_F(FileTransferTest, AReplacementWhoseSyncOrRenameFailsKeepsTheOldTarget) {
+  testing::FaultyFileSystem faulty(*fs_);
+  const std::string source = WriteFile("a/new.bin", Pattern(200000, 12));
+  const std::string other = WriteFile("a/other.bin", Pattern(200000, 12));
+  const std::string target = WriteFile("b/t1.bin", "old 1");
+  {
+    FileTransfer transfer(faulty, host_);
+    faulty.failing_sync = "other.bin";
+    EXPECT_FALSE(transfer.SynchronizeFile(other, target));
+    faulty.failing_rename = "t1.bin";
+    EXPECT_FALSE(transfer.SynchronizeFile(source, target));
+    EXPECT_EQ(ReadFile(target), "old 1");
+    EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"t1.bin"});
+  }
+
+  // In batches: the copies wait, complete, until the batch is finished; then each replaces its
+  // target after its own sync, and a failing one leaves its old target and nothing else.
+  for (const char* name : {"t2.bin", "t3.bin", "t4.bin"}) WriteFile(std::string("b/") + name, name);
+  std::vector<std::string> failed;
+  faulty.failing_rename = "t3.bin";
+  faulty.steps.clear();
+  {
+    FileTransfer transfer(faulty, host_);
+    transfer.FinishReplacementsInBatches([&](const std::string& s) { failed.push_back(s); });
+    for (const char* name : {"t1.bin", "t2.bin", "t3.bin", "t4.bin"}) {
+      const std::string& from = std::string(name) == "t2.bin" ? other : source;
+      EXPECT_TRUE(transfer.SynchronizeFile(from, PathOf(std::string("b/") + name))) << name;
+    }
+    EXPECT_EQ(ReadFile(target), "old 1");  // nothing replaced yet
+    EXPECT_EQ(std::count(faulty.steps.begin(), faulty.steps.end(), "sync"), 0);
+    transfer.FinishPendingReplacements();
+    EXPECT_EQ(failed, (std::vector<std::string>{other, source}));
+    EXPECT_EQ(ReadFile(target), Pattern(200000, 12));
+    EXPECT_EQ(ReadFile(PathOf("b/t2.bin")), "t2.bin");
+    EXPECT_EQ(ReadFile(PathOf("b/t3.bin")), "t3.bin");
+    EXPECT_EQ(ReadFile(PathOf("b/t4.bin")), Pattern(200000, 12));
+
+    // What still waits when the transfer goes is finished then.
+    faulty.failing_rename.clear();
+    EXPECT_TRUE(transfer.SynchronizeFile(source, PathOf("b/t3.bin")));
+  }
+  EXPECT_EQ(ReadFile(PathOf("b/t3.bin")), Pattern(200000, 12));
+  EXPECT_EQ(Listing(PathOf("b")),
+            (std::vector<std::string>{"t1.bin", "t2.bin", "t3.bin", "t4.bin"}));
 }
 
 TEST_F(FileTransferTest, AWriteErrorMidwayLeavesTheOldTarget) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/faulty_file_system.h"
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
 #include "engine/path_index.h"
@@ -124,10 +125,10 @@ class SynchronisationRunTest : public testing::TempDirTest {
     store.SaveJob(job, "", [](const std::string&) { return 0.0; });
   }
 
-  RunResult Run(const std::string& name = "Demo") {
+  RunResult Run(const std::string& name = "Demo", FileSystem* fs = nullptr) {
     LogWriter log(PathOf("parvolind.log"), *fs_, host_, clock_, *locale_);
     SynchronisationRun run(
-        *hive_, *fs_, host_, log, clock_, *locale_,
+        *hive_, fs != nullptr ? *fs : *fs_, host_, log, clock_, *locale_,
         [this](const std::string&) {
           ++job_date_calls_;
           return kNextSync;
@@ -813,6 +814,63 @@ TEST_F(SynchronisationRunTest, JobDeletedDuringTheRunIsNotBroughtBack) {
   EXPECT_EQ(LogLines().back(), kInnerRule);
   EXPECT_TRUE(LogHas("Grund:        Abbruch der Durchführung"));
   EXPECT_FALSE(LogHas("Grund:        Ende der Durchführung"));
+}
+
+TEST_F(SynchronisationRunTest, ReplacementsLandTogetherAndOneFailureSparesTheOthers) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  const std::vector<std::string> names = {"a", "b", "c", "d", "e"};
+  for (const std::string& name : names) {
+    Put("one/" + name, "new " + name, 100);
+    Put("two/" + name, "old " + name, 0);
+  }
+  Put("two/surplus", "s", 0);
+  testing::FaultyFileSystem faulty(*fs_);
+  faulty.failing_sync = "one/b";
+  faulty.failing_rename = "two/d";
+
+  RunResult result = Run("Demo", &faulty);
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(result.files, 5);
+  for (const std::string& name : names) {
+    const bool fails = name == "b" || name == "d";
+    EXPECT_EQ(ReadFile(PathOf("two/" + name)), (fails ? "old " : "new ") + name);
+    EXPECT_EQ(
+        LogHas("Fehler:       " + dir1_ + "/" + name + " konnte nicht synchronisiert werden."),
+        fails);
+  }
+  EXPECT_FALSE(Exists("two/surplus"));
+  // The syncs came after all copies, not one after each.
+  const auto first_sync = std::find(faulty.steps.begin(), faulty.steps.end(), "sync");
+  EXPECT_EQ(std::count(first_sync, faulty.steps.end(), "create"), 0);
+
+  // A cancelled run still puts its complete copies in place: cancelled during the third copy,
+  // the two before it have landed.
+  for (const std::string& name : names) Put("one/" + name, "newer " + name, 200);
+  faulty.failing_sync.clear();
+  faulty.failing_rename.clear();
+  const auto copies_before = static_cast<std::ptrdiff_t>(host_.actions.size());
+  host_.on_events = [copies_before](FakeRunHost& host) {
+    host.cancel = std::count_if(host.actions.begin() + copies_before, host.actions.end(),
+                                [](const std::string& action) {
+                                  return action.find(" wird kopiert") != std::string::npos;
+                                }) >= 3;
+  };
+  result = Run("Demo", &faulty);
+  EXPECT_EQ(result.outcome, RunOutcome::kCancelled);
+  int landed = 0;
+  for (const std::string& name : names) {
+    landed += ReadFile(PathOf("two/" + name)) == "newer " + name ? 1 : 0;
+  }
+  EXPECT_EQ(landed, 2);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf("two"))) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, names);
 }
 
 TEST_F(SynchronisationRunTest, StaleTemporaryFilesAreRemovedOnTheReceivingSideOnly) {

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace parvolind::testing {
+
+/// The machine's file system, with faults a test can switch on: the disk sync of the copy of a
+/// chosen file fails, or renaming onto a chosen name fails. It notes the steps that finish a
+/// copy ("create", "write-back", "sync", "rename") in `steps`.
+class FaultyFileSystem : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& real) : real_(real) {}
+
+  /// The sync of a temporary file created after opening a file whose path ends in this (the
+  /// copy of that file) fails with EIO; empty: none.
+  std::string failing_sync;
+  /// Renaming onto a path that ends in this fails with EIO; empty: none.
+  std::string failing_rename;
+  std::vector<std::string> steps;
+
+  FileStatus Stat(const std::string& path) override { return real_.Stat(path); }
+  FileStatus LinkStatus(const std::string& path) override { return real_.LinkStatus(path); }
+  std::unique_ptr<DirectoryStream> OpenDirectory(const std::string& path, int* error) override {
+    return real_.OpenDirectory(path, error);
+  }
+  bool CreateDirectoryPath(const std::string& path) override {
+    return real_.CreateDirectoryPath(path);
+  }
+  std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
+                                       FileStatus* status) override {
+    last_opened_ = path;
+    return real_.OpenForReading(path, error, status);
+  }
+  std::unique_ptr<File> CreateTemporaryFile(const std::string& directory, std::string_view prefix,
+                                            std::string* created_path, int* error) override {
+    std::unique_ptr<File> file = real_.CreateTemporaryFile(directory, prefix, created_path, error);
+    if (!file) return nullptr;
+    steps.push_back("create");
+    return std::make_unique<Faulty>(std::move(file), *this, EndsWith(last_opened_, failing_sync));
+  }
+  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error) override {
+    return real_.CreateUnnamedFile(directory, error);
+  }
+  int LinkFile(File& file, const std::string& path) override { return real_.LinkFile(file, path); }
+  int64_t CopyBlock(File& source, File& target, int64_t size, std::vector<char>& buffer) override {
+    return real_.CopyBlock(source, target, size, buffer);
+  }
+  void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
+    real_.ForEachSideBySide(count, work);
+  }
+  int Rename(const std::string& from, const std::string& to) override {
+    Note("rename");
+    if (EndsWith(to, failing_rename)) return EIO;
+    return real_.Rename(from, to);
+  }
+  int RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  bool RemoveUnlockedFile(const std::string& path) override {
+    return real_.RemoveUnlockedFile(path);
+  }
+  int SetTimes(const std::string& path, int64_t atime_ns, int64_t mtime_ns) override {
+    return real_.SetTimes(path, atime_ns, mtime_ns);
+  }
+  int SetPermissions(const std::string& path, uint32_t mode) override {
+    return real_.SetPermissions(path, mode);
+  }
+  std::string RealPath(const std::string& path) override { return real_.RealPath(path); }
+  int AppendToFile(const std::string& path, std::string_view bytes) override {
+    return real_.AppendToFile(path, bytes);
+  }
+  LocalTime LocalTimeOf(int64_t utc_ns) override { return real_.LocalTimeOf(utc_ns); }
+
+ private:
+  // Syncs and renames may run in several threads at once.
+  void Note(const char* step) {
+    const std::lock_guard<std::mutex> lock(steps_mutex_);
+    steps.emplace_back(step);
+  }
+
+  static bool EndsWith(std::string_view text, std::string_view end) {
+    return !end.empty() && text.size() >= end.size() &&
+           text.substr(text.size() - end.size()) == end;
+  }
+
+  // A file of the real file system whose sync can be made to fail.
+  class Faulty : public File {
+   public:
+    Faulty(std::unique_ptr<File> real, FaultyFileSystem& owner, bool failing_sync)
+        : real_(std::move(real)), owner_(owner), failing_sync_(failing_sync) {}
+    FileStatus Status() override { return real_->Status(); }
+    int64_t Read(void* buffer, int64_t size) override { return real_->Read(buffer, size); }
+    bool Write(const void* data, int64_t size) override { return real_->Write(data, size); }
+    bool Resize(int64_t size) override { return real_->Resize(size); }
+    bool SetTimes(int64_t atime_ns, int64_t mtime_ns) override {
+      return real_->SetTimes(atime_ns, mtime_ns);
+    }
+    bool SetPermissions(uint32_t mode) override { return real_->SetPermissions(mode); }
+    bool SetOwner(uint32_t owner, uint32_t group) override { return real_->SetOwner(owner, group); }
+    bool SyncData() override {
+      owner_.Note("sync");
+      return !failing_sync_ && real_->SyncData();
+    }
+    bool StartWriteBack() override {
+      owner_.steps.push_back("write-back");
+      return real_->StartWriteBack();
+    }
+    bool Close() override { return real_->Close(); }
+    int LastError() const override { return failing_sync_ ? EIO : real_->LastError(); }
+
+   private:
+    std::unique_ptr<File> real_;
+    FaultyFileSystem& owner_;
+    bool failing_sync_;
+  };
+
+  FileSystem& real_;
+  std::string last_opened_;
+  std::mutex steps_mutex_;
+};
+
+}  // namespace parvolind::testing
