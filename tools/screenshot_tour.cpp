@@ -41,6 +41,7 @@
 #include "ui/question_windows.h"
 #include "ui/skin_area.h"
 #include "ui/theme.h"
+#include "ui/tray_icon.h"
 
 namespace {
 
@@ -164,6 +165,10 @@ int main(int argc, char** argv) {
   ui::TFormInfo info(QStringLiteral("0.1.0.1"));
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
                       info, std::string(), std::string(), [](const QUrl&) {}});
+  ui::TrayIcon tray;
+  tray.Show();
+  form.SetMinimizeToTray(tray.Available());
+  form.SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
   if (!form.FormCreate(false)) return 1;
   form.show();
   Settle(800);
@@ -238,5 +243,17 @@ int main(int argc, char** argv) {
   Settle();
   Shoot(info, folder, QStringLiteral("09-info.png"));
   info.hide();
+
+  // The tray's menu, opened where a click on the tray (bottom right) opens it.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect desktop = screen->geometry();
+  QMenu& tray_menu = *tray.Menu();
+  tray_menu.popup(QPoint(desktop.right() - 190, desktop.bottom() - 150));
+  Settle();
+  const QRect corner(desktop.right() - 260, desktop.bottom() - 190, 260, 190);
+  screen->grabWindow(0, corner.x(), corner.y(), corner.width(), corner.height())
+      .save(folder + QStringLiteral("/10-tray-menue.png"));
+  std::cout << (folder + QStringLiteral("/10-tray-menue.png")).toStdString() << "\n";
+  tray_menu.close();
   return 0;
 }
