@@ -28,6 +28,7 @@
 #include "platform/registry_hive.h"
 #include "platform/run_lock.h"
 #include "schedule/schedule_computation.h"
+#include "silent_dialogs.h"
 #include "store/job_store.h"
 #include "store/settings.h"
 #include "ui/flat_button.h"
@@ -46,16 +47,6 @@
 namespace {
 
 using namespace parvolind;
-
-class SilentDialogs : public ui::Dialogs {
- public:
-  bool Ask(const QString&) override { return false; }
-  void Warn(const QString& text) override { std::cerr << text.toStdString() << "\n"; }
-  void ShowError(const QString& text) override { std::cerr << text.toStdString() << "\n"; }
-  std::optional<QString> ChooseFolder(const QString&, const QString&) override {
-    return std::nullopt;
-  }
-};
 
 // Lets the window system map and paint for a while.
 void Settle(int milliseconds = 400) {
@@ -159,7 +150,7 @@ int main(int argc, char** argv) {
   MakeExamples(store, QDir::cleanPath(sandbox));
 
   Settings settings(*hive);
-  SilentDialogs dialogs;
+  tools::SilentDialogs dialogs;
   ui::TFormConfirm confirm;
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral("0.1.0.1"));
@@ -203,7 +194,7 @@ int main(int argc, char** argv) {
 
   // The progress panel during a run; the tour cancels it after the picture.
   settings.ChooseBufferSize(32);
-  QTimer::singleShot(1500, [&] {
+  QTimer::singleShot(300, [&] {
     Shoot(form, folder, QStringLiteral("06-fortschritt.png"));
     form.SimplePanelProgress().CancelButton().click();
   });

@@ -16,6 +16,7 @@
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "platform/run_lock.h"
+#include "silent_dialogs.h"
 #include "store/job_store.h"
 #include "store/settings.h"
 #include "ui/form_info.h"
@@ -23,22 +24,6 @@
 #include "ui/job_list_view.h"
 #include "ui/question_windows.h"
 #include "ui/theme.h"
-
-namespace {
-
-// The benchmark has nobody to answer: every question is No, every notice goes to
-// standard error.
-class SilentDialogs : public parvolind::ui::Dialogs {
- public:
-  bool Ask(const QString&) override { return false; }
-  void Warn(const QString& text) override { std::cerr << text.toStdString() << "\n"; }
-  void ShowError(const QString& text) override { std::cerr << text.toStdString() << "\n"; }
-  std::optional<QString> ChooseFolder(const QString&, const QString&) override {
-    return std::nullopt;
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace parvolind;
@@ -59,7 +44,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<FileSystem> fs = CreateFileSystem();
   std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
   Settings settings(*hive);
-  SilentDialogs dialogs;
+  tools::SilentDialogs dialogs;
   ui::TFormConfirm confirm;
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral("0.0.0.0"));

@@ -9,29 +9,9 @@
 namespace parvolind::ui {
 
 JobButton::JobButton(Glyph glyph, const QString& accessible_name, QWidget* parent)
-    : QAbstractButton(parent), glyph_(glyph) {
-  setAccessibleName(accessible_name);
+    : HoverButton(accessible_name, parent), glyph_(glyph) {
   setToolTip(accessible_name);
-  setFocusPolicy(Qt::TabFocus);
-  setMouseTracking(true);
-  setCursor(Qt::PointingHandCursor);
   resize(54, 31);
-}
-
-void JobButton::SetLit(bool lit) {
-  if (lit_ == lit) return;
-  lit_ = lit;
-  update();
-}
-
-void JobButton::mouseMoveEvent(QMouseEvent* event) {
-  emit Hovered();
-  QAbstractButton::mouseMoveEvent(event);
-}
-
-void JobButton::enterEvent(QEnterEvent* event) {
-  emit Hovered();
-  QAbstractButton::enterEvent(event);
 }
 
 void JobButton::paintEvent(QPaintEvent*) {
@@ -39,7 +19,7 @@ void JobButton::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
   QLinearGradient face(frame.topLeft(), frame.bottomLeft());
-  if (lit_ || hasFocus()) {
+  if (Lit() || hasFocus()) {
     face.setColorAt(0, QColor(255, 255, 255));
     face.setColorAt(1, QColor(214, 226, 242));
   } else {
@@ -50,7 +30,7 @@ void JobButton::paintEvent(QPaintEvent*) {
     face.setColorAt(0, palette::kButtonPressed);
     face.setColorAt(1, palette::kButtonPressed);
   }
-  painter.setPen(lit_ ? palette::kAccent : palette::kFrameLine);
+  painter.setPen(Lit() ? palette::kAccent : palette::kFrameLine);
   painter.setBrush(face);
   painter.drawRoundedRect(frame, 4, 4);
   const QRectF glyph_box(frame.center().x() - 9, frame.center().y() - 9, 18, 18);
@@ -59,7 +39,7 @@ void JobButton::paintEvent(QPaintEvent*) {
 
 void JobButton::PaintGlyph(QPainter& painter, const QRectF& box) const {
   const QColor ink =
-      isEnabled() ? (lit_ ? palette::kAccent : palette::kSkinDark) : palette::kFrameLine;
+      isEnabled() ? (Lit() ? palette::kAccent : palette::kSkinDark) : palette::kFrameLine;
   QPen pen(ink, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   painter.setPen(pen);
   painter.setBrush(Qt::NoBrush);

@@ -8,36 +8,16 @@
 namespace parvolind::ui {
 
 SkinArea::SkinArea(Kind kind, const QString& text, const QString& accessible_name, QWidget* parent)
-    : QAbstractButton(parent), kind_(kind) {
+    : HoverButton(accessible_name, parent), kind_(kind) {
   setText(text);
-  setAccessibleName(accessible_name);
-  setFocusPolicy(Qt::TabFocus);
-  setMouseTracking(true);
-  setCursor(Qt::PointingHandCursor);
   setFont(WindowFont(11, kind == Kind::kMenuTitle));
-}
-
-void SkinArea::SetLit(bool lit) {
-  if (lit_ == lit) return;
-  lit_ = lit;
-  update();
-}
-
-void SkinArea::mouseMoveEvent(QMouseEvent* event) {
-  emit Hovered();
-  QAbstractButton::mouseMoveEvent(event);
-}
-
-void SkinArea::enterEvent(QEnterEvent* event) {
-  emit Hovered();
-  QAbstractButton::enterEvent(event);
 }
 
 void SkinArea::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-  const bool lit = lit_ || hasFocus() || isDown();
+  const bool lit = Lit() || hasFocus() || isDown();
   if (lit) {
     QLinearGradient glow(box.topLeft(), box.bottomLeft());
     glow.setColorAt(0, QColor(255, 255, 255, 90));
