@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -504,7 +505,9 @@ void SynchronisationRun::RemoveTarget(Pass& pass, std::string_view relative, int
   host_.SetBarValue(ProgressBar::kTotal, ++total);
 }
 
-bool SynchronisationRun::HoldsAnyFile(const std::string& root, bool sub_dirs) {
+bool SynchronisationRun::WalkTree(
+    const std::string& root, bool sub_dirs,
+    const std::function<bool(const std::string&, std::string_view, EntryType)>& visit) {
   std::vector<std::string> folders = {root};
   while (!folders.empty()) {
     const std::string folder = std::move(folders.back());
@@ -515,47 +518,40 @@ bool SynchronisationRun::HoldsAnyFile(const std::string& root, bool sub_dirs) {
     EntryType type = EntryType::kUnknown;
     while (stream->Next(name, type)) {
       if (type == EntryType::kUnknown) {
-        type = fs_.LinkStatus(folder + std::string(name)).is_directory ? EntryType::kDirectory
-                                                                       : EntryType::kRegular;
-      }
-      if (type != EntryType::kDirectory) {
-        if (!FileTransfer::IsTemporaryName(name)) return true;
-      } else if (sub_dirs && name.front() != '.') {
-        folders.push_back(folder + std::string(name) + "/");
-      }
-    }
-  }
-  return false;
-}
-
-void SynchronisationRun::RemoveLeftoverCopies(const std::string& root, bool sub_dirs,
-                                              FileTransfer& transfer) {
-  std::vector<std::string> folders = {root};
-  while (!folders.empty()) {
-    const std::string folder = std::move(folders.back());
-    folders.pop_back();
-    std::unique_ptr<DirectoryStream> stream = fs_.OpenDirectory(folder);
-    if (!stream) continue;
-    std::string_view name;
-    EntryType type = EntryType::kUnknown;
-    while (stream->Next(name, type)) {
-      const std::string path = folder + std::string(name);
-      if (type == EntryType::kUnknown) {
-        const FileStatus status = fs_.LinkStatus(path);
+        const FileStatus status = fs_.LinkStatus(folder + std::string(name));
         type = status.is_link        ? EntryType::kLink
                : status.is_directory ? EntryType::kDirectory
                                      : EntryType::kRegular;
       }
+      if (!visit(folder, name, type)) return false;
       // Links are not followed: what they lead to is not this job's tree.
-      if (type == EntryType::kDirectory) {
-        if (sub_dirs && name.front() != '.') folders.push_back(path + "/");
-      } else if (type == EntryType::kRegular && FileTransfer::IsTemporaryName(name)) {
-        // A copy still running (of another job) keeps its file locked; it stays.
-        transfer.RemoveStaleTemporaryFile(path);
+      if (type == EntryType::kDirectory && sub_dirs && name.front() != '.') {
+        folders.push_back(folder + std::string(name) + "/");
       }
     }
     host_.ProcessEvents();
   }
+  return true;
+}
+
+bool SynchronisationRun::HoldsAnyFile(const std::string& root, bool sub_dirs) {
+  const bool walked_through =
+      WalkTree(root, sub_dirs, [](const std::string&, std::string_view name, EntryType type) {
+        return type == EntryType::kDirectory || FileTransfer::IsTemporaryName(name);
+      });
+  return !walked_through;
+}
+
+void SynchronisationRun::RemoveLeftoverCopies(const std::string& root, bool sub_dirs,
+                                              FileTransfer& transfer) {
+  WalkTree(root, sub_dirs,
+           [&transfer](const std::string& folder, std::string_view name, EntryType type) {
+             if (type == EntryType::kRegular && FileTransfer::IsTemporaryName(name)) {
+               // A copy still running (of another job) keeps its file locked; it stays.
+               transfer.RemoveStaleTemporaryFile(folder + std::string(name));
+             }
+             return true;
+           });
 }
 
 SynchronisationRun::Located SynchronisationRun::Locate(const std::string& root) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,11 @@ class SynchronisationRun {
   void RemoveLeftoverCopies(const std::string& root, bool sub_dirs, FileTransfer& transfer);
   void RemoveTarget(Pass& pass, std::string_view relative, int64_t& total);
   bool HoldsAnyFile(const std::string& root, bool sub_dirs);
+  // Walks the folders below `root` (into subfolders when `sub_dirs`, never into
+  // hidden folders or through links), calling `visit` with each entry's folder, name
+  // and type; false from `visit` stops the walk, and then WalkTree() returns false.
+  bool WalkTree(const std::string& root, bool sub_dirs,
+                const std::function<bool(const std::string&, std::string_view, EntryType)>& visit);
   Located Locate(const std::string& root);
   bool Within(const Located& inner, const Located& outer);
   bool Overlapping(const std::string& root1, const std::string& root2);
