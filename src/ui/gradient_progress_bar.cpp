@@ -62,7 +62,12 @@ void GradientProgressBar::Show(bool force) {
   // and the two ends always carry the exact value into QProgressBar.
   const bool at_end = value_ == minimum_ || value_ == maximum_;
   if (!force && !at_end && fill == shown_fill_) return;
+  // QProgressBar paints at once when its value reaches an end, which during a run of
+  // many small files would paint the window twice per file; with updates held back
+  // the bar is painted with the next events instead.
+  setUpdatesEnabled(false);
   setValue(Scaled(value_));
+  setUpdatesEnabled(true);
   if (fill != shown_fill_) {
     shown_fill_ = fill;
     update();
