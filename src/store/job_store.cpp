@@ -42,6 +42,47 @@ bool SameKeyName(std::string_view a, std::string_view b) {
   });
 }
 
+// Reads the values the wizard defines, `Dir1` to `CRC32`, in their stored order. With
+// `first_criterion_only` the criteria are one choice: a criterion after the first true
+// one is neither read nor set.
+void ReadDefinedValues(const RegistryKey& key, bool first_criterion_only, JobDefinition& job) {
+  job.Dir1 = key.ReadString("Dir1");
+  job.Dir2 = key.ReadString("Dir2");
+  job.SubDirs = key.ReadBool("SubDirs");
+  job.DirUp = key.ReadBool("DirUp");
+  job.DirDown = key.ReadBool("DirDown");
+  job.CritAll = key.ReadBool("CritAll");
+  if (first_criterion_only) {
+    job.CritNew = !job.CritAll && key.ReadBool("CritNew");
+    job.CritNewer = !job.CritAll && !job.CritNew && key.ReadBool("CritNewer");
+  } else {
+    job.CritNew = key.ReadBool("CritNew");
+    job.CritNewer = key.ReadBool("CritNewer");
+  }
+  job.ArchivBit = key.ReadBool("ArchivBit");
+  job.DelOthers = key.ReadBool("DelOthers");
+  job.FilterType = key.ReadInteger("FilterType");
+  job.Filter = key.ReadString("Filter");
+  job.FilterOld = key.ReadBool("FilterOld");
+  job.FilterValue = key.ReadInteger("FilterValue");
+  job.Intervall = key.ReadInteger("Intervall");
+  job.IntEnabled = key.ReadBool("IntEnabled");
+  job.Time = key.ReadString("Time");
+  job.TimeEnabled = key.ReadBool("TimeEnabled");
+  // A missing weekday counts as selected, as the schedule reads it.
+  const auto weekday = [&key](std::string_view value) {
+    return !key.ValueExists(value) || key.ReadBool(value);
+  };
+  job.OnMonday = weekday("OnMonday");
+  job.OnTuesday = weekday("OnTuesday");
+  job.OnWednesday = weekday("OnWednesday");
+  job.OnThursday = weekday("OnThursday");
+  job.OnFriday = weekday("OnFriday");
+  job.OnSaturday = weekday("OnSaturday");
+  job.OnSunday = weekday("OnSunday");
+  job.CRC32 = key.ReadBool("CRC32");
+}
+
 // Deletes the key `name` below `parent_path` with everything in it, sub-keys
 // first and from the last index down, so that the indexes still to be visited
 // stay valid. A key that does not exist counts as deleted.
@@ -154,36 +195,7 @@ JobDefinition JobStore::LoadJob(const std::string& name) const {
   job.Name = key.ReadString("Name");
   job.Definition = key.ReadString("Definition");
   job.Execution = key.ReadString("Execution");
-  job.Dir1 = key.ReadString("Dir1");
-  job.Dir2 = key.ReadString("Dir2");
-  job.SubDirs = key.ReadBool("SubDirs");
-  job.DirUp = key.ReadBool("DirUp");
-  job.DirDown = key.ReadBool("DirDown");
-  job.CritAll = key.ReadBool("CritAll");
-  job.CritNew = key.ReadBool("CritNew");
-  job.CritNewer = key.ReadBool("CritNewer");
-  job.ArchivBit = key.ReadBool("ArchivBit");
-  job.DelOthers = key.ReadBool("DelOthers");
-  job.FilterType = key.ReadInteger("FilterType");
-  job.Filter = key.ReadString("Filter");
-  job.FilterOld = key.ReadBool("FilterOld");
-  job.FilterValue = key.ReadInteger("FilterValue");
-  job.Intervall = key.ReadInteger("Intervall");
-  job.IntEnabled = key.ReadBool("IntEnabled");
-  job.Time = key.ReadString("Time");
-  job.TimeEnabled = key.ReadBool("TimeEnabled");
-  // A missing weekday counts as selected, as the schedule reads it.
-  const auto weekday = [&key](std::string_view value) {
-    return !key.ValueExists(value) || key.ReadBool(value);
-  };
-  job.OnMonday = weekday("OnMonday");
-  job.OnTuesday = weekday("OnTuesday");
-  job.OnWednesday = weekday("OnWednesday");
-  job.OnThursday = weekday("OnThursday");
-  job.OnFriday = weekday("OnFriday");
-  job.OnSaturday = weekday("OnSaturday");
-  job.OnSunday = weekday("OnSunday");
-  job.CRC32 = key.ReadBool("CRC32");
+  ReadDefinedValues(key, false, job);
   job.NextSync = key.ReadDateTime("NextSync");
   job.Recover = key.ReadInteger("Recover");
   if (key.ValueExists("Confirm")) job.Confirm = key.ReadBool("Confirm");
@@ -195,36 +207,7 @@ JobDefinition JobStore::LoadJobForEditing(const std::string& name) const {
   if (IsUsableJobName(name)) key.OpenForReading(JobKeyPath(name));
   JobDefinition job;
   job.Name = key.ReadString("Name");
-  job.Dir1 = key.ReadString("Dir1");
-  job.Dir2 = key.ReadString("Dir2");
-  job.SubDirs = key.ReadBool("SubDirs");
-  job.DirUp = key.ReadBool("DirUp");
-  job.DirDown = key.ReadBool("DirDown");
-  // One choice: a criterion after the first true one is neither read nor set.
-  job.CritAll = key.ReadBool("CritAll");
-  job.CritNew = !job.CritAll && key.ReadBool("CritNew");
-  job.CritNewer = !job.CritAll && !job.CritNew && key.ReadBool("CritNewer");
-  job.ArchivBit = key.ReadBool("ArchivBit");
-  job.DelOthers = key.ReadBool("DelOthers");
-  job.FilterType = key.ReadInteger("FilterType");
-  job.Filter = key.ReadString("Filter");
-  job.FilterOld = key.ReadBool("FilterOld");
-  job.FilterValue = key.ReadInteger("FilterValue");
-  job.Intervall = key.ReadInteger("Intervall");
-  job.IntEnabled = key.ReadBool("IntEnabled");
-  job.Time = key.ReadString("Time");
-  job.TimeEnabled = key.ReadBool("TimeEnabled");
-  const auto weekday = [&key](std::string_view value) {
-    return !key.ValueExists(value) || key.ReadBool(value);
-  };
-  job.OnMonday = weekday("OnMonday");
-  job.OnTuesday = weekday("OnTuesday");
-  job.OnWednesday = weekday("OnWednesday");
-  job.OnThursday = weekday("OnThursday");
-  job.OnFriday = weekday("OnFriday");
-  job.OnSaturday = weekday("OnSaturday");
-  job.OnSunday = weekday("OnSunday");
-  job.CRC32 = key.ReadBool("CRC32");
+  ReadDefinedValues(key, true, job);
   return job;
 }
 
