@@ -10,6 +10,7 @@ packages=(
   libdeflate-dev                    # CRC-32
   libgtest-dev libgmock-dev         # tests
   fonts-wine                        # Tahoma-metric window font
+  appstream desktop-file-utils man-db  # tests: validate metadata, desktop entry, man pages
 )
 
 missing=()
