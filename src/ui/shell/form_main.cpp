@@ -268,12 +268,6 @@ void TFormMain::FlatButtonProgressCancelClick() {
   progress_->hide();
 }
 
-void TFormMain::SetProgramEnding() {
-  program_ending_ = true;
-  confirm_.Abort();
-  recover_.Abort();
-}
-
 // --- showing, minimising, ending ---------------------------------------------------
 
 void TFormMain::Minimieren1Click() {
@@ -295,7 +289,7 @@ void TFormMain::Anzeigen1Click() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (close_allowed_) {
+  if (exit_.CloseAllowed()) {
     event->accept();
     return;
   }
@@ -304,53 +298,44 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::Beenden1Click() {
-  SetProgramEnding();
-  if (run_in_progress_) {
-    // The run winds down to its cancelled end (the copy in hand is dropped safely);
-    // the program ends when it has returned, so the log keeps its frame.
-    quit_after_run_ = true;
-    cancel_requested_ = true;
-    progress_->hide();
-    return;
-  }
-  EndProgram();
+  const ProgramExit::Step step = exit_.UserQuits(run_in_progress_);
+  FollowExit(step);
+  if (step == ProgramExit::Step::kEndAfterRun) progress_->hide();
 }
 
 bool TFormMain::WMQueryEndSession() {
-  if (run_in_progress_) {
-    const bool end = dialogs_.Ask(QStringLiteral(
-        "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
-        "abbrechen und Parvolind\rbeenden?"));
-    if (!end) {
-      close_allowed_ = false;
-      return false;
-    }
-    log_.WriteShutdownStopEntry();
-    shutdown_logged_ = true;
-    close_allowed_ = true;
-    // The run stops at its next block without another log line: the shutdown entry
-    // closes the log, and the unfinished copy leaves the old target as it was.
-    SetProgramEnding();
-    quit_after_run_ = true;
-    cancel_requested_ = true;
-    return true;
+  if (run_in_progress_ &&
+      !dialogs_.Ask(QStringLiteral(
+          "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
+          "abbrechen und Parvolind\rbeenden?"))) {
+    exit_.SessionEndRefused();
+    return false;
   }
   log_.WriteShutdownStopEntry();
-  shutdown_logged_ = true;
-  close_allowed_ = true;
-  SetProgramEnding();
-  EndProgram();
+  FollowExit(exit_.SessionEnds(run_in_progress_));
   return true;
 }
 
+void TFormMain::FollowExit(ProgramExit::Step step) {
+  // From here on the program is ending: questions waiting are answered No.
+  confirm_.Abort();
+  recover_.Abort();
+  if (step == ProgramExit::Step::kEndNow) {
+    EndProgram();
+  } else {
+    // The run winds down to its cancelled end (the copy in hand is dropped safely);
+    // the program ends when it has returned.
+    cancel_requested_ = true;
+  }
+}
+
 void TFormMain::EndProgram() {
-  SetProgramEnding();
   timer_jobs_.stop();
   QCoreApplication::quit();
 }
 
 void TFormMain::FormDestroy() {
-  if (!shutdown_logged_) log_.WriteUserStopEntry();
+  if (exit_.UserStopEntryDue()) log_.WriteUserStopEntry();
 }
 
 // --- context menu ------------------------------------------------------------------
@@ -487,7 +472,7 @@ void TFormMain::SetIconAnimation(bool on) {
 
 bool TFormMain::LoggingEnabled() const {
   // Once the end of the session is logged, nothing may follow the shutdown entry.
-  return settings_.logfile() && !shutdown_logged_;
+  return settings_.logfile() && !exit_.ShutdownLogged();
 }
 
 int32_t TFormMain::CopyBufferSize() const { return settings_.copy_buffer_size(); }
@@ -521,10 +506,10 @@ QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
 }
 
 void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
-  if (program_ending_) return;
+  if (exit_.Ending()) return;
   last_events_ = {};
   run_.ExecuteSynchronisation(job_name);
-  if (quit_after_run_) EndProgram();
+  if (exit_.EndsAfterRun()) EndProgram();
 }
 
 // --- looks ----------------------------------------------------------------------------------

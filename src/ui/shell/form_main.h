@@ -26,6 +26,7 @@
 #include "schedule/tick_host.h"
 #include "store/job_store.h"
 #include "store/settings.h"
+#include "ui/shell/program_exit.h"
 #include "ui/toolkit/dialogs.h"
 #include "ui/toolkit/skinned_window.h"
 
@@ -98,9 +99,6 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void TimerJobsTimer();
   void TimerTimeTimer();
 
-  /// Marks the program as ending: questions waiting are answered No, ticks stop.
-  void SetProgramEnding();
-
   // Minimising, showing and ending.
   /// Minimise (`Minimieren1Click`, `Minimieren2Click`, the skin's close button and every
   /// close request): into the tray where there is one, else an ordinary minimise.
@@ -119,8 +117,8 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void FormDestroy();
   /// Whether minimising hides the window into the tray (a tray exists).
   void SetMinimizeToTray(bool to_tray) { minimize_to_tray_ = to_tray; }
-  bool CloseAllowed() const { return close_allowed_; }
-  bool ShutdownLogged() const { return shutdown_logged_; }
+  bool CloseAllowed() const { return exit_.CloseAllowed(); }
+  bool ShutdownLogged() const { return exit_.ShutdownLogged(); }
 
   // The skin's hover areas and the window menus.
   void CoolFormMainMouseMove();
@@ -177,7 +175,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void ProcessEvents() override;
   /// A run that is to end the program stays cancelled, even where it clears its
   /// request at its start.
-  bool CancelRequested() const override { return cancel_requested_ || quit_after_run_; }
+  bool CancelRequested() const override { return cancel_requested_ || exit_.EndsAfterRun(); }
   void SetCancelRequested(bool requested) override { cancel_requested_ = requested; }
   bool RunInProgress() const override { return run_in_progress_; }
   void SetRunInProgress(bool running) override { run_in_progress_ = running; }
@@ -196,7 +194,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void StartTimerJobs() override;
   QuestionAnswer AskConfirmation(const std::string& job_name) override;
   QuestionAnswer AskRecovery(const std::string& job_name) override;
-  bool ProgramEnding() const override { return program_ending_; }
+  bool ProgramEnding() const override { return exit_.Ending(); }
   void ExecuteSynchronisation(const std::string& job_name) override;
 
  protected:
@@ -219,6 +217,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void ChangeSetting(const std::function<void()>& change);
   void LightMenuArea(SkinArea* lit);
   void LightJobButton(JobButton* lit);
+  void FollowExit(ProgramExit::Step step);
   void EndProgram();
   void ApplyPendingLabels();
 
@@ -264,11 +263,8 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   QTimer timer_time_;
   bool run_in_progress_ = false;
   bool cancel_requested_ = false;
-  bool program_ending_ = false;
+  ProgramExit exit_;
   bool wizard_holds_timer_ = false;
-  bool close_allowed_ = false;
-  bool shutdown_logged_ = false;
-  bool quit_after_run_ = false;
   bool minimize_to_tray_ = false;
   std::function<void(bool)> icon_animation_;
   std::chrono::steady_clock::time_point last_events_{};
