@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <exception>
 
 #include "ui/art/menu_glyphs.h"
@@ -289,6 +290,8 @@ void TFormMain::Anzeigen1Click() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  // A close request (Alt+F4, the taskbar) only minimises; the window closes only while
+  // the program ends.
   if (exit_.CloseAllowed()) {
     event->accept();
     return;
@@ -297,22 +300,62 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   Minimieren1Click();
 }
 
+void TFormMain::changeEvent(QEvent* event) {
+  SkinnedWindow::changeEvent(event);
+  // A minimise by the window manager or the taskbar goes into the tray as well, taking
+  // the taskbar entry with it. Hidden once the state change has been handled.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && minimize_to_tray_) {
+    QTimer::singleShot(0, this, [this] {
+      if (isMinimized() && minimize_to_tray_ && isVisible()) hide();
+    });
+  }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+    SessionEnding();
+    return true;
+  }
+  return SkinnedWindow::eventFilter(watched, event);
+}
+
 void TFormMain::Beenden1Click() {
   const ProgramExit::Step step = exit_.UserQuits(run_in_progress_);
   FollowExit(step);
   if (step == ProgramExit::Step::kEndAfterRun) progress_->hide();
 }
 
-bool TFormMain::WMQueryEndSession() {
-  if (run_in_progress_ &&
-      !dialogs_.Ask(QStringLiteral(
-          "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
-          "abbrechen und Parvolind\rbeenden?"))) {
-    exit_.SessionEndRefused();
-    return false;
+bool TFormMain::WMQueryEndSession(bool may_ask) { return AnswerSessionEnd(may_ask, false); }
+
+void TFormMain::SessionEnding() { AnswerSessionEnd(true, true); }
+
+bool TFormMain::AnswerSessionEnd(bool may_ask, bool ends_now) {
+  if (exit_.Ending()) return true;
+  // One question, one answer: a request while it is open gets no question of its own.
+  if (exit_.QuestionOpen()) {
+    if (ends_now) exit_.EndRequestedDuringQuestion();
+    return true;
   }
-  log_.WriteShutdownStopEntry();
-  FollowExit(exit_.SessionEnds(run_in_progress_));
+  // The window goes out of the way first, as a close request would take it.
+  Minimieren1Click();
+  if (!exit_.SessionEndIsAgreed()) {
+    if (run_in_progress_ && may_ask) {
+      exit_.QuestionOpened();
+      const bool end = dialogs_.Ask(QStringLiteral(
+          "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
+          "abbrechen und Parvolind\rbeenden?"));
+      ends_now = exit_.QuestionClosed() || ends_now;
+      if (!end) {
+        exit_.SessionEndRefused();
+        return false;
+      }
+      // The user chose "B&eenden" while the question was open.
+      if (exit_.Ending()) return true;
+    }
+    log_.WriteShutdownStopEntry();
+    exit_.SessionEndAgreed();
+  }
+  if (ends_now) FollowExit(exit_.SessionEnds(run_in_progress_));
   return true;
 }
 
@@ -331,7 +374,9 @@ void TFormMain::FollowExit(ProgramExit::Step step) {
 
 void TFormMain::EndProgram() {
   timer_jobs_.stop();
-  QCoreApplication::quit();
+  // Leaves every event loop at once, nested ones (a question, a run's events) included.
+  // quit() would first ask every window to close, and the main window refuses that.
+  QCoreApplication::exit(0);
 }
 
 void TFormMain::FormDestroy() {
@@ -507,6 +552,7 @@ QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
 
 void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.Ending()) return;
+  exit_.RunStarts();
   last_events_ = {};
   run_.ExecuteSynchronisation(job_name);
   if (exit_.EndsAfterRun()) EndProgram();

@@ -245,41 +245,69 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   EXPECT_NE(log.find("Parvolind gestartet"), log.rfind("Parvolind gestartet")) << "two starts";
 }
 
-TEST_F(FormMainTest, EndingByTheUserOrTheSessionWritesItsStopEntry) {
+TEST_F(FormMainTest, ClosingMinimisesAndTheSessionEndsOnlyWhenItReallyEnds) {
   CreateForm();
   EXPECT_NE(Log().find("Parvolind gestartet"), std::string::npos);
 
-  // A close request only minimises.
+  // A close request only minimises, and so does the window manager's minimise, into the
+  // tray with the taskbar entry.
   form_->SetMinimizeToTray(true);
   EXPECT_FALSE(form_->close());
   EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  form_->setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->isMinimized());
   EXPECT_EQ(Log().find("Parvolind beendet"), std::string::npos);
 
-  // The session ends while idle: the shutdown entry, and no user entry after it.
+  // The session manager's question is answered and logged, but the logout may still be
+  // called off: the program goes on working, and a close request still minimises.
   EXPECT_TRUE(form_->WMQueryEndSession());
+  EXPECT_FALSE(form_->isVisible()) << "the window goes out of the way first";
+  EXPECT_NE(Log().find("System-ShutDown"), std::string::npos);
+  EXPECT_FALSE(form_->ProgramEnding());
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+  form_->Anzeigen1Click();
+  EXPECT_FALSE(form_->close());
+
+  // The session ends: no second entry, and no user entry after it.
+  form_->SessionEnding();
+  EXPECT_TRUE(form_->ProgramEnding());
+  EXPECT_FALSE(form_->TimerJobs().isActive());
   form_->FormDestroy();
   const std::string log = Log();
-  EXPECT_NE(log.find("System-ShutDown"), std::string::npos);
+  EXPECT_EQ(log.find("System-ShutDown"), log.rfind("System-ShutDown"));
   EXPECT_EQ(log.find("Terminierung durch Anwender"), std::string::npos);
 }
 
-TEST_F(FormMainTest, TheSessionEndDuringARunAsksAndAYesEndsTheLogAfterTheRunsLines) {
+TEST_F(FormMainTest, TheSessionEndDuringARunAsksOnceAndAYesEndsTheLogAfterTheRunsLines) {
   WriteFile("big/large.bin", std::string(32 << 20, 'x'));
   SaveJob("Groß", "big", "bigcopy");
   CreateForm();
   form_->ProgramSettings().ChooseBufferSize(32);
-  std::vector<bool> answers;
-  QTimer asker;
-  QObject::connect(&asker, &QTimer::timeout, [&] {
-    if (!form_->RunInProgress() || answers.size() == 2) return;
-    dialogs_.answers = {answers.empty() ? false : true};
-    answers.push_back(form_->WMQueryEndSession());
+  // A second SIGTERM while the question is open asks nothing of its own.
+  dialogs_.while_asking = [this] { form_->SessionEnding(); };
+  int requests = 0;
+  QTimer terminator;
+  QObject::connect(&terminator, &QTimer::timeout, [&] {
+    if (!form_->RunInProgress() || requests == 2) return;
+    dialogs_.answers = {requests == 1};
+    ++requests;
+    form_->SessionEnding();
+    if (requests == 1) {
+      EXPECT_FALSE(form_->ProgramEnding()) << "a No keeps the program and its run going";
+    }
   });
-  asker.start(0);
+  terminator.start(0);
   form_->ListViewJobs().SelectRow("Groß");
   form_->ButtonExecute().click();
-  asker.stop();
-  ASSERT_EQ(answers, (std::vector<bool>{false, true}));
+  terminator.stop();
+  EXPECT_EQ(requests, 2);
+  EXPECT_EQ(dialogs_.questions.size(), 2u);
+  EXPECT_TRUE(form_->ProgramEnding());
   const std::string log = Log();
   const size_t shutdown = log.find("System-ShutDown");
   ASSERT_NE(shutdown, std::string::npos);
