@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -113,6 +114,10 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   progress_->hide();
   connect(progress_, &ProgressPanel::CancelClicked, this,
           &TFormMain::FlatButtonProgressCancelClick);
+  connect(info_, &JobInfoPanel::BackClicked, this, [this] { list_->setFocus(); });
+  for (QWidget* panel : std::initializer_list<QWidget*>{info_, wizard_, progress_}) {
+    panel->installEventFilter(this);
+  }
 
   label_time_ = new QLabel(this);
   label_time_->setObjectName(QStringLiteral("LabelTime"));
@@ -127,6 +132,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   BuildPopupMenuJobs();
   BuildSkinAreas();
   BuildWindowMenus();
+  UpdateCoveredControls();
 
   timer_jobs_.setInterval(kTimerJobsInterval);
   connect(&timer_jobs_, &QTimer::timeout, this, &TFormMain::TimerJobsTimer);
@@ -207,11 +213,9 @@ void TFormMain::FlatButtonEditClick() {
 }
 
 void TFormMain::WizardJobSaved(const QString& name, bool old_row_removed) {
-  if (old_row_removed) {
-    if (const std::optional<std::string> selected = list_->SelectedName()) {
-      list_->RemoveRow(*selected);
-    }
-  }
+  // The edited job's own row goes, found by its name: the selection may have moved
+  // while the wizard was open.
+  if (old_row_removed) list_->RemoveRow(wizard_->EditedJobKey());
   const std::string job_name = ToStdString(name);
   list_->AddRow(job_name);
   try {
@@ -318,7 +322,25 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     SessionEnding();
     return true;
   }
+  if ((watched == wizard_ || watched == progress_ || watched == info_) &&
+      (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    UpdateCoveredControls();
+  }
   return SkinnedWindow::eventFilter(watched, event);
+}
+
+void TFormMain::UpdateCoveredControls() {
+  // What lies under a panel can neither be reached with Tab nor take keys, and
+  // assistive tools see it hidden: the wizard and the progress panel cover the job
+  // buttons and the list, the information panel the list only.
+  const bool buttons_covered = !wizard_->isHidden() || !progress_->isHidden();
+  const bool list_covered = buttons_covered || !info_->isHidden();
+  const bool list_had_focus = list_->hasFocus();
+  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
+    button->setVisible(!buttons_covered);
+  }
+  list_->setVisible(!list_covered);
+  if (!list_covered && list_had_focus) list_->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormMain::Beenden1Click() {
@@ -507,6 +529,18 @@ void TFormMain::ProcessEvents() {
   last_events_ = now;
   ApplyPendingLabels();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TFormMain::WaitUntil(const std::function<bool()>& done) {
+  // Looked at a few times a second, without keeping the processor busy: the wait lasts
+  // as long as the user keeps the wizard open.
+  QEventLoop loop;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done() || exit_.Ending()) loop.quit();
+  });
+  poll.start(100);
+  if (!done() && !exit_.Ending()) loop.exec();
 }
 
 void TFormMain::ShowFailureMessage(std::string_view text) { dialogs_.Warn(ToQString(text)); }

@@ -179,6 +179,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   int64_t BarMaximum(ProgressBar bar) const override;
   void ShowProgressPanel(bool visible) override;
   void ProcessEvents() override;
+  void WaitUntil(const std::function<bool()>& done) override;
   /// A run that is to end the program stays cancelled, even where it clears its
   /// request at its start.
   bool CancelRequested() const override { return cancel_requested_ || exit_.EndsAfterRun(); }
@@ -233,6 +234,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void LightMenuArea(SkinArea* lit);
   void LightJobButton(JobButton* lit);
   bool AnswerSessionEnd(bool may_ask, bool ends_now);
+  void UpdateCoveredControls();
   void FollowExit(ProgramExit::Step step);
   void EndProgram();
   void ApplyPendingLabels();

@@ -4,9 +4,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -31,6 +33,7 @@
 #include "ui/shell/form_main.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
+#include "ui/toolkit/flat_button.h"
 #include "ui/toolkit/theme.h"
 #include "ui/ui_test_support.h"
 #include "ui/wizard/job_wizard.h"
@@ -140,8 +143,11 @@ TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
   EXPECT_FALSE(wizard.isVisibleTo(form_.get()));
   EXPECT_TRUE(form_->TimerJobs().isActive());
 
-  // Renaming it through Edit replaces its row.
+  // Renaming it through Edit replaces its own row, also when the selection in the
+  // covered list has moved on meanwhile.
   form_->ButtonEdit().click();
+  EXPECT_FALSE(list.isVisibleTo(form_.get()));
+  list.SelectRow("beta");
   EXPECT_EQ(Child<QLineEdit>("FlatEditFinalName")->text(), QStringLiteral("alpha"));
   for (int page = 0; page < 5; ++page) wizard.FlatButtonNextClick();
   Child<QLineEdit>("FlatEditFinalName")->setText(QStringLiteral("gamma"));
@@ -226,6 +232,65 @@ TEST_F(FormMainTest, ADueJobIsAskedThroughTheQuestionWindowAndRuns) {
   ASSERT_TRUE(key.OpenForReading(JobKeyPath("Abends")));
   EXPECT_TRUE(key.ReadBool("Confirm"));
   EXPECT_NE(key.ReadString("Execution"), "n/a");
+}
+
+TEST_F(FormMainTest, NothingUnderAPanelCanBeReachedAndNoRunStartsUnderTheWizard) {
+  WriteFile("src/a.txt", "a");
+  SaveJob("Abends", "src", "dst", [](JobDefinition& job) {
+    job.TimeEnabled = true;
+    job.Time = "14:06";
+  });
+  SaveJob("Hand", "src", "hand");
+  CreateForm();
+  ui::JobListView& list = form_->ListViewJobs();
+  const auto reachable = [this](QWidget& widget) {
+    return widget.isVisibleTo(form_.get()) &&
+           !QAccessible::queryAccessibleInterface(&widget)->state().invisible;
+  };
+
+  // The information panel covers the list, not the buttons; Esc closes it.
+  list.SelectRow("Hand");
+  form_->ListViewJobsDblClick();
+  EXPECT_FALSE(reachable(list));
+  EXPECT_TRUE(reachable(form_->ButtonDelete()));
+  ui::FlatButton& back = form_->SimplePanelJobInfo().BackButton();
+  EXPECT_EQ(form_->focusWidget(), &back);
+  QTest::keyClick(&back, Qt::Key_Escape);
+  EXPECT_FALSE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_TRUE(reachable(list));
+
+  // "Durchführen" while the question waits, then "Neu", then "Ja": nothing runs until
+  // the wizard, which covers the buttons and the list, is closed again.
+  clock_.AdvanceMinutes(1);
+  bool ran_under_wizard = false;
+  int step = 0;
+  QElapsedTimer wizard_open;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    ui::JobWizard& wizard = form_->SimplePanelWizard();
+    if (wizard.isVisibleTo(form_.get()) && form_->RunInProgress()) ran_under_wizard = true;
+    if (step == 0 && confirm_->IsWaiting()) {
+      step = 1;
+      form_->ButtonExecute().click();
+      form_->ButtonNew().click();
+      wizard_open.start();
+      confirm_->YesButton().click();
+    } else if (step == 1 && wizard_open.elapsed() > 300) {
+      step = 2;
+      EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
+      EXPECT_FALSE(reachable(form_->ButtonDelete()) || reachable(form_->ButtonExecute()));
+      EXPECT_FALSE(reachable(list));
+      wizard.FlatButtonCancelClick();
+    }
+  });
+  user.start(0);
+  form_->TimerJobsTimer();
+  user.stop();
+  EXPECT_EQ(step, 2);
+  EXPECT_FALSE(ran_under_wizard);
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  EXPECT_EQ(ReadFile(PathOf("hand/a.txt")), "a");
+  EXPECT_TRUE(reachable(form_->ButtonDelete()) && reachable(list));
 }
 
 TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray) {
