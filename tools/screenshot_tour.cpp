@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral("0.1.0.1"));
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
-                      info, std::string(), std::string(), [](const QUrl&) {}});
+                      info, std::string(), std::string(), [](const QUrl&, const std::function<void(bool)>&) {}});
   ui::TrayIcon tray;
   tray.Show();
   form.SetMinimizeToTray(tray.Available());

@@ -5,11 +5,13 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/app_paths.h"
 #include "platform/clock.h"
+#include "platform/desktop_open.h"
 #include "platform/file_system.h"
 #include "platform/instance_lock.h"
 #include "platform/locale.h"
@@ -65,8 +67,13 @@ int main(int argc, char** argv) {
   ui::TFormConfirm confirm;
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral(PARVOLIND_VERSION));
-  const auto open_url = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-  QObject::connect(&info, &ui::TFormInfo::LinkActivated, open_url);
+  QObject::connect(&info, &ui::TFormInfo::LinkActivated,
+                   [](const QUrl& url) { QDesktopServices::openUrl(url); });
+  // The log and the help open in the user's programs; where the desktop has none for
+  // them, the window shows them itself.
+  const auto open_url = [](const QUrl& url, std::function<void(bool)> done) {
+    OpenWithDesktop(url.toLocalFile().toStdString(), std::move(done));
+  };
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
                       info, FileBesideExecutable("parvolind.log"), HelpFilePath(), open_url});
   dialogs.SetParent(&form);

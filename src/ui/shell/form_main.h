@@ -34,10 +34,12 @@ class QLabel;
 
 namespace parvolind::ui {
 
+class HelpWindow;
 class JobButton;
 class JobInfoPanel;
 class JobListView;
 class JobWizard;
+class LogWindow;
 class ProgressPanel;
 class SkinArea;
 class TFormConfirm;
@@ -59,8 +61,10 @@ struct MainWindowServices {
   TFormInfo& info;
   std::string log_path;   ///< the log file (beside the executable, or the state folder)
   std::string help_path;  ///< the help's start page
-  /// Opens a file or web address in the user's viewer, editor or browser.
-  std::function<void(const QUrl&)> open_url;
+  /// Opens a file (the log, the help) in the user's editor or browser, the way the
+  /// desktop does, and calls the callback with false when the desktop could not, so
+  /// that the window shows the file itself.
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url;
 };
 
 /// `TFormMain`: the job list with its information panel, the job wizard, the progress
@@ -131,8 +135,14 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void ImageMenuProgrammMoveClick();
   void ImageMenuOptionenMoveClick();
   void ImageMenuHilfeMoveClick();
+  /// "Logfile &anzeigen": the log in the user's editor, or in a viewer of the program's
+  /// own where the desktop has none for it. Nothing without a log.
   void Logfileanzeigen1Click();
+  /// "&Hilfe": the help in the user's browser, or in a window of the program's own.
   void Hilfe1Click();
+  /// The program's own help and log windows, once they have been needed (else null).
+  HelpWindow* OwnHelpWindow() const { return help_window_; }
+  LogWindow* OwnLogWindow() const { return log_window_; }
   void Info1Click();
   void Sicherung1Click();
 
@@ -234,6 +244,8 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void LightMenuArea(SkinArea* lit);
   void LightJobButton(JobButton* lit);
   bool AnswerSessionEnd(bool may_ask, bool ends_now);
+  void OpenFile(const QString& path, const std::function<void(const QString&)>& own);
+  void OpenMenuFromKeyboard(void (TFormMain::*open)(), QMenu* menu);
   void UpdateCoveredControls();
   void FollowExit(ProgramExit::Step step);
   void EndProgram();
@@ -249,7 +261,9 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   TFormRecover& recover_;
   TFormInfo& info_window_;
   std::string help_path_;
-  std::function<void(const QUrl&)> open_url_;
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url_;
+  HelpWindow* help_window_ = nullptr;  ///< made when first needed
+  LogWindow* log_window_ = nullptr;    ///< made when first needed
 
   JobStore store_;
   ScheduleComputation schedule_;

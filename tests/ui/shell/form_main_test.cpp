@@ -7,6 +7,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTextBrowser>
+#include <QScrollBar>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -31,6 +35,8 @@
 #include "ui/run/progress_panel.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
+#include "ui/shell/help_window.h"
+#include "ui/shell/log_window.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/flat_button.h"
@@ -70,7 +76,10 @@ class FormMainTest : public testing::TempDirTest {
     form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
         *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
         PathOf("parvolind.log"), PathOf("help/index.html"),
-        [this](const QUrl& url) { opened_.push_back(url); }});
+        [this](const QUrl& url, const std::function<void(bool)>& done) {
+          opened_.push_back(url);
+          if (done) done(desktop_opens_);
+        }});
     // Every chance a run gives to process events is taken, so the tests' timers
     // step in at the same points on any machine.
     form_->SetEventInterval(std::chrono::milliseconds(0));
@@ -114,6 +123,7 @@ class FormMainTest : public testing::TempDirTest {
   std::unique_ptr<ui::TFormRecover> recover_;
   std::unique_ptr<ui::TFormInfo> info_;
   std::vector<QUrl> opened_;
+  bool desktop_opens_ = true;  ///< whether the desktop has a program for what is opened
   std::unique_ptr<TFormMain> form_;
 };
 
@@ -303,7 +313,7 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   SaveJob("beta", "b1", "b2");
   form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
       *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&) {}});
+      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&, const std::function<void(bool)>&) {}});
   form_->SetMinimizeToTray(true);
   ASSERT_TRUE(form_->FormCreate(true));
   EXPECT_FALSE(form_->isVisible());
@@ -477,6 +487,47 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   ASSERT_EQ(opened_.size(), 2u);
   EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("parvolind.log")));
   EXPECT_TRUE(opened_[1].toLocalFile().endsWith(QStringLiteral("index.html")));
+  EXPECT_EQ(form_->OwnLogWindow(), nullptr);
+  EXPECT_EQ(form_->OwnHelpWindow(), nullptr);
+
+  // Where the desktop has no program for them, the window shows them itself: the log
+  // from its end, the help with its links.
+  desktop_opens_ = false;
+  WriteFile("help/index.html",
+            "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
+  WriteFile("help/seite.html", "<h2 id=\"teil\">Teil</h2>");
+  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
+  ASSERT_NE(form_->OwnLogWindow(), nullptr);
+  QPlainTextEdit& log_text = form_->OwnLogWindow()->Text();
+  EXPECT_TRUE(form_->OwnLogWindow()->isVisible());
+  EXPECT_TRUE(log_text.isReadOnly());
+  EXPECT_TRUE(log_text.toPlainText().contains(QStringLiteral("Parvolind gestartet")));
+  EXPECT_EQ(log_text.verticalScrollBar()->value(), log_text.verticalScrollBar()->maximum());
+  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  ASSERT_NE(form_->OwnHelpWindow(), nullptr);
+  QTextBrowser& browser = form_->OwnHelpWindow()->Browser();
+  EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("weiter")));
+  browser.setSource(browser.source().resolved(QUrl(QStringLiteral("seite.html#teil"))));
+  EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("Teil")));
+
+  // The keyboard opens the menus: Alt and a caption's first letter, F10 the Programm
+  // menu, each with its first item chosen.
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    QMenu* menu;
+  } keys[] = {{Qt::Key_P, Qt::AltModifier, &form_->PopupMenuProgramm()},
+              {Qt::Key_O, Qt::AltModifier, &form_->PopupMenuOptionen()},
+              {Qt::Key_H, Qt::AltModifier, &form_->PopupMenuHilfe()},
+              {Qt::Key_F10, Qt::NoModifier, &form_->PopupMenuProgramm()}};
+  for (const auto& press : keys) {
+    QTest::keyClick(form_.get(), static_cast<Qt::Key>(press.key), press.modifiers);
+    EXPECT_TRUE(press.menu->isVisible()) << press.menu->objectName().toStdString();
+    EXPECT_EQ(press.menu->activeAction(), press.menu->actions().value(0));
+    press.menu->hide();
+  }
 }
 
 TEST_F(FormMainTest, EveryReachableControlHasAnAccessibleName) {
