@@ -959,6 +959,10 @@ TEST_F(SynchronisationRunTest, LinksOnTheReceivingSideNeverLeadTheRunOutOfItsFol
   Put("elsewhere/photos/a.jpg", "theirs", 0);
   Put("elsewhere/photos/b.jpg", "theirs too", 0);
   Put("elsewhere/victim.txt", "victim", 0);
+  const std::string theirs_like_ours = "elsewhere/photos/" +
+                                       std::string(FileTransfer::kTemporaryPrefix) +
+                                       "4242-abcdefghij";
+  Put(theirs_like_ours, "not ours to tidy", 0);
   std::filesystem::create_directory(dir2_);
   std::filesystem::create_directory_symlink(PathOf("elsewhere/photos"), PathOf("two/photos"));
   std::filesystem::create_symlink(PathOf("elsewhere/victim.txt"), PathOf("two/notes.txt"));
@@ -976,6 +980,7 @@ TEST_F(SynchronisationRunTest, LinksOnTheReceivingSideNeverLeadTheRunOutOfItsFol
   EXPECT_EQ(ReadFile(PathOf("elsewhere/photos/a.jpg")), "theirs");
   EXPECT_EQ(ReadFile(PathOf("elsewhere/photos/b.jpg")), "theirs too");
   EXPECT_EQ(ReadFile(PathOf("elsewhere/victim.txt")), "victim");
+  EXPECT_TRUE(Exists(theirs_like_ours));
   EXPECT_FALSE(fs_->LinkStatus(PathOf("two/notes.txt")).is_link);
   EXPECT_EQ(ReadFile(PathOf("two/notes.txt")), "new notes");
 
