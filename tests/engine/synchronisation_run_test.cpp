@@ -959,9 +959,8 @@ TEST_F(SynchronisationRunTest, LinksOnTheReceivingSideNeverLeadTheRunOutOfItsFol
   Put("elsewhere/photos/a.jpg", "theirs", 0);
   Put("elsewhere/photos/b.jpg", "theirs too", 0);
   Put("elsewhere/victim.txt", "victim", 0);
-  const std::string theirs_like_ours = "elsewhere/photos/" +
-                                       std::string(FileTransfer::kTemporaryPrefix) +
-                                       "4242-abcdefghij";
+  const std::string theirs_like_ours =
+      "elsewhere/photos/" + std::string(FileTransfer::kTemporaryPrefix) + "4242-abcdefghij";
   Put(theirs_like_ours, "not ours to tidy", 0);
   std::filesystem::create_directory(dir2_);
   std::filesystem::create_directory_symlink(PathOf("elsewhere/photos"), PathOf("two/photos"));
