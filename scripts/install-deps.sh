@@ -10,6 +10,7 @@ packages=(
   libdeflate-dev                    # CRC-32
   libgtest-dev libgmock-dev         # tests
   fonts-wine                        # Tahoma-metric window font
+  e2fsprogs mount                   # tests on a damaged ext4 image and bind mounts (as root)
 )
 
 missing=()
