@@ -109,9 +109,15 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   /// "B&eenden": ends the program with the user's stop entry. During a run the run is
   /// cancelled first and reaches its cancelled end, then the program ends.
   void Beenden1Click();
-  /// Whether the session may end; writes the shutdown stop entry when it may. During a
-  /// run the user is asked first; a Yes cancels the run quietly and ends the program.
-  bool WMQueryEndSession();
+  /// The session manager asks whether the session may end (it may still call the logout
+  /// off): minimises the window and, during a run, asks the user (unless `may_ask` is
+  /// false). Agreeing writes the shutdown stop entry; the program keeps working until the
+  /// session really ends. Returns whether the session may end.
+  bool WMQueryEndSession(bool may_ask = true);
+  /// The session ends now (SIGTERM, the session manager's last word): answers the query
+  /// first where that has not been done, then ends the program, a run in progress being
+  /// cancelled quietly. A No to the question during a run keeps the program running.
+  void SessionEnding();
   /// The window's last words when the program ends: the user's stop entry, unless the
   /// session's end was logged already.
   void FormDestroy();
@@ -173,6 +179,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   int64_t BarMaximum(ProgressBar bar) const override;
   void ShowProgressPanel(bool visible) override;
   void ProcessEvents() override;
+  void WaitUntil(const std::function<bool()>& done) override;
   /// A run that is to end the program stays cancelled, even where it clears its
   /// request at its start.
   bool CancelRequested() const override { return cancel_requested_ || exit_.EndsAfterRun(); }
@@ -207,6 +214,10 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void PaintSkin(QPainter& painter) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  /// Watches the application for the platform's request to quit (installed by main()):
+  /// it is the end of the session.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildPopupMenuJobs();
@@ -222,6 +233,8 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void ChangeSetting(const std::function<void()>& change);
   void LightMenuArea(SkinArea* lit);
   void LightJobButton(JobButton* lit);
+  bool AnswerSessionEnd(bool may_ask, bool ends_now);
+  void UpdateCoveredControls();
   void FollowExit(ProgramExit::Step step);
   void EndProgram();
   void ApplyPendingLabels();

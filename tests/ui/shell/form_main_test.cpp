@@ -4,9 +4,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -31,6 +33,7 @@
 #include "ui/shell/form_main.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
+#include "ui/toolkit/flat_button.h"
 #include "ui/toolkit/theme.h"
 #include "ui/ui_test_support.h"
 #include "ui/wizard/job_wizard.h"
@@ -140,8 +143,11 @@ TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
   EXPECT_FALSE(wizard.isVisibleTo(form_.get()));
   EXPECT_TRUE(form_->TimerJobs().isActive());
 
-  // Renaming it through Edit replaces its row.
+  // Renaming it through Edit replaces its own row, also when the selection in the
+  // covered list has moved on meanwhile.
   form_->ButtonEdit().click();
+  EXPECT_FALSE(list.isVisibleTo(form_.get()));
+  list.SelectRow("beta");
   EXPECT_EQ(Child<QLineEdit>("FlatEditFinalName")->text(), QStringLiteral("alpha"));
   for (int page = 0; page < 5; ++page) wizard.FlatButtonNextClick();
   Child<QLineEdit>("FlatEditFinalName")->setText(QStringLiteral("gamma"));
@@ -228,6 +234,65 @@ TEST_F(FormMainTest, ADueJobIsAskedThroughTheQuestionWindowAndRuns) {
   EXPECT_NE(key.ReadString("Execution"), "n/a");
 }
 
+TEST_F(FormMainTest, NothingUnderAPanelCanBeReachedAndNoRunStartsUnderTheWizard) {
+  WriteFile("src/a.txt", "a");
+  SaveJob("Abends", "src", "dst", [](JobDefinition& job) {
+    job.TimeEnabled = true;
+    job.Time = "14:06";
+  });
+  SaveJob("Hand", "src", "hand");
+  CreateForm();
+  ui::JobListView& list = form_->ListViewJobs();
+  const auto reachable = [this](QWidget& widget) {
+    return widget.isVisibleTo(form_.get()) &&
+           !QAccessible::queryAccessibleInterface(&widget)->state().invisible;
+  };
+
+  // The information panel covers the list, not the buttons; Esc closes it.
+  list.SelectRow("Hand");
+  form_->ListViewJobsDblClick();
+  EXPECT_FALSE(reachable(list));
+  EXPECT_TRUE(reachable(form_->ButtonDelete()));
+  ui::FlatButton& back = form_->SimplePanelJobInfo().BackButton();
+  EXPECT_EQ(form_->focusWidget(), &back);
+  QTest::keyClick(&back, Qt::Key_Escape);
+  EXPECT_FALSE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_TRUE(reachable(list));
+
+  // "Durchführen" while the question waits, then "Neu", then "Ja": nothing runs until
+  // the wizard, which covers the buttons and the list, is closed again.
+  clock_.AdvanceMinutes(1);
+  bool ran_under_wizard = false;
+  int step = 0;
+  QElapsedTimer wizard_open;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    ui::JobWizard& wizard = form_->SimplePanelWizard();
+    if (wizard.isVisibleTo(form_.get()) && form_->RunInProgress()) ran_under_wizard = true;
+    if (step == 0 && confirm_->IsWaiting()) {
+      step = 1;
+      form_->ButtonExecute().click();
+      form_->ButtonNew().click();
+      wizard_open.start();
+      confirm_->YesButton().click();
+    } else if (step == 1 && wizard_open.elapsed() > 300) {
+      step = 2;
+      EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
+      EXPECT_FALSE(reachable(form_->ButtonDelete()) || reachable(form_->ButtonExecute()));
+      EXPECT_FALSE(reachable(list));
+      wizard.FlatButtonCancelClick();
+    }
+  });
+  user.start(0);
+  form_->TimerJobsTimer();
+  user.stop();
+  EXPECT_EQ(step, 2);
+  EXPECT_FALSE(ran_under_wizard);
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  EXPECT_EQ(ReadFile(PathOf("hand/a.txt")), "a");
+  EXPECT_TRUE(reachable(form_->ButtonDelete()) && reachable(list));
+}
+
 TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray) {
   CreateForm();
   EXPECT_TRUE(form_->isVisible());
@@ -247,41 +312,69 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   EXPECT_NE(log.find("Parvolind gestartet"), log.rfind("Parvolind gestartet")) << "two starts";
 }
 
-TEST_F(FormMainTest, EndingByTheUserOrTheSessionWritesItsStopEntry) {
+TEST_F(FormMainTest, ClosingMinimisesAndTheSessionEndsOnlyWhenItReallyEnds) {
   CreateForm();
   EXPECT_NE(Log().find("Parvolind gestartet"), std::string::npos);
 
-  // A close request only minimises.
+  // A close request only minimises, and so does the window manager's minimise, into the
+  // tray with the taskbar entry.
   form_->SetMinimizeToTray(true);
   EXPECT_FALSE(form_->close());
   EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  form_->setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->isMinimized());
   EXPECT_EQ(Log().find("Parvolind beendet"), std::string::npos);
 
-  // The session ends while idle: the shutdown entry, and no user entry after it.
+  // The session manager's question is answered and logged, but the logout may still be
+  // called off: the program goes on working, and a close request still minimises.
   EXPECT_TRUE(form_->WMQueryEndSession());
+  EXPECT_FALSE(form_->isVisible()) << "the window goes out of the way first";
+  EXPECT_NE(Log().find("System-ShutDown"), std::string::npos);
+  EXPECT_FALSE(form_->ProgramEnding());
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+  form_->Anzeigen1Click();
+  EXPECT_FALSE(form_->close());
+
+  // The session ends: no second entry, and no user entry after it.
+  form_->SessionEnding();
+  EXPECT_TRUE(form_->ProgramEnding());
+  EXPECT_FALSE(form_->TimerJobs().isActive());
   form_->FormDestroy();
   const std::string log = Log();
-  EXPECT_NE(log.find("System-ShutDown"), std::string::npos);
+  EXPECT_EQ(log.find("System-ShutDown"), log.rfind("System-ShutDown"));
   EXPECT_EQ(log.find("Terminierung durch Anwender"), std::string::npos);
 }
 
-TEST_F(FormMainTest, TheSessionEndDuringARunAsksAndAYesEndsTheLogAfterTheRunsLines) {
+TEST_F(FormMainTest, TheSessionEndDuringARunAsksOnceAndAYesEndsTheLogAfterTheRunsLines) {
   WriteFile("big/large.bin", std::string(32 << 20, 'x'));
   SaveJob("Groß", "big", "bigcopy");
   CreateForm();
   form_->ProgramSettings().ChooseBufferSize(32);
-  std::vector<bool> answers;
-  QTimer asker;
-  QObject::connect(&asker, &QTimer::timeout, [&] {
-    if (!form_->RunInProgress() || answers.size() == 2) return;
-    dialogs_.answers = {answers.empty() ? false : true};
-    answers.push_back(form_->WMQueryEndSession());
+  // A second SIGTERM while the question is open asks nothing of its own.
+  dialogs_.while_asking = [this] { form_->SessionEnding(); };
+  int requests = 0;
+  QTimer terminator;
+  QObject::connect(&terminator, &QTimer::timeout, [&] {
+    if (!form_->RunInProgress() || requests == 2) return;
+    dialogs_.answers = {requests == 1};
+    ++requests;
+    form_->SessionEnding();
+    if (requests == 1) {
+      EXPECT_FALSE(form_->ProgramEnding()) << "a No keeps the program and its run going";
+    }
   });
-  asker.start(0);
+  terminator.start(0);
   form_->ListViewJobs().SelectRow("Groß");
   form_->ButtonExecute().click();
-  asker.stop();
-  ASSERT_EQ(answers, (std::vector<bool>{false, true}));
+  terminator.stop();
+  EXPECT_EQ(requests, 2);
+  EXPECT_EQ(dialogs_.questions.size(), 2u);
+  EXPECT_TRUE(form_->ProgramEnding());
   const std::string log = Log();
   const size_t shutdown = log.find("System-ShutDown");
   ASSERT_NE(shutdown, std::string::npos);
