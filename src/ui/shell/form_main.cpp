@@ -20,6 +20,7 @@
 #include "ui/run/progress_panel.h"
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
+#include "ui/toolkit/accessible_kind.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"
@@ -67,6 +68,8 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       tick_(services.hive, services.clock, *this),
       automation_(services.hive, services.clock, *this),
       actions_(std::make_unique<AutomationActions>()) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kFrame);
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral("Parvolind"));
   setAccessibleName(QStringLiteral("Parvolind"));
@@ -121,6 +124,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
 
   label_time_ = new QLabel(this);
   label_time_->setObjectName(QStringLiteral("LabelTime"));
+  SetAccessibleKind(label_time_, AccessibleKind::kTextValue);
   label_time_->setAccessibleName(QStringLiteral("Datum und Uhrzeit"));
   label_time_->setGeometry(210, 354, 349, 18);
   label_time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -197,7 +201,7 @@ void TFormMain::ShowWizard(bool hold_timer) {
   }
   wizard_->show();
   wizard_->raise();
-  wizard_->setFocus();
+  wizard_->FocusFirstField();
 }
 
 void TFormMain::FlatButtonNewClick() {
