@@ -68,8 +68,7 @@ QuestionWindow::QuestionWindow(const Layout& layout, QWidget* parent)
   check_box_->setAccessibleName(kDontShowAgain);
   // The box at 24,185 with room around it for its focus mark.
   check_box_->setGeometry(24 - FlatCheckBox::kFocusMargin, 185 - FlatCheckBox::kFocusMargin,
-                          13 + 2 * FlatCheckBox::kFocusMargin,
-                          13 + 2 * FlatCheckBox::kFocusMargin);
+                          13 + 2 * FlatCheckBox::kFocusMargin, 13 + 2 * FlatCheckBox::kFocusMargin);
   check_label_ = MakeLabel(this, QStringLiteral("Label%13").arg(name), kDontShowAgain,
                            QRect(40, 185, 240, 14), false, palette::kText);
   check_label_->installEventFilter(this);

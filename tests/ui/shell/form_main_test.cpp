@@ -2,19 +2,19 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
-#include <QAction>
 #include <QAccessibleValueInterface>
-#include <QLabel>
+#include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTextBrowser>
-#include <QScrollBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -41,9 +41,9 @@
 #include "ui/shell/help_window.h"
 #include "ui/shell/log_window.h"
 #include "ui/shell/skin_area.h"
-#include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/flat_button.h"
 #include "ui/toolkit/link_button.h"
+#include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/ui_test_support.h"
 #include "ui/wizard/job_wizard.h"
@@ -317,7 +317,8 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   SaveJob("beta", "b1", "b2");
   form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
       *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&, const std::function<void(bool)>&) {}});
+      PathOf("parvolind.log"), PathOf("help/index.html"),
+      [](const QUrl&, const std::function<void(bool)>&) {}});
   form_->SetMinimizeToTray(true);
   ASSERT_TRUE(form_->FormCreate(true));
   EXPECT_FALSE(form_->isVisible());
@@ -497,8 +498,7 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   // Where the desktop has no program for them, the window shows them itself: the log
   // from its end, the help with its links.
   desktop_opens_ = false;
-  WriteFile("help/index.html",
-            "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
+  WriteFile("help/index.html", "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
   WriteFile("help/seite.html", "<h2 id=\"teil\">Teil</h2>");
   form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
   ASSERT_NE(form_->OwnLogWindow(), nullptr);
@@ -542,11 +542,10 @@ void ExpectNamedAndTyped(QAccessibleInterface* root, const std::string& where) {
     if (child == nullptr) continue;
     // Items of a list have no object of their own.
     const QObject* object = child->object();
-    const std::string what =
-        where + " / " +
-        (object != nullptr ? std::string(object->metaObject()->className()) + " " +
-                                 object->objectName().toStdString()
-                           : child->text(QAccessible::Name).toStdString());
+    const std::string what = where + " / " +
+                             (object != nullptr ? std::string(object->metaObject()->className()) +
+                                                      " " + object->objectName().toStdString()
+                                                : child->text(QAccessible::Name).toStdString());
     const QAccessible::State state = child->state();
     if (state.focusable && !state.invisible) {
       EXPECT_FALSE(child->text(QAccessible::Name).isEmpty()) << what;
@@ -582,7 +581,8 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   check(*form_, "information");
   bool dir_read_with_heading = false;
   for (QLabel* label : form_->SimplePanelJobInfo().findChildren<QLabel*>()) {
-    if (label->accessibleName() == QStringLiteral("Verzeichnis 1: ") + ui::ToQString(PathOf("b1"))) {
+    if (label->accessibleName() ==
+        QStringLiteral("Verzeichnis 1: ") + ui::ToQString(PathOf("b1"))) {
       dir_read_with_heading = true;
     }
   }
@@ -609,8 +609,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   while (wizard.CurrentPage() > 1) wizard.FlatButtonBackClick();
   auto* down = form_->findChild<QCheckBox*>(QStringLiteral("CheckBoxDirectionDown"));
   down->click();
-  const QString explanation =
-      form_->findChild<QLabel*>(QStringLiteral("LabelDirection3"))->text();
+  const QString explanation = form_->findChild<QLabel*>(QStringLiteral("LabelDirection3"))->text();
   EXPECT_TRUE(explanation.startsWith(QStringLiteral("Verzeichnis 2 erhält")));
   EXPECT_EQ(QAccessible::queryAccessibleInterface(down)->text(QAccessible::Description),
             explanation);

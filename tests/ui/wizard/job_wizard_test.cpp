@@ -188,9 +188,9 @@ TEST_F(JobWizardTest, TheKeyboardWalksThePagesInTheirVisualOrder) {
     press(Qt::Key_Tab);
     order << focused();
   }
-  EXPECT_EQ(order, (QStringList{"FlatEditDir1", "FlatButtonBrowse1", "FlatEditDir2",
-                                "FlatButtonBrowse2", "CheckBoxSubDirs", "FlatButtonNext",
-                                "FlatButtonCancel"}));
+  EXPECT_EQ(order,
+            (QStringList{"FlatEditDir1", "FlatButtonBrowse1", "FlatEditDir2", "FlatButtonBrowse2",
+                         "CheckBoxSubDirs", "FlatButtonNext", "FlatButtonCancel"}));
 
   // Enter in a field presses "Weiter"; each page starts at its first field, a radio
   // group at its selected radio, which the arrows move.
