@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 #include <exception>
 
 #include "ui/art/menu_glyphs.h"
@@ -339,12 +340,21 @@ void TFormMain::UpdateCoveredControls() {
   // buttons and the list, the information panel the list only.
   const bool buttons_covered = !wizard_->isHidden() || !progress_->isHidden();
   const bool list_covered = buttons_covered || !info_->isHidden();
-  const bool list_had_focus = list_->hasFocus();
-  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
-    button->setVisible(!buttons_covered);
-  }
+  const std::array<JobButton*, 4> buttons{button_new_, button_edit_, button_delete_,
+                                          button_execute_};
+  // The keyboard comes back to where it was when the panel goes again.
+  QWidget* focused = focusWidget();
+  const bool focused_below =
+      focused != nullptr &&
+      ((focused == list_ && list_covered) ||
+       (buttons_covered && std::find(buttons.begin(), buttons.end(), focused) != buttons.end()));
+  if (focused_below) focus_under_panel_ = focused;
+  for (JobButton* button : buttons) button->setVisible(!buttons_covered);
   list_->setVisible(!list_covered);
-  if (!list_covered && list_had_focus) list_->setFocus(Qt::OtherFocusReason);
+  if (!focus_under_panel_.isNull() && !focused_below && focus_under_panel_->isVisibleTo(this)) {
+    focus_under_panel_->setFocus(Qt::OtherFocusReason);
+    focus_under_panel_.clear();
+  }
 }
 
 void TFormMain::Beenden1Click() {

@@ -202,9 +202,18 @@ TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
   CreateForm();
   ui::ProgressPanel& panel = form_->SimplePanelProgress();
 
-  form_->ListViewJobs().SelectRow("Fotos");
-  form_->ButtonExecute().click();
+  // By keyboard: Tab from "Durchführen" into the list selects its first row, Shift+Tab
+  // and Space run it, and the keyboard is back on the button afterwards.
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  form_->ButtonExecute().setFocus();
+  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Tab);
+  EXPECT_EQ(form_->focusWidget(), &form_->ListViewJobs());
+  EXPECT_EQ(form_->ListViewJobs().SelectedName(), "Fotos");
+  QTest::keyClick(&form_->ListViewJobs(), Qt::Key_Tab, Qt::ShiftModifier);
+  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Space);
   EXPECT_FALSE(panel.isVisibleTo(form_.get()));
+  EXPECT_EQ(form_->focusWidget(), &form_->ButtonExecute()) << "the keyboard is back";
   EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
   EXPECT_FALSE(form_->RunInProgress());
   EXPECT_NE(Log().find("Ende der Durchführung"), std::string::npos);
