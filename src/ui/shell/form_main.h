@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -26,6 +27,7 @@
 #include "schedule/tick_host.h"
 #include "store/job_store.h"
 #include "store/settings.h"
+#include "ui/shell/program_exit.h"
 #include "ui/toolkit/dialogs.h"
 #include "ui/toolkit/skinned_window.h"
 
@@ -33,10 +35,12 @@ class QLabel;
 
 namespace parvolind::ui {
 
+class HelpWindow;
 class JobButton;
 class JobInfoPanel;
 class JobListView;
 class JobWizard;
+class LogWindow;
 class ProgressPanel;
 class SkinArea;
 class TFormConfirm;
@@ -58,8 +62,10 @@ struct MainWindowServices {
   TFormInfo& info;
   std::string log_path;   ///< the log file (beside the executable, or the state folder)
   std::string help_path;  ///< the help's start page
-  /// Opens a file or web address in the user's viewer, editor or browser.
-  std::function<void(const QUrl&)> open_url;
+  /// Opens a file (the log, the help) in the user's editor or browser, the way the
+  /// desktop does, and calls the callback with false when the desktop could not, so
+  /// that the window shows the file itself.
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url;
 };
 
 /// `TFormMain`: the job list with its information panel, the job wizard, the progress
@@ -98,9 +104,6 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void TimerJobsTimer();
   void TimerTimeTimer();
 
-  /// Marks the program as ending: questions waiting are answered No, ticks stop.
-  void SetProgramEnding();
-
   // Minimising, showing and ending.
   /// Minimise (`Minimieren1Click`, `Minimieren2Click`, the skin's close button and every
   /// close request): into the tray where there is one, else an ordinary minimise.
@@ -111,24 +114,36 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   /// "B&eenden": ends the program with the user's stop entry. During a run the run is
   /// cancelled first and reaches its cancelled end, then the program ends.
   void Beenden1Click();
-  /// Whether the session may end; writes the shutdown stop entry when it may. During a
-  /// run the user is asked first; a Yes cancels the run quietly and ends the program.
-  bool WMQueryEndSession();
+  /// The session manager asks whether the session may end (it may still call the logout
+  /// off): minimises the window and, during a run, asks the user (unless `may_ask` is
+  /// false). Agreeing writes the shutdown stop entry; the program keeps working until the
+  /// session really ends. Returns whether the session may end.
+  bool WMQueryEndSession(bool may_ask = true);
+  /// The session ends now (SIGTERM, the session manager's last word): answers the query
+  /// first where that has not been done, then ends the program, a run in progress being
+  /// cancelled quietly. A No to the question during a run keeps the program running.
+  void SessionEnding();
   /// The window's last words when the program ends: the user's stop entry, unless the
   /// session's end was logged already.
   void FormDestroy();
   /// Whether minimising hides the window into the tray (a tray exists).
   void SetMinimizeToTray(bool to_tray) { minimize_to_tray_ = to_tray; }
-  bool CloseAllowed() const { return close_allowed_; }
-  bool ShutdownLogged() const { return shutdown_logged_; }
+  bool CloseAllowed() const { return exit_.CloseAllowed(); }
+  bool ShutdownLogged() const { return exit_.ShutdownLogged(); }
 
   // The skin's hover areas and the window menus.
   void CoolFormMainMouseMove();
   void ImageMenuProgrammMoveClick();
   void ImageMenuOptionenMoveClick();
   void ImageMenuHilfeMoveClick();
+  /// "Logfile &anzeigen": the log in the user's editor, or in a viewer of the program's
+  /// own where the desktop has none for it. Nothing without a log.
   void Logfileanzeigen1Click();
+  /// "&Hilfe": the help in the user's browser, or in a window of the program's own.
   void Hilfe1Click();
+  /// The program's own help and log windows, once they have been needed (else null).
+  HelpWindow* OwnHelpWindow() const { return help_window_; }
+  LogWindow* OwnLogWindow() const { return log_window_; }
   void Info1Click();
   void Sicherung1Click();
 
@@ -175,9 +190,10 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   int64_t BarMaximum(ProgressBar bar) const override;
   void ShowProgressPanel(bool visible) override;
   void ProcessEvents() override;
+  void WaitUntil(const std::function<bool()>& done) override;
   /// A run that is to end the program stays cancelled, even where it clears its
   /// request at its start.
-  bool CancelRequested() const override { return cancel_requested_ || quit_after_run_; }
+  bool CancelRequested() const override { return cancel_requested_ || exit_.EndsAfterRun(); }
   void SetCancelRequested(bool requested) override { cancel_requested_ = requested; }
   bool RunInProgress() const override { return run_in_progress_; }
   void SetRunInProgress(bool running) override { run_in_progress_ = running; }
@@ -196,14 +212,23 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void StartTimerJobs() override;
   QuestionAnswer AskConfirmation(const std::string& job_name) override;
   QuestionAnswer AskRecovery(const std::string& job_name) override;
-  bool ProgramEnding() const override { return program_ending_; }
+  bool ProgramEnding() const override { return exit_.Ending(); }
   void ExecuteSynchronisation(const std::string& job_name) override;
+
+ signals:
+  /// A run could not write (all of) its log lines: once per run, with the first error's text,
+  /// so that the user hears of it (the CLI says so and exits with 4).
+  void RunLogNotWritten(const QString& error);
 
  protected:
   QPainterPath Outline() const override;
   void PaintSkin(QPainter& painter) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  /// Watches the application for the platform's request to quit (installed by main()):
+  /// it is the end of the session.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildPopupMenuJobs();
@@ -219,6 +244,11 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void ChangeSetting(const std::function<void()>& change);
   void LightMenuArea(SkinArea* lit);
   void LightJobButton(JobButton* lit);
+  bool AnswerSessionEnd(bool may_ask, bool ends_now);
+  void OpenFile(const QString& path, const std::function<void(const QString&)>& own);
+  void OpenMenuFromKeyboard(void (TFormMain::*open)(), QMenu* menu);
+  void UpdateCoveredControls();
+  void FollowExit(ProgramExit::Step step);
   void EndProgram();
   void ApplyPendingLabels();
 
@@ -232,7 +262,10 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   TFormRecover& recover_;
   TFormInfo& info_window_;
   std::string help_path_;
-  std::function<void(const QUrl&)> open_url_;
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url_;
+  HelpWindow* help_window_ = nullptr;    ///< made when first needed
+  QPointer<QWidget> focus_under_panel_;  ///< had the focus when a panel covered it
+  LogWindow* log_window_ = nullptr;      ///< made when first needed
 
   JobStore store_;
   ScheduleComputation schedule_;
@@ -264,11 +297,8 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   QTimer timer_time_;
   bool run_in_progress_ = false;
   bool cancel_requested_ = false;
-  bool program_ending_ = false;
+  ProgramExit exit_;
   bool wizard_holds_timer_ = false;
-  bool close_allowed_ = false;
-  bool shutdown_logged_ = false;
-  bool quit_after_run_ = false;
   bool minimize_to_tray_ = false;
   std::function<void(bool)> icon_animation_;
   std::chrono::steady_clock::time_point last_events_{};
