@@ -9,7 +9,8 @@
 
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
+#include "engine/run_control.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 
@@ -24,17 +25,18 @@ class FileCollector {
   /// Temporary copy files whose last write lies further back than this count as left behind.
   static constexpr int64_t kStaleTemporaryAgeMinutes = 10;
 
-  FileCollector(FileSystem& fs, RunHost& host, const Clock& clock, FileTransfer& transfer,
-                LogWriter& log);
+  FileCollector(FileSystem& fs, ProgressSink& progress, const RunControl& control,
+                const Clock& clock, FileTransfer& transfer, LogWriter& log);
 
   /// Appends to `list` every file of `directory` (which ends in '/') that passes the filters, and
   /// with `sub_dirs` those of its subdirectories (depth first; directories whose names begin with
   /// '.' are not entered). `filter` is the job's pattern text, `filter_type` 0 (all types),
   /// 1 (only the listed ones) or 2 (all but the listed ones; any other value admits nothing),
   /// `days` the age limit (0 or less: none). A missing directory adds nothing; one that cannot
-  /// be read is logged. Stops early when the host's cancel request is set. Links are followed,
-  /// except back into a directory above on the same walk. A directory that is `other_root`
-  /// (the run's other side), lies inside it or contains it is passed over and logged once.
+  /// be read is logged. Stops early when the run control's cancel request is set. Links are
+  /// followed, except back into a directory above on the same walk. A directory that is
+  /// `other_root` (the run's other side), lies inside it or contains it is passed over and logged
+  /// once.
   void GetSyncFiles(const std::string& directory, const std::string& filter, FileList& list,
                     bool sub_dirs, int32_t filter_type, int32_t days,
                     const std::string& other_root = std::string());
@@ -69,7 +71,8 @@ class FileCollector {
   bool PassesAgeFilter(const std::string& path, const FileStatus* known_status, int32_t days);
 
   FileSystem& fs_;
-  RunHost& host_;
+  ProgressSink& progress_;
+  const RunControl& control_;
   const Clock& clock_;
   FileTransfer& transfer_;
   LogWriter& log_;

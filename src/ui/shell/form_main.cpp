@@ -16,6 +16,7 @@
 #include "ui/jobs/job_list_view.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
+#include "ui/run/window_run_host.h"
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
@@ -58,10 +59,6 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       store_(services.hive, services.clock, services.locale),
       schedule_(services.hive, services.clock),
       clock_line_(services.clock, services.locale),
-      log_(services.log_path, services.fs, *this, services.clock, services.locale),
-      run_(
-          services.hive, services.fs, *this, log_, services.clock, services.locale,
-          [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks),
       tick_(services.hive, services.clock, *this),
       automation_(services.hive, services.clock, *this),
       actions_(std::make_unique<AutomationActions>()) {
@@ -112,6 +109,14 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   progress_->hide();
   connect(progress_, &ProgressPanel::CancelClicked, this,
           &TFormMain::FlatButtonProgressCancelClick);
+  run_host_ = std::make_unique<WindowRunHost>(*progress_, *info_, dialogs_);
+  log_ = std::make_unique<LogWriter>(
+      services.log_path, fs_, *run_host_,
+      // Once the end of the session is logged, nothing may follow the shutdown entry.
+      [this] { return settings_.logfile() && !exit_.ShutdownLogged(); }, clock_, locale_);
+  run_ = std::make_unique<SynchronisationRun>(
+      hive_, fs_, *run_host_, run_host_->Control(), *log_, clock_, locale_,
+      [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks);
 
   label_time_ = new QLabel(this);
   label_time_->setObjectName(QStringLiteral("LabelTime"));
@@ -139,7 +144,7 @@ TFormMain::~TFormMain() = default;
 
 bool TFormMain::FormCreate(bool write_start_entry) {
   try {
-    run_in_progress_ = false;
+    run_host_->Control().SetRunInProgress(false);
     TimerTimeTimer();
     GetJobs();
     // The first start (or an empty store) leads straight into the wizard; the
@@ -150,7 +155,7 @@ bool TFormMain::FormCreate(bool write_start_entry) {
       wizard_->hide();
     }
     settings_.Load();
-    if (write_start_entry) log_.WriteStartEntry();
+    if (write_start_entry) log_->WriteStartEntry();
     // "Minimiert starten" leaves only the tray icon; without a tray the window starts
     // minimised, so that it can always be brought back.
     if (!settings_.start_minimized()) {
@@ -246,7 +251,7 @@ void TFormMain::FlatButtonDeleteClick() {
 void TFormMain::FlatButtonExecuteClick() {
   // A click during a run does nothing: the run lock refuses it anyway, and a second
   // panel must not appear.
-  if (run_in_progress_) return;
+  if (RunInProgress()) return;
   tick_.FlatButtonExecuteClick(list_->SelectedName());
 }
 
@@ -264,7 +269,7 @@ void TFormMain::ShowJobInfo(const std::string& job_name) {
 }
 
 void TFormMain::FlatButtonProgressCancelClick() {
-  cancel_requested_ = true;
+  run_host_->Control().SetCancelRequested(true);
   progress_->hide();
 }
 
@@ -298,21 +303,21 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::Beenden1Click() {
-  const ProgramExit::Step step = exit_.UserQuits(run_in_progress_);
+  const ProgramExit::Step step = exit_.UserQuits(RunInProgress());
   FollowExit(step);
   if (step == ProgramExit::Step::kEndAfterRun) progress_->hide();
 }
 
 bool TFormMain::WMQueryEndSession() {
-  if (run_in_progress_ &&
+  if (RunInProgress() &&
       !dialogs_.Ask(QStringLiteral(
           "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
           "abbrechen und Parvolind\rbeenden?"))) {
     exit_.SessionEndRefused();
     return false;
   }
-  log_.WriteShutdownStopEntry();
-  FollowExit(exit_.SessionEnds(run_in_progress_));
+  log_->WriteShutdownStopEntry();
+  FollowExit(exit_.SessionEnds(RunInProgress()));
   return true;
 }
 
@@ -324,8 +329,10 @@ void TFormMain::FollowExit(ProgramExit::Step step) {
     EndProgram();
   } else {
     // The run winds down to its cancelled end (the copy in hand is dropped safely);
-    // the program ends when it has returned.
-    cancel_requested_ = true;
+    // the program ends when it has returned, and the run stays cancelled even where it
+    // clears its request at its start.
+    run_host_->Control().SetCancelRequested(true);
+    run_host_->Control().HoldCancel();
   }
 }
 
@@ -335,7 +342,7 @@ void TFormMain::EndProgram() {
 }
 
 void TFormMain::FormDestroy() {
-  if (exit_.UserStopEntryDue()) log_.WriteUserStopEntry();
+  if (exit_.UserStopEntryDue()) log_->WriteUserStopEntry();
 }
 
 // --- context menu ------------------------------------------------------------------
@@ -406,76 +413,20 @@ void TFormMain::TimerJobsTimer() { tick_.TimerJobsTimer(); }
 
 void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Text())); }
 
-// --- RunHost ---------------------------------------------------------------------------
+// --- the run ---------------------------------------------------------------------------
 
-void TFormMain::SetLabel(ProgressLabel label, std::string_view text) {
-  // The run names every file it copies; only the text standing when the window is
-  // next drawn is ever seen, so the labels take their texts then.
-  PendingLabel& pending = pending_labels_[static_cast<size_t>(label)];
-  pending.text.assign(text);
-  pending.changed = true;
+void TFormMain::SetEventInterval(std::chrono::milliseconds interval) {
+  run_host_->SetEventInterval(interval);
 }
 
-void TFormMain::ApplyPendingLabels() {
-  for (size_t i = 0; i < pending_labels_.size(); ++i) {
-    PendingLabel& pending = pending_labels_[i];
-    if (!pending.changed) continue;
-    pending.changed = false;
-    progress_->SetLabel(static_cast<ProgressLabel>(i), ToQString(pending.text));
-  }
+void TFormMain::SetIconAnimationHandler(std::function<void(bool)> handler) {
+  run_host_->SetIconAnimationHandler(std::move(handler));
 }
 
-int TFormMain::LabelWidth(ProgressLabel label) const { return progress_->LabelWidth(label); }
-
-int TFormMain::TextWidth(ProgressLabel label, std::string_view text) const {
-  return progress_->TextWidth(label, ToQString(text));
+RunOptions TFormMain::CurrentRunOptions() const {
+  return RunOptions{.copy_buffer_size = settings_.copy_buffer_size(),
+                    .animated_icon = settings_.animated_icon()};
 }
-
-void TFormMain::SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) {
-  progress_->Bar(bar).SetRange64(minimum, maximum);
-}
-
-void TFormMain::SetBarValue(ProgressBar bar, int64_t value) {
-  progress_->Bar(bar).SetValue64(value);
-}
-
-int64_t TFormMain::BarValue(ProgressBar bar) const { return progress_->Bar(bar).Value64(); }
-int64_t TFormMain::BarMinimum(ProgressBar bar) const { return progress_->Bar(bar).Minimum64(); }
-int64_t TFormMain::BarMaximum(ProgressBar bar) const { return progress_->Bar(bar).Maximum64(); }
-
-void TFormMain::ShowProgressPanel(bool visible) {
-  ApplyPendingLabels();
-  if (visible) {
-    info_->hide();
-    progress_->show();
-    progress_->raise();
-  } else {
-    progress_->hide();
-  }
-}
-
-void TFormMain::ProcessEvents() {
-  const auto now = std::chrono::steady_clock::now();
-  if (now - last_events_ < event_interval_) return;
-  last_events_ = now;
-  ApplyPendingLabels();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void TFormMain::ShowFailureMessage(std::string_view text) { dialogs_.Warn(ToQString(text)); }
-
-bool TFormMain::AnimatedIcon() const { return settings_.animated_icon(); }
-
-void TFormMain::SetIconAnimation(bool on) {
-  if (icon_animation_) icon_animation_(on);
-}
-
-bool TFormMain::LoggingEnabled() const {
-  // Once the end of the session is logged, nothing may follow the shutdown entry.
-  return settings_.logfile() && !exit_.ShutdownLogged();
-}
-
-int32_t TFormMain::CopyBufferSize() const { return settings_.copy_buffer_size(); }
 
 // --- TickHost ----------------------------------------------------------------------------
 
@@ -490,6 +441,10 @@ void TFormMain::SetScheduleText(const std::string& job_name, const std::string& 
 }
 
 void TFormMain::ShowError(const std::string& text) { dialogs_.ShowError(ToQString(text)); }
+
+void TFormMain::ProcessEvents() { run_host_->ProcessEvents(); }
+
+bool TFormMain::RunInProgress() const { return run_host_->Control().RunInProgress(); }
 
 void TFormMain::StopTimerJobs() { timer_jobs_.stop(); }
 
@@ -507,8 +462,8 @@ QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
 
 void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.Ending()) return;
-  last_events_ = {};
-  run_.ExecuteSynchronisation(job_name);
+  run_host_->BeginRun();
+  run_->ExecuteSynchronisation(job_name, CurrentRunOptions());
   if (exit_.EndsAfterRun()) EndProgram();
 }
 

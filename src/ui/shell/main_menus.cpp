@@ -177,7 +177,7 @@ void TFormMain::ImageMenuHilfeMoveClick() { popup_hilfe_->popup(pos() + kHilfeMe
 
 void TFormMain::Logfileanzeigen1Click() {
   // Without a log there is nothing to show, and nothing is said.
-  const QString path = ToQString(log_.Path());
+  const QString path = ToQString(log_->Path());
   if (!QFile::exists(path)) return;
   if (open_url_) open_url_(QUrl::fromLocalFile(path));
 }

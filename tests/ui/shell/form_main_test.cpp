@@ -340,7 +340,7 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   EXPECT_EQ(key.ReadInteger("BufferSize"), 64);
   EXPECT_FALSE(key.ReadBool("Logfile"));
   EXPECT_FALSE(key.ReadBool("AnimatedIcon"));
-  EXPECT_EQ(form_->CopyBufferSize(), 65535);
+  EXPECT_EQ(form_->CurrentRunOptions().copy_buffer_size, 65535);
   EXPECT_TRUE(form_->MenuItem(QStringLiteral("N64KB1"))->isChecked());
   EXPECT_FALSE(form_->MenuItem(QStringLiteral("N128KB1"))->isChecked());
 
