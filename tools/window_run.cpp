@@ -19,11 +19,11 @@
 #include "silent_dialogs.h"
 #include "store/job_store.h"
 #include "store/settings.h"
-#include "ui/form_info.h"
-#include "ui/form_main.h"
-#include "ui/job_list_view.h"
-#include "ui/question_windows.h"
-#include "ui/theme.h"
+#include "ui/jobs/job_list_view.h"
+#include "ui/questions/question_windows.h"
+#include "ui/shell/form_info.h"
+#include "ui/shell/form_main.h"
+#include "ui/toolkit/theme.h"
 
 int main(int argc, char** argv) {
   using namespace parvolind;

@@ -17,13 +17,14 @@
 #include "platform/run_lock.h"
 #include "platform/session_end.h"
 #include "store/settings.h"
-#include "ui/app_emblem.h"
-#include "ui/dialogs.h"
-#include "ui/form_info.h"
-#include "ui/form_main.h"
-#include "ui/question_windows.h"
-#include "ui/theme.h"
-#include "ui/tray_icon.h"
+#include "ui/art/app_emblem.h"
+#include "ui/questions/question_windows.h"
+#include "ui/shell/form_info.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/tray_icon.h"
+#include "ui/toolkit/dialogs.h"
+#include "ui/toolkit/qt_strings.h"
+#include "ui/toolkit/theme.h"
 
 int main(int argc, char** argv) {
   using namespace parvolind;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "ui/toolkit/dialogs.h"
 
 namespace parvolind::testing {
 

@@ -1,0 +1,22 @@
+#include "ui/shell/program_exit.h"
+
+namespace parvolind::ui {
+
+ProgramExit::Step ProgramExit::UserQuits(bool run_in_progress) { return Leave(run_in_progress); }
+
+ProgramExit::Step ProgramExit::SessionEnds(bool run_in_progress) {
+  shutdown_logged_ = true;
+  close_allowed_ = true;
+  // During a run the run stops at its next block without another log line: the shutdown
+  // entry closes the log, and the unfinished copy leaves the old target as it was.
+  return Leave(run_in_progress);
+}
+
+ProgramExit::Step ProgramExit::Leave(bool run_in_progress) {
+  ending_ = true;
+  if (!run_in_progress) return Step::kEndNow;
+  end_after_run_ = true;
+  return Step::kEndAfterRun;
+}
+
+}  // namespace parvolind::ui

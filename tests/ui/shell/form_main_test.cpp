@@ -1,0 +1,376 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "platform/run_lock.h"
+#include "store/job_store.h"
+#include "store/registry_key.h"
+#include "store/settings.h"
+#include "support/test_environment.h"
+#include "ui/jobs/job_button.h"
+#include "ui/jobs/job_info_panel.h"
+#include "ui/jobs/job_list_view.h"
+#include "ui/questions/question_button.h"
+#include "ui/questions/question_windows.h"
+#include "ui/run/progress_panel.h"
+#include "ui/shell/form_info.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/skin_area.h"
+#include "ui/toolkit/qt_strings.h"
+#include "ui/toolkit/theme.h"
+#include "ui/ui_test_support.h"
+#include "ui/wizard/job_wizard.h"
+
+namespace parvolind {
+namespace {
+
+using ui::TFormMain;
+
+// The main window on a store of the test's own, with scripted dialogs and a clock
+// standing at Tuesday, 8 December 2026, 14:05.
+class FormMainTest : public testing::TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    testing::EnsureApplication();
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
+    fs_ = CreateFileSystem();
+    locks_ = CreateRunLocks(PathOf("locks"));
+    settings_ = std::make_unique<Settings>(*hive_);
+    store_ = std::make_unique<JobStore>(*hive_, clock_, *locale_);
+    confirm_ = std::make_unique<ui::TFormConfirm>();
+    recover_ = std::make_unique<ui::TFormRecover>();
+    info_ = std::make_unique<ui::TFormInfo>(QStringLiteral("v0.1.0.0"));
+  }
+
+  void TearDown() override {
+    form_.reset();
+    TempDirTest::TearDown();
+  }
+
+  void CreateForm() {
+    form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
+        *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
+        PathOf("parvolind.log"), PathOf("help/index.html"),
+        [this](const QUrl& url) { opened_.push_back(url); }});
+    // Every chance a run gives to process events is taken, so the tests' timers
+    // step in at the same points on any machine.
+    form_->SetEventInterval(std::chrono::milliseconds(0));
+    ASSERT_TRUE(form_->FormCreate(true));
+  }
+
+  // Saves a one-way job from `from` to `to` (folders of the test).
+  void SaveJob(const std::string& name, const std::string& from, const std::string& to,
+               const std::function<void(JobDefinition&)>& adjust = {}) {
+    JobDefinition job;
+    job.Name = name;
+    job.Dir1 = PathOf(from);
+    job.Dir2 = PathOf(to);
+    job.DirDown = true;
+    job.CritAll = false;
+    job.CritNew = true;
+    job.CRC32 = false;
+    if (adjust) adjust(job);
+    store_->SaveJob(job, "", [](const std::string&) { return 0.0; });
+  }
+
+  template <typename T>
+  T* Child(const char* name) const {
+    T* child = form_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  std::string Log() const { return ReadFile(PathOf("parvolind.log")); }
+
+  testing::FakeClock clock_{{2026, 12, 8, 14, 5, 0, 0}};
+  std::unique_ptr<Locale> locale_ = CreateLocale("de_DE");
+  std::unique_ptr<RegistryHive> hive_;
+  std::unique_ptr<FileSystem> fs_;
+  std::unique_ptr<RunLocks> locks_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<JobStore> store_;
+  testing::ScriptedDialogs dialogs_;
+  // Widgets come after the application, which SetUp() makes sure of.
+  std::unique_ptr<ui::TFormConfirm> confirm_;
+  std::unique_ptr<ui::TFormRecover> recover_;
+  std::unique_ptr<ui::TFormInfo> info_;
+  std::vector<QUrl> opened_;
+  std::unique_ptr<TFormMain> form_;
+};
+
+TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
+  SaveJob("beta", "b1", "b2");
+  CreateForm();
+  ui::JobListView& list = form_->ListViewJobs();
+  ui::JobWizard& wizard = form_->SimplePanelWizard();
+  EXPECT_EQ(list.RowNames(), std::vector<std::string>{"beta"});
+  EXPECT_FALSE(wizard.isVisibleTo(form_.get()));
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+
+  // A new job through the wizard; the timer rests while it is open.
+  form_->ButtonNew().click();
+  EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
+  EXPECT_FALSE(form_->TimerJobs().isActive());
+  Child<QLineEdit>("FlatEditDir1")->setText(ui::ToQString(PathOf("a1")));
+  Child<QLineEdit>("FlatEditDir2")->setText(ui::ToQString(PathOf("a2")));
+  for (int page = 0; page < 5; ++page) wizard.FlatButtonNextClick();
+  Child<QLineEdit>("FlatEditFinalName")->setText(QStringLiteral("alpha"));
+  wizard.FlatButtonNextClick();
+  EXPECT_TRUE(dialogs_.warnings.empty());
+  EXPECT_TRUE(store_->JobExists("alpha"));
+  EXPECT_EQ(list.RowNames(), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_EQ(list.SelectedName(), "alpha");
+  EXPECT_EQ(list.ScheduleText("alpha"), "manuell");
+  EXPECT_FALSE(wizard.isVisibleTo(form_.get()));
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+
+  // Renaming it through Edit replaces its row.
+  form_->ButtonEdit().click();
+  EXPECT_EQ(Child<QLineEdit>("FlatEditFinalName")->text(), QStringLiteral("alpha"));
+  for (int page = 0; page < 5; ++page) wizard.FlatButtonNextClick();
+  Child<QLineEdit>("FlatEditFinalName")->setText(QStringLiteral("gamma"));
+  wizard.FlatButtonNextClick();
+  EXPECT_EQ(list.RowNames(), (std::vector<std::string>{"beta", "gamma"}));
+  EXPECT_FALSE(store_->JobExists("alpha"));
+
+  // The information panel shows the stored values; a delete answered No keeps the
+  // job but hides the panel, Yes removes job and row.
+  list.SelectRow("gamma");
+  form_->ListViewJobsDblClick();
+  EXPECT_TRUE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_EQ(form_->SimplePanelJobInfo().NameText(), QStringLiteral("gamma"));
+  dialogs_.answers = {false};
+  form_->ButtonDelete().click();
+  EXPECT_FALSE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_TRUE(store_->JobExists("gamma"));
+  dialogs_.answers = {true};
+  form_->ButtonDelete().click();
+  EXPECT_FALSE(store_->JobExists("gamma"));
+  EXPECT_EQ(list.RowNames(), std::vector<std::string>{"beta"});
+  ASSERT_EQ(dialogs_.questions.size(), 2u);
+  EXPECT_EQ(dialogs_.questions[0],
+            QStringLiteral("Soll der ausgewählte Auftrag wirklich gelöscht werden?"));
+
+  // Without a selection nothing asks.
+  list.clearSelection();
+  form_->ButtonDelete().click();
+  EXPECT_EQ(dialogs_.questions.size(), 2u);
+}
+
+TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
+  WriteFile("src/a.txt", "a");
+  WriteFile("src/b.txt", "b");
+  SaveJob("Fotos", "src", "dst");
+  WriteFile("big/large.bin", std::string(64 << 20, 'x'));
+  SaveJob("Groß", "big", "bigcopy");
+  CreateForm();
+  ui::ProgressPanel& panel = form_->SimplePanelProgress();
+
+  form_->ListViewJobs().SelectRow("Fotos");
+  form_->ButtonExecute().click();
+  EXPECT_FALSE(panel.isVisibleTo(form_.get()));
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  EXPECT_FALSE(form_->RunInProgress());
+  EXPECT_NE(Log().find("Ende der Durchführung"), std::string::npos);
+
+  // The panel shows during a run, and its cancel button stops the run while the large
+  // file is copied in small blocks.
+  form_->ProgramSettings().ChooseBufferSize(32);
+  QTimer canceller;
+  QObject::connect(&canceller, &QTimer::timeout, [&] {
+    if (panel.isVisibleTo(form_.get())) panel.CancelButton().click();
+  });
+  canceller.start(0);
+  form_->ListViewJobs().SelectRow("Groß");
+  form_->ButtonExecute().click();
+  canceller.stop();
+  EXPECT_FALSE(panel.isVisibleTo(form_.get()));
+  EXPECT_NE(Log().find("Abbruch der Durchführung"), std::string::npos);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("bigcopy/large.bin"))));
+}
+
+TEST_F(FormMainTest, ADueJobIsAskedThroughTheQuestionWindowAndRuns) {
+  WriteFile("src/a.txt", "a");
+  SaveJob("Abends", "src", "dst", [](JobDefinition& job) {
+    job.TimeEnabled = true;
+    job.Time = "14:06";
+  });
+  CreateForm();
+  EXPECT_EQ(form_->ListViewJobs().ScheduleText("Abends"), "14:06 Uhr");
+  clock_.AdvanceMinutes(1);
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [this] {
+    if (confirm_->IsWaiting()) confirm_->YesButton().click();
+  });
+  answerer.start(0);
+  form_->TimerJobsTimer();
+  answerer.stop();
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  RegistryKey key(*hive_);
+  ASSERT_TRUE(key.OpenForReading(JobKeyPath("Abends")));
+  EXPECT_TRUE(key.ReadBool("Confirm"));
+  EXPECT_NE(key.ReadString("Execution"), "n/a");
+}
+
+TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray) {
+  CreateForm();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(form_->SimplePanelWizard().isVisibleTo(form_.get()));
+  form_.reset();
+
+  settings_->ChooseStartMinimized();
+  SaveJob("beta", "b1", "b2");
+  form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
+      *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
+      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&) {}});
+  form_->SetMinimizeToTray(true);
+  ASSERT_TRUE(form_->FormCreate(true));
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_FALSE(form_->SimplePanelWizard().isVisibleTo(form_.get()));
+  const std::string log = Log();
+  EXPECT_NE(log.find("Parvolind gestartet"), log.rfind("Parvolind gestartet")) << "two starts";
+}
+
+TEST_F(FormMainTest, EndingByTheUserOrTheSessionWritesItsStopEntry) {
+  CreateForm();
+  EXPECT_NE(Log().find("Parvolind gestartet"), std::string::npos);
+
+  // A close request only minimises.
+  form_->SetMinimizeToTray(true);
+  EXPECT_FALSE(form_->close());
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_EQ(Log().find("Parvolind beendet"), std::string::npos);
+
+  // The session ends while idle: the shutdown entry, and no user entry after it.
+  EXPECT_TRUE(form_->WMQueryEndSession());
+  form_->FormDestroy();
+  const std::string log = Log();
+  EXPECT_NE(log.find("System-ShutDown"), std::string::npos);
+  EXPECT_EQ(log.find("Terminierung durch Anwender"), std::string::npos);
+}
+
+TEST_F(FormMainTest, TheSessionEndDuringARunAsksAndAYesEndsTheLogAfterTheRunsLines) {
+  WriteFile("big/large.bin", std::string(32 << 20, 'x'));
+  SaveJob("Groß", "big", "bigcopy");
+  CreateForm();
+  form_->ProgramSettings().ChooseBufferSize(32);
+  std::vector<bool> answers;
+  QTimer asker;
+  QObject::connect(&asker, &QTimer::timeout, [&] {
+    if (!form_->RunInProgress() || answers.size() == 2) return;
+    dialogs_.answers = {answers.empty() ? false : true};
+    answers.push_back(form_->WMQueryEndSession());
+  });
+  asker.start(0);
+  form_->ListViewJobs().SelectRow("Groß");
+  form_->ButtonExecute().click();
+  asker.stop();
+  ASSERT_EQ(answers, (std::vector<bool>{false, true}));
+  const std::string log = Log();
+  const size_t shutdown = log.find("System-ShutDown");
+  ASSERT_NE(shutdown, std::string::npos);
+  EXPECT_EQ(log.find("Beendet um:", shutdown), std::string::npos) << log;
+  EXPECT_EQ(log.find("Grund:"), std::string::npos) << "the run ends without its end lines";
+  EXPECT_TRUE(form_->ShutdownLogged());
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("bigcopy/large.bin"))));
+}
+
+TEST_F(FormMainTest, QuittingDuringARunLetsTheRunEndCancelledFirst) {
+  WriteFile("big/large.bin", std::string(32 << 20, 'x'));
+  SaveJob("Groß", "big", "bigcopy");
+  CreateForm();
+  form_->ProgramSettings().ChooseBufferSize(32);
+  QTimer quitter;
+  QObject::connect(&quitter, &QTimer::timeout, [&] {
+    if (form_->RunInProgress()) form_->MenuItem(QStringLiteral("Beenden1"))->trigger();
+  });
+  quitter.start(0);
+  form_->ListViewJobs().SelectRow("Groß");
+  form_->ButtonExecute().click();
+  quitter.stop();
+  EXPECT_TRUE(form_->ProgramEnding());
+  form_->FormDestroy();
+  const std::string log = Log();
+  const size_t cancelled = log.find("Abbruch der Durchführung");
+  ASSERT_NE(cancelled, std::string::npos) << log;
+  EXPECT_NE(log.find("Terminierung durch Anwender", cancelled), std::string::npos) << log;
+}
+
+TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
+  CreateForm();
+  ui::SkinArea& programm = form_->MenuArea(0);
+  ui::SkinArea& optionen = form_->MenuArea(1);
+  emit programm.Hovered();
+  emit optionen.Hovered();
+  EXPECT_FALSE(programm.Lit());
+  EXPECT_TRUE(optionen.Lit());
+  emit form_->CloseArea().Hovered();
+  EXPECT_TRUE(form_->CloseArea().Lit());
+  EXPECT_TRUE(optionen.Lit()) << "the close button darkens nothing";
+  emit form_->ButtonNew().Hovered();
+  emit form_->ButtonEdit().Hovered();
+  EXPECT_FALSE(form_->ButtonNew().Lit());
+  EXPECT_TRUE(form_->ButtonEdit().Lit());
+  EXPECT_TRUE(optionen.Lit()) << "a button leaves the menu areas alone";
+  form_->CoolFormMainMouseMove();
+  EXPECT_FALSE(optionen.Lit() || form_->CloseArea().Lit() || form_->ButtonEdit().Lit());
+
+  // Each option is written at once.
+  form_->MenuItem(QStringLiteral("Minimiertstarten1"))->trigger();
+  form_->MenuItem(QStringLiteral("N64KB1"))->trigger();
+  form_->MenuItem(QStringLiteral("Logfileerstellen1"))->trigger();
+  form_->MenuItem(QStringLiteral("AnimiertesSymbol1"))->trigger();
+  RegistryKey key(*hive_);
+  ASSERT_TRUE(key.OpenForReading(kProgramKeyPath));
+  EXPECT_TRUE(key.ReadBool("Minimized"));
+  EXPECT_EQ(key.ReadInteger("BufferSize"), 64);
+  EXPECT_FALSE(key.ReadBool("Logfile"));
+  EXPECT_FALSE(key.ReadBool("AnimatedIcon"));
+  EXPECT_EQ(form_->CopyBufferSize(), 65535);
+  EXPECT_TRUE(form_->MenuItem(QStringLiteral("N64KB1"))->isChecked());
+  EXPECT_FALSE(form_->MenuItem(QStringLiteral("N128KB1"))->isChecked());
+
+  // The backup reports where it went; help and the log open in the user's programs.
+  form_->MenuItem(QStringLiteral("Sicherung1"))->trigger();
+  ASSERT_EQ(dialogs_.warnings.size(), 1u);
+  EXPECT_TRUE(dialogs_.warnings[0].startsWith(
+      QStringLiteral("Die Konfiguration von Parvolind wurde gesichert:")));
+  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
+  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  ASSERT_EQ(opened_.size(), 2u);
+  EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("parvolind.log")));
+  EXPECT_TRUE(opened_[1].toLocalFile().endsWith(QStringLiteral("index.html")));
+}
+
+TEST_F(FormMainTest, EveryReachableControlHasAnAccessibleName) {
+  SaveJob("beta", "b1", "b2");
+  CreateForm();
+  for (QWidget* widget : form_->findChildren<QWidget*>()) {
+    // A spin box's text field is part of the spin box, which carries the name.
+    if (widget->focusPolicy() == Qt::NoFocus ||
+        qobject_cast<QAbstractSpinBox*>(widget->parentWidget()) != nullptr) {
+      continue;
+    }
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+        << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace parvolind
