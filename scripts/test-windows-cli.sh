@@ -6,7 +6,8 @@
 set -euo pipefail
 build="$1"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-wine=/usr/lib/wine/wine64
+wine_binary=/usr/lib/wine/wine64
+wine() { LC_ALL="${PARVOLIND_WINE_LOCALE:-de_DE.UTF-8}" "$wine_binary" "$@"; }
 cli="$build/bin/parvolind-cli.exe"
 work="$build/e2e"
 rm -rf "$work" "$build/bin/parvolind.log"
@@ -48,12 +49,12 @@ if [ -x "$linux_cli" ]; then
   backup="$work/linux.reg"
 fi
 
-"$wine" reg delete "$reg_key" /f >/dev/null 2>&1 || true
-"$wine" "$cli" import "$(windows_path "$backup")" || fail "import failed"
-"$wine" reg query "$reg_key\\Jobs" | tr -d '\r' |
+wine reg delete "$reg_key" /f >/dev/null 2>&1 || true
+wine "$cli" import "$(windows_path "$backup")" || fail "import failed"
+wine reg query "$reg_key\\Jobs" | tr -d '\r' |
   grep -qx 'HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind\\Jobs\\Abgleich' ||
   fail "the imported job is not in the registry"
-[ "$("$wine" "$cli" list | tr -d '\r')" = "$(printf 'Abgleich\tmanuell')" ] ||
+[ "$(wine "$cli" list | tr -d '\r')" = "$(printf 'Abgleich\tmanuell')" ] ||
   fail "list does not show the imported job"
 
 printf 'eins' > "$work/eins/A.TXT"
@@ -61,21 +62,21 @@ printf 'zwei' > "$work/eins/Unterordner/b.txt"
 printf 'alt' > "$work/zwei/a.txt"       # the same file as A.TXT on Windows
 printf 'weg' > "$work/zwei/surplus.txt"
 touch -d '2000-01-01' "$work/zwei/a.txt"
-"$wine" "$cli" run Abgleich >/dev/null || fail "run failed with exit code $?"
+wine "$cli" run Abgleich >/dev/null || fail "run failed with exit code $?"
 [ "$(cat "$work/zwei/a.txt")" = "eins" ] || fail "a.txt was not replaced by A.TXT"
 [ "$(ls "$work/zwei" | grep -ci '^a.txt$')" = 1 ] || fail "A.TXT and a.txt became two files"
 [ "$(cat "$work/zwei/Unterordner/b.txt")" = "zwei" ] || fail "the sub-folder was not copied"
 [ ! -e "$work/zwei/surplus.txt" ] || fail "the surplus file was not deleted"
 grep -q "Auftrag:      Abgleich" "$build/bin/parvolind.log" ||
   fail "no log beside the executable"
-"$wine" reg query "$reg_key\\Jobs\\Abgleich" /v Execution | grep -q 'Uhr' ||
+wine reg query "$reg_key\\Jobs\\Abgleich" /v Execution | grep -q 'Uhr' ||
   fail "Execution was not stamped"
 
 # The export is a file that Wine's own regedit imports.
-"$wine" "$cli" export "$(windows_path "$work/export.reg")" >/dev/null || fail "export failed"
-"$wine" reg delete "$reg_key" /f >/dev/null
-"$wine" regedit /S "$(windows_path "$work/export.reg")"
-"$wine" reg query "$reg_key\\Jobs\\Abgleich" /v Dir2 | tr -d '\r' | grep -qF "$dir2" ||
+wine "$cli" export "$(windows_path "$work/export.reg")" >/dev/null || fail "export failed"
+wine reg delete "$reg_key" /f >/dev/null
+wine regedit /S "$(windows_path "$work/export.reg")"
+wine reg query "$reg_key\\Jobs\\Abgleich" /v Dir2 | tr -d '\r' | grep -qF "$dir2" ||
   fail "regedit did not import the export"
-"$wine" reg delete "$reg_key" /f >/dev/null
+wine reg delete "$reg_key" /f >/dev/null
 echo "test-windows-cli: 1 passed, 0 failed"

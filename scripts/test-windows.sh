@@ -33,14 +33,16 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARVOLIND_WE
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" "$@"
 cmake --build "$build" -j "$(nproc)"
 
-# German regional settings, as the tests expect them. Wine's own data for de-DE writes the short
-# date as d.M.yyyy; a German Windows writes dd.MM.yyyy, which the user setting restores.
-export LANG=de_DE.UTF-8
-# One Wine server for the whole run, started before CTest so that its first start (which makes
-# the prefix) is not counted against a test's time.
-"$wine" reg add 'HKCU\Control Panel\International' /v sShortDate /d dd.MM.yyyy /f >/dev/null
+# German regional settings, as the tests expect them: Wine takes the user's locale from LC_ALL
+# (also where Linux has no such locale installed). Wine's own data for de-DE writes the short
+# date as d.M.yyyy; a German Windows writes dd.MM.yyyy, which the user setting restores. The
+# first start makes the prefix, before CTest counts any test's time.
+export PARVOLIND_WINE_LOCALE=de_DE.UTF-8
+LC_ALL=$PARVOLIND_WINE_LOCALE "$wine" reg add 'HKCU\Control Panel\International' \
+  /v sShortDate /d dd.MM.yyyy /f >/dev/null
 status=0
-ctest --test-dir "$build" --output-on-failure --timeout 600 -j "$(nproc)" || status=$?
+LC_ALL=$PARVOLIND_WINE_LOCALE ctest --test-dir "$build" --output-on-failure --timeout 600 \
+  -j "$(nproc)" || status=$?
 if [ "$status" -eq 0 ]; then
   bash "$root/scripts/test-windows-cli.sh" "$build" || status=$?
 fi

@@ -316,6 +316,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   FileTransfer transfer(fs_, host_);
   transfer.FinishReplacementsInBatches([this, &job](const std::string& source) {
     log_.WriteFileFailure(source);
+    ++failed_files_;  // a replacement that failed at its end failed like any other copy
     // A file whose copy did not arrive after all is marked for the next run again.
     if (job.archiv_bit && kArchiveModeBit != 0) {
       const FileStatus status = fs_.Stat(source);

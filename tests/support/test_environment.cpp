@@ -101,8 +101,9 @@ int64_t FakeClock::UtcNanoseconds() const {
          static_cast<int64_t>(now_.millisecond) * 1000000;
 }
 
+TempDirTest::TempDirTest() : dir_(MakeTemporaryFolder()) {}
+
 void TempDirTest::SetUp() {
-  dir_ = MakeTemporaryFolder();
   ASSERT_FALSE(dir_.empty());
   for (int i = 0; i < 3; ++i) {
     if (const char* value = std::getenv(kVariables[i])) {

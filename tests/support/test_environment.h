@@ -50,6 +50,9 @@ std::vector<std::string> InHiveOrder(RegistryHive& hive, std::vector<std::string
 /// XDG_STATE_HOME and XDG_RUNTIME_DIR point for the length of the test.
 class TempDirTest : public ::testing::Test {
  protected:
+  /// Makes the temporary folder, so that members of a test's fixture can already name paths
+  /// in it.
+  TempDirTest();
   /// Removes the temporary folder (and the test's registry hive) once everything the test
   /// opened in it is gone.
   ~TempDirTest() override;

@@ -273,6 +273,18 @@ DWORD WithAttributesLifted(const std::wstring& path, Work work) {
   return error;
 }
 
+// Whether a folder on the way to `path` exists as a file, so that the path can name nothing.
+bool PassesThroughAFile(const std::string& path) {
+  std::wstring folder = LongPath(path);
+  for (size_t end = folder.rfind(L'\\'); end != std::wstring::npos && end > 7;
+       end = folder.rfind(L'\\')) {
+    folder.resize(end);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  return false;
+}
+
 std::string RandomCharacters(size_t count) {
   static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937_64 generator{std::random_device{}() ^
@@ -417,6 +429,15 @@ class WindowsFileSystem : public FileSystem {
   int Rename(const std::string& from, const std::string& to) override {
     const std::wstring source = LongPath(from);
     const std::wstring target = LongPath(to);
+    // A target that another program holds open without allowing its removal is not replaced
+    // behind that program's back (some file systems would let the rename through).
+    HANDLE probe = CreateFileW(target.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+      CloseHandle(probe);
+    } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+      return EBUSY;
+    }
     // A read-only, hidden or system target is replaced all the same: the new file brings the
     // attributes it is to have.
     const DWORD code = WithAttributesLifted(target, [&] {
@@ -481,7 +502,10 @@ class WindowsFileSystem : public FileSystem {
     HANDLE handle = CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return LastErrno();
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      return code == ERROR_PATH_NOT_FOUND && PassesThroughAFile(path) ? ENOTDIR : ErrnoOf(code);
+    }
     WindowsFile file(handle);
     if (!file.Write(bytes.data(), static_cast<int64_t>(bytes.size()))) {
       const int error = file.LastError();

@@ -67,7 +67,18 @@ class WindowsRunTest : public testing::TempDirTest {
     return run.ExecuteSynchronisation("Demo");
   }
 
-  uint32_t AttributesOf(const std::string& relative) { return fs_->Stat(PathOf(relative)).mode; }
+  // The attributes but the archive mark, which Wine reports for every file.
+  uint32_t AttributesOf(const std::string& relative) {
+    return fs_->Stat(PathOf(relative)).mode & ~kArchive;
+  }
+
+  // Whether this file system keeps a cleared archive mark (Wine's does not).
+  bool ArchiveMarkCanBeCleared() {
+    const std::string probe = Put("probe.txt", "", 0, 0);
+    const bool cleared = (fs_->Stat(probe).mode & kArchive) == 0;
+    fs_->RemoveFile(probe);
+    return cleared;
+  }
 
   std::unique_ptr<RegistryHive> hive_;
   std::unique_ptr<FileSystem> fs_;
@@ -101,6 +112,9 @@ TEST_F(WindowsRunTest, NamesDifferingInCaseAreOneFileAndAttributesAreKeptOrTaken
 }
 
 TEST_F(WindowsRunTest, TheArchiveCriterionCopiesOnlyMarkedFilesAndClearsTheMark) {
+  if (!ArchiveMarkCanBeCleared()) {
+    GTEST_SKIP() << "This file system reports every file as marked for archiving (Wine).";
+  }
   Save(true);
   Put("eins/marked.txt", "m", 2, kArchive | kHidden);
   Put("eins/archived.txt", "a", 2, 0);
