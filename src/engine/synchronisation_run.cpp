@@ -1,5 +1,6 @@
 #include "engine/synchronisation_run.h"
 
+#include <cerrno>
 #include <climits>
 #include <exception>
 #include <functional>
@@ -27,6 +28,10 @@ constexpr std::string_view kActionPrepare = "Synchronisation wird vorbereitet...
 constexpr std::string_view kActionCompare = "Daten werden verglichen...";
 constexpr std::string_view kCopying = " wird kopiert...";
 constexpr std::string_view kDeleting = " wird gelöscht...";
+constexpr std::string_view kLeadsOut =
+    " führt aus dem Verzeichnis des Auftrags hinaus und wurde übergangen.";
+constexpr std::string_view kLeadsIntoOther =
+    " führt in das andere Verzeichnis des Auftrags und wurde übergangen.";
 // The action label's paths leave this many pixels for the text behind them.
 constexpr int kActionSpare = 100;
 
@@ -80,6 +85,12 @@ std::string Joined(std::string folder, std::string_view relative) {
   return folder;
 }
 
+// Whether a look that found nothing may still have missed something: it failed other than by
+// the path's absence (a read error, a name too long).
+bool MayExist(const FileStatus& status) {
+  return status.exists || (status.error != 0 && status.error != ENOENT && status.error != ENOTDIR);
+}
+
 // Logs a run-level error and ends the run as failed.
 [[noreturn]] void Refusal(LogWriter& log, std::string_view reason) {
   log.WriteError(reason);
@@ -117,14 +128,19 @@ struct SynchronisationRun::Pass {
   FileTransfer* transfer = nullptr;
   /// Whether the sending root is `Dir1` (conflicts are logged by their `Dir1` path).
   bool sending_is_dir1 = true;
+  /// The receiving root with every link resolved, ending in '/'.
+  std::string receiving_real;
+  /// The walk of the collector that listed the sending side (see FileCollector::WalkOf()).
+  const FileCollector* collector = nullptr;
+  int sending_walk = 1;
   bool cancelled = false;
 };
 
 /// A directory root as the file system will see it once created: its nearest existing
 /// folder, resolved, and the names of the folders still missing below it.
 struct SynchronisationRun::Located {
-  std::string existing;  ///< real path, ending in '/'
-  std::string missing;   ///< plain folder names, each ending in '/'; empty when the root exists
+  std::string existing;  ///< real path, ending in the separator
+  std::string missing;   ///< plain folder names, each ending in the separator; empty when the root exists
 };
 
 SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHost& host,
@@ -190,6 +206,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
 
   previous_run_died_ = lock->TakenOver();
   failed_files_ = 0;
+  reported_paths_.clear();
 
   RunResult result;
   host_.SetRunInProgress(true);
@@ -334,6 +351,14 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     collector.GetSyncFiles(receiving_root, job.filter, targets, job.sub_dirs, job.filter_type,
                            job.days, sending_root);
   }
+  failed_files_ += collector.Failures();
+  // A folder of the sending side that is also one of the receiving side's is neither side's to
+  // copy: what the sending walk listed in it goes.
+  for (const std::string& shared : collector.SharedFolders()) {
+    std::erase_if(sources, [&](const std::string& source) {
+      return source.compare(0, shared.size(), shared) == 0;
+    });
+  }
   host_.SetBarRange(ProgressBar::kTotal, host_.BarMinimum(ProgressBar::kTotal),
                     static_cast<int64_t>(sources.size() + targets.size()));
   host_.ProcessEvents();
@@ -360,6 +385,10 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   first.job = &job;
   first.transfer = &transfer;
   first.sending_is_dir1 = !up_only;
+  first.receiving_real = RealFolder(receiving_root);
+  first.collector = &collector;
+  first.sending_walk = 1;
+  guarded_folder_.clear();
   CopyPass(first, copies, total);
   if (first.cancelled) return;
 
@@ -376,6 +405,10 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     second.job = &job;
     second.transfer = &transfer;
     second.sending_is_dir1 = false;
+    second.receiving_real = RealFolder(sending_root);
+    second.collector = &collector;
+    second.sending_walk = 2;
+    guarded_folder_.clear();
     FileList().swap(sources);
     CopyPass(second, copies, total);
     return;
@@ -398,6 +431,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   }
   const PathIndex source_index(sources, sending_root.size());
   checked_folder_.clear();
+  guarded_folder_.clear();
   // The delete pass runs to its end; a cancel pressed meanwhile ends the run
   // afterwards.
   for (size_t position = 0; position < targets.size(); ++position) {
@@ -405,7 +439,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     const std::string& entry = targets[position];
     const std::string_view relative = std::string_view(entry).substr(receiving_root.size());
     if (source_index.Find(relative) == PathIndex::kNotFound &&
-        !SendingSideMayHold(sending_root, relative)) {
+        !SendingSideMayHold(sending_root, relative, collector) && MayChange(first, entry)) {
       host_.SetLabel(
           ProgressLabel::kAction,
           Shortened(entry, ProgressLabel::kAction, kActionSpare) + std::string(kDeleting));
@@ -485,6 +519,11 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       log_.WriteFileConflict(pass.sending_is_dir1 ? source : target);
       ++failed_files_;  // the two sides stay different until the user decides
       // Neither side is overwritten: the receiving file is not examined again the other way.
+      RemoveTarget(pass, relative, total);
+    }
+    if (copy && !MayChange(pass, target)) {
+      // Not copied, and like a failed copy neither copied back nor deleted.
+      copy = false;
       RemoveTarget(pass, relative, total);
     }
     if (copy) {
@@ -621,12 +660,17 @@ bool SynchronisationRun::Overlapping(const std::string& root1, const std::string
 }
 
 bool SynchronisationRun::SendingSideMayHold(const std::string& sending_root,
-                                            std::string_view relative) {
+                                            std::string_view relative,
+                                            const FileCollector& collector) {
   // A receiving file is deleted only when the sending side surely lacks it: not
   // when its counterpart exists but was not listed (too old for the age filter,
-  // or written since), and not when the folder it would lie in cannot be read.
+  // or written since), not when a folder it would lie in could not be read to its
+  // end, and not when looking for it failed other than by its absence.
   const std::string counterpart = sending_root + std::string(relative);
-  if (fs_.LinkStatus(counterpart).exists) return true;
+  if (MayExist(fs_.LinkStatus(counterpart))) return true;
+  for (const std::string& incomplete : collector.IncompleteFolders()) {
+    if (StartsWithPath(counterpart, incomplete)) return true;
+  }
   const std::string folder = ParentFolder(counterpart);
   if (folder == checked_folder_) return checked_folder_may_hold_;
   checked_folder_ = folder;
@@ -638,9 +682,61 @@ bool SynchronisationRun::SendingSideMayHold(const std::string& sending_root,
       checked_folder_may_hold_ = status.is_directory && fs_.OpenDirectory(nearest) == nullptr;
       break;
     }
+    if (MayExist(status)) {
+      checked_folder_may_hold_ = true;
+      break;
+    }
     if (nearest.size() == sending_root.size()) break;
   }
   return checked_folder_may_hold_;
+}
+
+std::string SynchronisationRun::RealFolder(const std::string& folder) {
+  const std::string real = fs_.RealPath(folder);
+  return real.empty() ? folder : WithSeparator(real);
+}
+
+bool SynchronisationRun::MayChange(const Pass& pass, const std::string& path) {
+  const std::string folder = ParentFolder(path);
+  if (folder == guarded_folder_) return guarded_folder_allowed_;
+  guarded_folder_ = folder;
+  guarded_folder_allowed_ = true;
+  // The folders still missing are created inside the nearest one that exists.
+  std::string nearest = folder;
+  FileStatus status = fs_.Stat(nearest);
+  while (!status.exists && nearest.size() > pass.receiving_root.size()) {
+    nearest = ParentFolder(nearest);
+    status = fs_.Stat(nearest);
+  }
+  if (!status.exists) return true;  // the copy itself fails and says so
+
+  // A folder that is also one of the sending side's (a bind mount): writing there would write
+  // on the sending side, deleting there would delete the sending files themselves.
+  const int walk = pass.collector->WalkOf(status.device, status.inode);
+  if (walk == 0 || (walk == pass.sending_walk && nearest.size() > pass.receiving_root.size())) {
+    guarded_folder_allowed_ = false;
+    // A shared folder the walks found was reported by them.
+    if (walk != 0 && reported_paths_.insert(nearest).second) {
+      log_.WriteError(nearest.substr(0, nearest.size() - 1) + std::string(kLeadsIntoOther));
+      ++failed_files_;
+    }
+    return false;
+  }
+
+  // A link that leads out of the receiving folder: what it leads to belongs to someone else.
+  if (StartsWithPath(RealFolder(nearest), pass.receiving_real)) return true;
+  guarded_folder_allowed_ = false;
+  std::string link = nearest;  // the outermost folder below the root that leads out
+  for (std::string up = ParentFolder(nearest); up.size() > pass.receiving_root.size();
+       up = ParentFolder(up)) {
+    if (StartsWithPath(RealFolder(up), pass.receiving_real)) break;
+    link = up;
+  }
+  if (reported_paths_.insert(link).second) {
+    log_.WriteError(link.substr(0, link.size() - 1) + std::string(kLeadsOut));
+    ++failed_files_;
+  }
+  return false;
 }
 
 }  // namespace parvolind

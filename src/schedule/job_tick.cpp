@@ -24,9 +24,10 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
-// Texts of jobs that the tick leaves alone entirely.
+// Texts of jobs that the tick leaves alone entirely; an empty one belongs to a job whose
+// schedule could not be worked out.
 bool IsSkipped(std::string_view text) {
-  return text == kScheduleTextInactive || text == kScheduleTextManual;
+  return text.empty() || text == kScheduleTextInactive || text == kScheduleTextManual;
 }
 
 // One minute off an interval count-down ("10 Minute(n)" gives "9 Minute(n)"). A
@@ -63,7 +64,14 @@ void JobTick::TimerJobsTimer() {
     // the list may change while an earlier job waits for an answer or runs.
     for (const std::string& job_name : host_.EntryNames()) {
       if (host_.ProgramEnding()) break;
-      ExamineEntry(job_name, clock_text);
+      try {
+        ExamineEntry(job_name, clock_text);
+      } catch (const ConversionError& error) {
+        // A job whose schedule cannot be worked out (a time such as "xx:yy") is left out from
+        // now on, and its error shown this once; the jobs after it still run.
+        if (EntryExists(job_name)) host_.SetScheduleText(job_name, std::string());
+        host_.ShowError(error.what());
+      }
     }
   } catch (const std::exception& error) {
     host_.ShowError(error.what());
@@ -113,8 +121,8 @@ void JobTick::ExamineEntry(const std::string& job_name, const std::string& clock
   // them up.
   if (host_.RunInProgress()) return;
 
-  const bool due =
-      advanced == kDueCount || (Contains(advanced, kClockMark) && advanced == clock_text);
+  const bool due = advanced == kDueCount || (Contains(advanced, kClockMark) &&
+                                             advanced == clock_text && !RunForThisMoment(job_name));
   if (due && !HandleDueJob(job_name)) return;
   CatchUpMissedRun(job_name);
 }
@@ -174,6 +182,16 @@ void JobTick::CatchUpMissedRun(const std::string& job_name) {
     if (!ran) return;  // the missed moment stays for a later tick
   }
   WriteNextSync(job_name);
+}
+
+bool JobTick::RunForThisMoment(const std::string& job_name) const {
+  // After its run a timed job's next moment lies ahead. When the clock shows the same minute
+  // once more (the hour repeated when summer time ends, a clock set back), that moment has had
+  // its run already.
+  RegistryKey key(hive_);
+  key.OpenForReading(JobKeyPath(job_name));
+  if (!key.ValueExists("NextSync")) return false;
+  return key.ReadDateTime("NextSync") > EncodeDateTime(clock_.Now());
 }
 
 bool JobTick::ConfirmWanted(const std::string& job_name) const {

@@ -24,11 +24,14 @@ class JobTick {
   JobTick(RegistryHive& hive, const Clock& clock, TickHost& host);
 
   /// `TimerJobsTimer`: walks the job list once. Counts interval jobs down,
-  /// recognises time-of-day jobs whose minute has come, asks for confirmation
+  /// recognises time-of-day jobs whose minute has come (once for each scheduled
+  /// moment, also when the clock shows that minute twice), asks for confirmation
   /// where the job wants it, runs due jobs in list order and catches up missed
-  /// timed runs. A failure ends the tick with an error box; the entries not yet
-  /// examined wait for the next tick. Ignored while a tick, a manual run or a
-  /// hold is under way.
+  /// timed runs. A job whose schedule cannot be worked out gets an empty schedule
+  /// text, which the tick passes over from then on, and its error is shown once;
+  /// the other entries go on. Any other failure ends the tick with an error box;
+  /// the entries not yet examined wait for the next tick. Ignored while a tick, a
+  /// manual run or a hold is under way.
   void TimerJobsTimer();
 
   /// `FlatButtonExecuteClick`: runs the selected job now, without a question and
@@ -54,6 +57,8 @@ class JobTick {
   bool HandleDueJob(const std::string& job_name);
   void CatchUpMissedRun(const std::string& job_name);
   bool ConfirmWanted(const std::string& job_name) const;
+  // Whether the moment the clock shows has had its run: the job's NextSync lies ahead.
+  bool RunForThisMoment(const std::string& job_name) const;
   bool RunJob(const std::string& job_name);
   void ManualRun(const std::string& job_name);
   void SetFreshScheduleText(const std::string& job_name);

@@ -426,18 +426,47 @@ TEST_F(JobTickTest, FailureEndsTheTickAndLeavesTheRestForTheNext) {
   EXPECT_EQ(host_.Text("Letzter"), "1 Minute(n)");
   EXPECT_EQ(host_.calls.back(), "start");
 
-  // A count-down that is no number.
+  // A count-down that is no number is a schedule that cannot be worked out: that job is left
+  // out from then on, the others go on.
   host_.RemoveEntry("Kaputt");
   host_.SetScheduleText("Erster", "x Minute(n)");
   TickAfterMinutes(1);
   EXPECT_EQ(host_.Errors().back(), "error:'x' ist kein gültiger Integerwert");
-  EXPECT_EQ(host_.Text("Letzter"), "1 Minute(n)");
+  EXPECT_EQ(host_.Text("Erster"), "");
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Erster", "run:Letzter"}));
   EXPECT_EQ(host_.calls.back(), "start");
 
   // An interval stored as 0 is due at every tick rather than counting below 0.
   host_.SetScheduleText("Erster", "0 Minute(n)");
   TickAfterMinutes(1);
-  EXPECT_EQ(host_.Runs(), (Strings{"run:Erster", "run:Erster", "run:Letzter"}));
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Erster", "run:Letzter", "run:Erster"}));
+}
+
+TEST_F(JobTickTest, AJobWithAnUnreadableTimeIsShownOnceAndStopsNoOtherJob) {
+  AddJob("Kaputt", TestJob().Timed());
+  AddJob("Letzter", TestJob().Interval(1));
+  {
+    RegistryKey key(*hive_);
+    key.OpenForWriting(JobPath("Kaputt"), false);
+    key.WriteString("Time", "xx:yy");
+  }
+  for (int tick = 1; tick <= 3; ++tick) TickAfterMinutes(1);
+  EXPECT_EQ(host_.Errors().size(), 1u);
+  EXPECT_EQ(host_.Text("Kaputt"), "");
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Letzter", "run:Letzter", "run:Letzter"}));
+}
+
+TEST_F(JobTickTest, ATimedJobRunsOnceForItsMomentWhenTheClockShowsTheMinuteAgain) {
+  clock_.Set({2026, 12, 11, 17, 0, 0, 0});
+  AddJob("Abend", TestJob().Timed());
+  TickAt({2026, 12, 11, 18, 0, 10, 0});
+  ASSERT_EQ(host_.Runs(), Strings{"run:Abend"});
+  // The clock is set back a few minutes (or the hour repeats when summer time ends).
+  TickAt({2026, 12, 11, 17, 58, 10, 0});
+  TickAt({2026, 12, 11, 18, 0, 10, 0});
+  EXPECT_EQ(host_.Runs(), Strings{"run:Abend"});
+  TickAt({2026, 12, 12, 18, 0, 10, 0});
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Abend", "run:Abend"}));
 }
 
 TEST_F(JobTickTest, UnreadableConfirmAsksAndRefusedWritesKeepTheDecision) {

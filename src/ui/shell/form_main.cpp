@@ -172,8 +172,10 @@ void TFormMain::GetJobs() {
     try {
       list_->SetScheduleText(name, schedule_.SetMinutesText(name));
     } catch (const std::exception& error) {
+      // The job stays listed with an empty schedule text, which the tick passes over; the jobs
+      // after it are listed and run as ever.
+      list_->SetScheduleText(name, std::string());
       dialogs_.ShowError(ToQString(error.what()));
-      return;
     }
   }
 }
@@ -508,7 +510,8 @@ QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
 void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.Ending()) return;
   last_events_ = {};
-  run_.ExecuteSynchronisation(job_name);
+  const RunResult result = run_.ExecuteSynchronisation(job_name);
+  if (result.log_error) emit RunLogNotWritten(ToQString(*result.log_error));
   if (exit_.EndsAfterRun()) EndProgram();
 }
 

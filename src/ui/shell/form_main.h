@@ -197,6 +197,11 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   bool ProgramEnding() const override { return exit_.Ending(); }
   void ExecuteSynchronisation(const std::string& job_name) override;
 
+ signals:
+  /// A run could not write (all of) its log lines: once per run, with the first error's text,
+  /// so that the user hears of it (the CLI says so and exits with 4).
+  void RunLogNotWritten(const QString& error);
+
  protected:
   QPainterPath Outline() const override;
   void PaintSkin(QPainter& painter) override;

@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -310,6 +312,31 @@ TEST_F(FormMainTest, QuittingDuringARunLetsTheRunEndCancelledFirst) {
   EXPECT_NE(log.find("Terminierung durch Anwender", cancelled), std::string::npos) << log;
 }
 
+TEST_F(FormMainTest, ARunWhoseLogCannotBeWrittenSaysSoOnce) {
+  SaveJob("Fotos", "src", "dst");
+  CreateForm();
+  std::filesystem::remove(PathOf("parvolind.log"));
+  std::filesystem::create_directory(PathOf("parvolind.log"));  // no file can be written there
+  QSignalSpy told(form_.get(), &TFormMain::RunLogNotWritten);
+  form_->ListViewJobs().SelectRow("Fotos");
+  form_->ButtonExecute().click();
+  ASSERT_EQ(told.count(), 1);
+  EXPECT_FALSE(told.front().front().toString().isEmpty());
+}
+
+TEST_F(FormMainTest, AJobWithAnUnreadableTimeIsListedWithTheJobsAfterIt) {
+  SaveJob("alpha", "a1", "a2", [](JobDefinition& job) { job.TimeEnabled = true; });
+  SaveJob("beta", "b1", "b2");
+  {
+    RegistryKey key(*hive_);
+    ASSERT_TRUE(key.OpenForWriting(JobKeyPath("alpha"), false));
+    key.WriteString("Time", "xx:yy");
+  }
+  CreateForm();
+  EXPECT_EQ(form_->ListViewJobs().RowNames(), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_EQ(dialogs_.errors.size(), 1u);
+}
+
 TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   CreateForm();
   ui::SkinArea& programm = form_->MenuArea(0);
@@ -321,6 +348,9 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   emit form_->CloseArea().Hovered();
   EXPECT_TRUE(form_->CloseArea().Lit());
   EXPECT_TRUE(optionen.Lit()) << "the close button darkens nothing";
+  emit programm.Hovered();
+  EXPECT_FALSE(form_->CloseArea().Lit()) << "a menu area darkens the close button";
+  emit optionen.Hovered();
   emit form_->ButtonNew().Hovered();
   emit form_->ButtonEdit().Hovered();
   EXPECT_FALSE(form_->ButtonNew().Lit());
