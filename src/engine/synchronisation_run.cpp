@@ -67,8 +67,8 @@ bool StartsWithPath(std::string_view path, std::string_view prefix) {
   return path.size() >= prefix.size() && SameFileName(path.substr(0, prefix.size()), prefix);
 }
 
-// `relative` (folder names, each ending in the separator) below `folder`, with "." and ".." taken out as
-// creating the folders one by one would take them.
+// `relative` (folder names, each ending in the separator) below `folder`, with "." and ".." taken
+// out as creating the folders one by one would take them.
 std::string Joined(std::string folder, std::string_view relative) {
   size_t begin = 0;
   while (begin < relative.size()) {
@@ -140,7 +140,8 @@ struct SynchronisationRun::Pass {
 /// folder, resolved, and the names of the folders still missing below it.
 struct SynchronisationRun::Located {
   std::string existing;  ///< real path, ending in the separator
-  std::string missing;   ///< plain folder names, each ending in the separator; empty when the root exists
+  /// plain folder names, each ending in the separator; empty when the root exists
+  std::string missing;
 };
 
 SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHost& host,

@@ -52,7 +52,9 @@ constexpr size_t ShareLength(std::string_view path) {
 /// that drive's current folder and has no root.
 constexpr size_t RootLength(std::string_view path) {
   if (kPathSeparator == '/') return !path.empty() && path.front() == '/' ? 1 : 0;
-  const auto separator_at = [&path](size_t i) { return i < path.size() && IsPathSeparator(path[i]); };
+  const auto separator_at = [&path](size_t i) {
+    return i < path.size() && IsPathSeparator(path[i]);
+  };
   size_t start = 0;
   if (separator_at(0) && separator_at(1) && path.size() > 2 && (path[2] == '?' || path[2] == '.') &&
       separator_at(3)) {

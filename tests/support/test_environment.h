@@ -44,7 +44,8 @@ std::string AbsolutePath(std::string_view posix_path);
 
 /// The names of values set in this order, in the order `hive` enumerates them: the same order
 /// on Linux and Windows, name order in Wine's registry (which keeps values sorted).
-std::vector<std::string> InHiveOrder(RegistryHive& hive, std::vector<std::string> names_in_set_order);
+std::vector<std::string> InHiveOrder(RegistryHive& hive,
+                                     std::vector<std::string> names_in_set_order);
 
 /// A fixture with its own temporary folder, into which XDG_CONFIG_HOME,
 /// XDG_STATE_HOME and XDG_RUNTIME_DIR point for the length of the test.

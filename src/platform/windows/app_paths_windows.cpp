@@ -26,8 +26,8 @@ std::string FolderOf(const std::string& path) {
 
 // Whether the program may create files in `folder` (a folder under Program Files may not).
 bool IsWritableFolder(const std::string& folder) {
-  const std::wstring probe = LongPath(folder + "\\.parvolind-" +
-                                      std::to_string(GetCurrentProcessId()) + ".probe");
+  const std::wstring probe =
+      LongPath(folder + "\\.parvolind-" + std::to_string(GetCurrentProcessId()) + ".probe");
   HANDLE handle = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;

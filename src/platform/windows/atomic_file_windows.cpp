@@ -69,9 +69,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   // The whole new content is on the disk before the name moves over to it.
   if (code == ERROR_SUCCESS && !FlushFileBuffers(handle)) code = GetLastError();
   if (!CloseHandle(handle) && code == ERROR_SUCCESS) code = GetLastError();
-  if (code == ERROR_SUCCESS &&
-      !MoveFileExW(temporary.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (code == ERROR_SUCCESS && !MoveFileExW(temporary.c_str(), target.c_str(),
+                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     code = GetLastError();
   }
   if (code != ERROR_SUCCESS) {

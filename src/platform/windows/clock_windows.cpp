@@ -19,8 +19,8 @@ class SystemClock : public Clock {
   int64_t UtcNanoseconds() const override {
     FILETIME now;
     GetSystemTimePreciseAsFileTime(&now);
-    const auto ticks = static_cast<int64_t>(
-        (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    const auto ticks =
+        static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
     return (ticks - kFileTimeToUnixEpoch) * 100;
   }
 

@@ -54,8 +54,8 @@ FileStatus StatusOfHandle(HANDLE handle) {
   status.is_directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   status.is_link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   status.is_regular = !status.is_directory && GetFileType(handle) == FILE_TYPE_DISK;
-  status.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) |
-                                     info.nFileSizeLow);
+  status.size =
+      static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
   status.allocated = status.size;
   status.mtime_ns = NanosecondsOf(info.ftLastWriteTime);
   status.atime_ns = NanosecondsOf(info.ftLastAccessTime);
@@ -74,21 +74,41 @@ HANDLE OpenForLooking(const std::wstring& path, bool follow_links) {
                      nullptr);
 }
 
+// Whether a folder on the way to `path` exists as a file, so that the path can name nothing.
+bool PassesThroughAFile(const std::string& path) {
+  std::wstring folder = LongPath(path);
+  for (size_t end = folder.rfind(L'\\'); end != std::wstring::npos && end > 7;
+       end = folder.rfind(L'\\')) {
+    folder.resize(end);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  return false;
+}
+
 FileStatus StatusOfPath(const std::string& path, bool follow_links) {
   const std::wstring wide = LongPath(path);
   HANDLE handle = OpenForLooking(wide, follow_links);
   if (handle == INVALID_HANDLE_VALUE) {
     // A file in use by the system (a paging file, say) cannot even be opened for a look; the
     // directory entry still tells what it is.
+    const DWORD open_error = GetLastError();
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return {};
+    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+      FileStatus missing;
+      const DWORD code = open_error == ERROR_SHARING_VIOLATION ? GetLastError() : open_error;
+      missing.error = ErrnoOf(code);
+      if (missing.error == 0) missing.error = EIO;
+      if (code == ERROR_PATH_NOT_FOUND && PassesThroughAFile(path)) missing.error = ENOTDIR;
+      return missing;
+    }
     FileStatus status;
     status.exists = true;
     status.is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     status.is_regular = !status.is_directory;
     status.is_link = !follow_links && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    status.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) |
-                                       data.nFileSizeLow);
+    status.size =
+        static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     status.allocated = status.size;
     status.mtime_ns = NanosecondsOf(data.ftLastWriteTime);
     status.atime_ns = NanosecondsOf(data.ftLastAccessTime);
@@ -112,7 +132,11 @@ class WindowsDirectoryStream : public DirectoryStream {
   bool Next(std::string_view& name, EntryType& type) override {
     for (;;) {
       if (!have_data_) {
-        if (!FindNextFileW(find_, &data_)) return false;
+        if (!FindNextFileW(find_, &data_)) {
+          const DWORD code = GetLastError();
+          error_ = code == ERROR_NO_MORE_FILES ? 0 : ErrnoOf(code);
+          return false;
+        }
       }
       have_data_ = false;
       const std::wstring_view wide(data_.cFileName);
@@ -137,8 +161,11 @@ class WindowsDirectoryStream : public DirectoryStream {
 
   FileStatus Status() override { return StatusOfPath(path_, true); }
 
+  int Error() const override { return error_; }
+
  private:
   HANDLE find_;
+  int error_ = 0;
   WIN32_FIND_DATAW data_;
   bool have_data_ = true;
   std::string path_;
@@ -273,18 +300,6 @@ DWORD WithAttributesLifted(const std::wstring& path, Work work) {
   return error;
 }
 
-// Whether a folder on the way to `path` exists as a file, so that the path can name nothing.
-bool PassesThroughAFile(const std::string& path) {
-  std::wstring folder = LongPath(path);
-  for (size_t end = folder.rfind(L'\\'); end != std::wstring::npos && end > 7;
-       end = folder.rfind(L'\\')) {
-    folder.resize(end);
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  }
-  return false;
-}
-
 std::string RandomCharacters(size_t count) {
   static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937_64 generator{std::random_device{}() ^
@@ -334,8 +349,7 @@ class WindowsFileSystem : public FileSystem {
       const std::wstring part = full.substr(0, end);
       if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         const DWORD attributes = GetFileAttributesW(part.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES ||
-            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
           return false;
         }
       }
@@ -482,8 +496,8 @@ class WindowsFileSystem : public FileSystem {
     HANDLE handle = OpenForLooking(LongPath(path), true);
     if (handle == INVALID_HANDLE_VALUE) return {};
     std::wstring buffer(MAX_PATH, L'\0');
-    DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+    DWORD length = GetFinalPathNameByHandleW(
+        handle, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
     if (length >= buffer.size()) {
       buffer.resize(length + 1);
       length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -499,12 +513,16 @@ class WindowsFileSystem : public FileSystem {
   }
 
   int AppendToFile(const std::string& path, std::string_view bytes) override {
-    HANDLE handle = CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       return code == ERROR_PATH_NOT_FOUND && PassesThroughAFile(path) ? ENOTDIR : ErrnoOf(code);
+    }
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+      CloseHandle(handle);
+      return EACCES;  // a pipe or device in the file's place
     }
     WindowsFile file(handle);
     if (!file.Write(bytes.data(), static_cast<int64_t>(bytes.size()))) {

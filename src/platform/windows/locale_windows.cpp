@@ -42,7 +42,8 @@ class WindowsLocale : public Locale {
     date.wMonth = static_cast<WORD>(time.month);
     date.wDay = static_cast<WORD>(time.day);
     wchar_t buffer[128];
-    const int length = GetDateFormatEx(Name(), 0, &date, date_format_.c_str(), buffer, 128, nullptr);
+    const int length =
+        GetDateFormatEx(Name(), 0, &date, date_format_.c_str(), buffer, 128, nullptr);
     return length > 0 ? Narrow(std::wstring_view(buffer, static_cast<size_t>(length - 1)))
                       : std::string();
   }
@@ -67,9 +68,9 @@ class WindowsLocale : public Locale {
   int CompareNames(std::string_view a, std::string_view b) const override {
     const std::wstring wide_a = Widen(a);
     const std::wstring wide_b = Widen(b);
-    const int result =
-        CompareStringEx(Name(), LINGUISTIC_IGNORECASE, wide_a.data(), static_cast<int>(wide_a.size()),
-                        wide_b.data(), static_cast<int>(wide_b.size()), nullptr, nullptr, 0);
+    const int result = CompareStringEx(Name(), LINGUISTIC_IGNORECASE, wide_a.data(),
+                                       static_cast<int>(wide_a.size()), wide_b.data(),
+                                       static_cast<int>(wide_b.size()), nullptr, nullptr, 0);
     if (result == CSTR_LESS_THAN) return -1;
     if (result == CSTR_GREATER_THAN) return 1;
     // Names equal to the comparison still get a stable order.

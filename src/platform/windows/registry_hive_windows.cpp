@@ -93,8 +93,8 @@ LSTATUS QueryRaw(HKEY key, const std::wstring& name, DWORD* type, std::vector<BY
 // One change made inside a transaction, and what it takes to undo it.
 struct Undo {
   enum class Kind { kCreatedKey, kValue, kDeletedKey } kind;
-  std::wstring key_path;  // relative to the hive's root
-  std::wstring name;      // the value (kValue)
+  std::wstring key_path;                                         // relative to the hive's root
+  std::wstring name;                                             // the value (kValue)
   std::optional<std::pair<DWORD, std::vector<BYTE>>> old_value;  // kValue; none: it was absent
   std::vector<std::pair<std::wstring, std::pair<DWORD, std::vector<BYTE>>>> values;  // kDeletedKey
 };
@@ -226,8 +226,8 @@ class WindowsHive : public RegistryHive {
     if (!open) return RegStatus::kNotFound;
     DWORD max_name = 0;
     DWORD max_data = 0;
-    LSTATUS code = RegQueryInfoKeyW(open->key, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, nullptr, &max_name, &max_data, nullptr, nullptr);
+    LSTATUS code = RegQueryInfoKeyW(open->key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr, &max_name, &max_data, nullptr, nullptr);
     if (code != ERROR_SUCCESS) return StatusOf(code);
     std::wstring name_buffer(max_name + 1, L'\0');
     std::vector<BYTE> data(max_data + 2);
@@ -257,8 +257,9 @@ class WindowsHive : public RegistryHive {
     DWORD keys = 0;
     DWORD longest = 0;
     DWORD value_count = 0;
-    const LSTATUS code = RegQueryInfoKeyW(open->key, nullptr, nullptr, nullptr, &keys, &longest,
-                                          nullptr, &value_count, nullptr, nullptr, nullptr, nullptr);
+    const LSTATUS code =
+        RegQueryInfoKeyW(open->key, nullptr, nullptr, nullptr, &keys, &longest, nullptr,
+                         &value_count, nullptr, nullptr, nullptr, nullptr);
     if (code != ERROR_SUCCESS) return StatusOf(code);
     if (sub_keys) *sub_keys = keys;
     if (max_sub_key_length) *max_sub_key_length = longest;
@@ -410,8 +411,8 @@ class WindowsHive : public RegistryHive {
       DWORD name_length = static_cast<DWORD>(name.size());
       DWORD size = static_cast<DWORD>(data.size());
       DWORD type = 0;
-      code = RegEnumValueW(key, index, name.data(), &name_length, nullptr, &type, data.data(),
-                           &size);
+      code =
+          RegEnumValueW(key, index, name.data(), &name_length, nullptr, &type, data.data(), &size);
       if (code == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
       if (code != ERROR_SUCCESS) return code;
       name.resize(name_length);

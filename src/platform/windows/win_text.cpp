@@ -19,7 +19,8 @@ std::wstring Widen(std::string_view text) {
 std::string Narrow(std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
@@ -35,12 +36,12 @@ std::wstring LongPath(std::string_view path) {
   // GetFullPathNameW resolves "." and ".." and the current folder, also beyond 260 characters;
   // the prefixed form then reaches the file system without any further parsing.
   std::vector<wchar_t> buffer(wide.size() + MAX_PATH + 1);
-  DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
-                                  nullptr);
+  DWORD length =
+      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
   if (length >= buffer.size()) {
     buffer.resize(length + 1);
-    length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
-                              nullptr);
+    length =
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
   }
   if (length == 0 || length >= buffer.size()) return wide;
   std::wstring full(buffer.data(), length);

@@ -62,8 +62,9 @@ class WindowsRunTest : public testing::TempDirTest {
 
   RunResult Run() {
     LogWriter log(PathOf("parvolind.log"), *fs_, host_, clock_, *locale_);
-    SynchronisationRun run(*hive_, *fs_, host_, log, clock_, *locale_,
-                           [](const std::string&) { return 0.0; }, *locks_);
+    SynchronisationRun run(
+        *hive_, *fs_, host_, log, clock_, *locale_, [](const std::string&) { return 0.0; },
+        *locks_);
     return run.ExecuteSynchronisation("Demo");
   }
 
@@ -137,8 +138,8 @@ TEST_F(WindowsRunTest, AFileHeldOpenElsewhereFailsAloneAndDeepPathsAreCopied) {
   while (deep.size() < 300) deep += "ein-recht-langer-ordnername/";
   Put(deep + "tief.txt", "tief", 2);
   const std::wstring wide(held.begin(), held.end());
-  HANDLE holder = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE holder = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const RunResult result = Run();
   CloseHandle(holder);
@@ -156,7 +157,8 @@ TEST(WindowsFitPathTest, ShortensAtBackslashesAndDropsTheDriveLast) {
   const auto width = [](std::string_view text) { return static_cast<int>(text.size()); };
   EXPECT_EQ(FitPathToWidth("C:\\daten\\sub\\deep\\datei.txt", 100, width),
             "C:\\daten\\sub\\deep\\datei.txt");
-  EXPECT_EQ(FitPathToWidth("C:\\daten\\sub\\deep\\datei.txt", 22, width), "C:\\...\\deep\\datei.txt");
+  EXPECT_EQ(FitPathToWidth("C:\\daten\\sub\\deep\\datei.txt", 22, width),
+            "C:\\...\\deep\\datei.txt");
   EXPECT_EQ(FitPathToWidth("C:\\daten\\sub\\deep\\datei.txt", 16, width), "C:\\...\\datei.txt");
   EXPECT_EQ(FitPathToWidth("C:\\daten\\sub\\deep\\datei.txt", 14, width), "...\\datei.txt");
   EXPECT_EQ(FitPathToWidth("C:\\daten\\sub\\deep\\datei.txt", 5, width), "datei.txt");

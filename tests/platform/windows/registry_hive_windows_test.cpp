@@ -98,7 +98,8 @@ TEST_F(WindowsRegistryTest, TheUserHiveIsTheRealCurrentUserKey) {
   std::string error;
   std::unique_ptr<RegistryHive> user = OpenUserRegistryHive(&error);
   ASSERT_TRUE(user) << error;
-  const std::string path = "Software\\Orbelt\\ParvolindTest" + std::to_string(GetCurrentProcessId());
+  const std::string path =
+      "Software\\Orbelt\\ParvolindTest" + std::to_string(GetCurrentProcessId());
   RegKey key = 0;
   ASSERT_EQ(user->OpenKey(path, true, &key), RegStatus::kOk);
   ASSERT_EQ(user->SetValue(key, "Minimized", {RegType::kDword, std::string("\1\0\0\0", 4)}),
