@@ -6,10 +6,13 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config  # build
   qt6-base-dev                      # QtCore (locale, collation, lock files) and QtWidgets
+  qt6-translations-l10n             # Qt's own dialogs and buttons in German
   libsqlite3-dev                    # the registry hive on Linux
   libdeflate-dev                    # CRC-32
   libgtest-dev libgmock-dev         # tests
+  xvfb xdotool trayer               # the test that drives the program under an X server
   fonts-wine                        # Tahoma-metric window font
+  e2fsprogs mount                   # tests on a damaged ext4 image and bind mounts (as root)
 )
 
 missing=()

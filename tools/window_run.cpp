@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   ui::TFormInfo info(QStringLiteral("0.0.0.0"));
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
                       info, FileBesideExecutable("parvolind.log"), std::string(),
-                      [](const QUrl&) {}});
+                      [](const QUrl&, const std::function<void(bool)>&) {}});
   if (!form.FormCreate(false)) return 1;
   form.show();
   const std::string job = argv[1];

@@ -127,12 +127,15 @@ void FileCollector::NoteIncomplete(const std::string& directory, std::string_vie
   ++failures_;
 }
 
-int FileCollector::RemoveStaleTemporaryFiles(const std::string& root) {
+int FileCollector::RemoveStaleTemporaryFiles(
+    const std::string& root, const std::function<bool(const std::string&)>& may_remove) {
   int removed = 0;
   std::vector<std::string> elsewhere;
   for (std::string& path : stale_temporary_files_) {
     if (path.compare(0, root.size(), root) != 0) {
       elsewhere.push_back(std::move(path));
+    } else if (may_remove && !may_remove(path)) {
+      continue;  // forgotten, and left where it is
     } else if (transfer_.RemoveStaleTemporaryFile(path)) {
       ++removed;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -65,9 +66,11 @@ class FileCollector {
 
   /// Temporary copy files left behind by a killed copy, found while walking.
   const std::vector<std::string>& StaleTemporaryFiles() const { return stale_temporary_files_; }
-  /// Removes the stale temporary files found below `root` (those no running copy holds) and
-  /// forgets them; returns how many were removed. Those found elsewhere stay untouched.
-  int RemoveStaleTemporaryFiles(const std::string& root);
+  /// Removes the stale temporary files found below `root` (those no running copy holds and, where
+  /// `may_remove` is given, those it allows) and forgets them; returns how many were removed.
+  /// Those found elsewhere stay untouched.
+  int RemoveStaleTemporaryFiles(const std::string& root,
+                                const std::function<bool(const std::string&)>& may_remove = {});
 
   /// Whether a file name passes the type filter. `filter_haystack` is the filter text with
   /// A-Z lower-cased, followed by ';' (see FilterHaystack()).

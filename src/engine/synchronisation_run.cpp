@@ -364,31 +364,45 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
                     static_cast<int64_t>(sources.size() + targets.size()));
   host_.ProcessEvents();
   if (host_.CancelRequested()) return;
-  // The sending side of a one-way job is never changed, not even to tidy up.
-  collector.RemoveStaleTemporaryFiles(receiving_root);
-  if (both) collector.RemoveStaleTemporaryFiles(sending_root);
+  // What each pass may change on its receiving side (see MayChange()).
+  Pass first;
+  first.receiving_root = receiving_root;
+  first.receiving_real = RealFolder(receiving_root);
+  first.collector = &collector;
+  first.sending_walk = 1;
+  Pass second;
+  second.receiving_root = sending_root;
+  second.receiving_real = RealFolder(sending_root);
+  second.collector = &collector;
+  second.sending_walk = 2;
+
+  // The sending side of a one-way job is never changed, not even to tidy up; nor is anything
+  // a link leads to.
+  guarded_folder_.clear();
+  collector.RemoveStaleTemporaryFiles(
+      receiving_root, [&](const std::string& path) { return MayChange(first, path); });
   if (previous_run_died_) {
     // The last run of this job was killed and may have left unfinished copies on
     // its receiving side, also where this run lists nothing, and also fresh ones.
-    RemoveLeftoverCopies(receiving_root, job.sub_dirs, transfer);
-    if (both) RemoveLeftoverCopies(sending_root, job.sub_dirs, transfer);
+    RemoveLeftoverCopies(first, job.sub_dirs, transfer);
+  }
+  if (both) {
+    guarded_folder_.clear();
+    collector.RemoveStaleTemporaryFiles(
+        sending_root, [&](const std::string& path) { return MayChange(second, path); });
+    if (previous_run_died_) RemoveLeftoverCopies(second, job.sub_dirs, transfer);
   }
 
   int64_t total = host_.BarValue(ProgressBar::kTotal);
   std::optional<PathIndex> target_index;
   if (has_targets) target_index.emplace(targets, receiving_root.size());
 
-  Pass first;
   first.sending_root = sending_root;
-  first.receiving_root = receiving_root;
   first.sources = &sources;
   first.targets = target_index ? &*target_index : nullptr;
   first.job = &job;
   first.transfer = &transfer;
   first.sending_is_dir1 = !up_only;
-  first.receiving_real = RealFolder(receiving_root);
-  first.collector = &collector;
-  first.sending_walk = 1;
   guarded_folder_.clear();
   CopyPass(first, copies, total);
   if (first.cancelled) return;
@@ -398,17 +412,12 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     transfer.FinishPendingReplacements();
     // The second pass works on the receiving files the first pass did not
     // overwrite, in their order, copying them the other way.
-    Pass second;
     second.sending_root = receiving_root;
-    second.receiving_root = sending_root;
     second.sources = &targets;
     second.skip = &*target_index;
     second.job = &job;
     second.transfer = &transfer;
     second.sending_is_dir1 = false;
-    second.receiving_real = RealFolder(sending_root);
-    second.collector = &collector;
-    second.sending_walk = 2;
     guarded_folder_.clear();
     FileList().swap(sources);
     CopyPass(second, copies, total);
@@ -599,13 +608,16 @@ bool SynchronisationRun::HoldsAnyFile(const std::string& root, bool sub_dirs) {
   return !walked_through;
 }
 
-void SynchronisationRun::RemoveLeftoverCopies(const std::string& root, bool sub_dirs,
+void SynchronisationRun::RemoveLeftoverCopies(const Pass& pass, bool sub_dirs,
                                               FileTransfer& transfer) {
-  WalkTree(root, sub_dirs,
-           [&transfer](const std::string& folder, std::string_view name, EntryType type) {
-             if (type == EntryType::kRegular && FileTransfer::IsTemporaryName(name)) {
+  guarded_folder_.clear();
+  WalkTree(pass.receiving_root, sub_dirs,
+           [&](const std::string& folder, std::string_view name, EntryType type) {
+             const std::string path = folder + std::string(name);
+             if (type == EntryType::kRegular && FileTransfer::IsTemporaryName(name) &&
+                 MayChange(pass, path)) {
                // A copy still running (of another job) keeps its file locked; it stays.
-               transfer.RemoveStaleTemporaryFile(folder + std::string(name));
+               transfer.RemoveStaleTemporaryFile(path);
              }
              return true;
            });

@@ -75,7 +75,8 @@ class SynchronisationRun {
   RunResult Refuse(const std::string& job_name, std::string_view reason);
   void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
   void CopyPass(Pass& pass, int64_t& copies, int64_t& total);
-  void RemoveLeftoverCopies(const std::string& root, bool sub_dirs, FileTransfer& transfer);
+  // Removes the temporary files of killed copies on the pass's receiving side.
+  void RemoveLeftoverCopies(const Pass& pass, bool sub_dirs, FileTransfer& transfer);
   void RemoveTarget(Pass& pass, std::string_view relative, int64_t& total);
   bool HoldsAnyFile(const std::string& root, bool sub_dirs);
   // Walks the folders below `root` (into subfolders when `sub_dirs`, never into

@@ -77,15 +77,18 @@ void JobTick::TimerJobsTimer() {
     host_.ShowError(error.what());
   }
   tick_active_ = false;
-
-  if (deferred_run_) {
-    const std::string job_name = std::move(*deferred_run_);
-    deferred_run_.reset();
-    if (EntryExists(job_name) && !host_.RunInProgress() && !host_.ProgramEnding()) {
-      ManualRun(job_name);
-    }
-  }
+  // Under a hold the deferred run waits for its end.
+  if (holds_ == 0) RunDeferred();
   StartTimerJobsIfFree();
+}
+
+void JobTick::RunDeferred() {
+  if (!deferred_run_) return;
+  const std::string job_name = std::move(*deferred_run_);
+  deferred_run_.reset();
+  if (EntryExists(job_name) && !host_.RunInProgress() && !host_.ProgramEnding()) {
+    ManualRun(job_name);
+  }
 }
 
 void JobTick::FlatButtonExecuteClick(const std::optional<std::string>& selected_job) {
@@ -106,7 +109,13 @@ void JobTick::HoldTimerJobs() {
 
 void JobTick::ReleaseTimerJobs() {
   if (holds_ > 0) --holds_;
+  if (holds_ == 0 && !tick_active_ && !manual_run_active_) RunDeferred();
   StartTimerJobsIfFree();
+}
+
+void JobTick::WaitWhileHeld() {
+  if (holds_ == 0) return;
+  host_.WaitUntil([this] { return holds_ == 0; });
 }
 
 void JobTick::ExamineEntry(const std::string& job_name, const std::string& clock_text) {
@@ -116,6 +125,7 @@ void JobTick::ExamineEntry(const std::string& job_name, const std::string& clock
   const std::string advanced =
       Contains(*text, kMinutesMark) ? CountDown(*text) : schedule_.SetMinutesText(job_name);
   host_.SetScheduleText(job_name, advanced);
+  written_text_ = advanced;
   // Nothing may start while a run is under way. A due interval job then stays at
   // "0 Minute(n)" and a missed moment stays in `NextSync`, so the next tick takes
   // them up.
@@ -129,6 +139,7 @@ void JobTick::ExamineEntry(const std::string& job_name, const std::string& clock
 
 bool JobTick::HandleDueJob(const std::string& job_name) {
   host_.SetScheduleText(job_name, std::string(kScheduleTextRunning));
+  written_text_ = kScheduleTextRunning;
   host_.ProcessEvents();
   if (!StillWanted(job_name)) return false;
 
@@ -152,9 +163,11 @@ bool JobTick::HandleDueJob(const std::string& job_name) {
 }
 
 void JobTick::CatchUpMissedRun(const std::string& job_name) {
-  // A job switched off or made manual meanwhile is never caught up.
+  // Whether the entry takes part was decided on its text before the tick advanced it,
+  // so a job that has become manual in the store is still caught up. Only one that the
+  // user switched off or made manual while its question or run took place is not.
   const std::optional<std::string> text = host_.ScheduleText(job_name);
-  if (!text || IsSkipped(*text)) return;
+  if (!text || (IsSkipped(*text) && *text != written_text_)) return;
 
   int32_t recover = 0;
   {
@@ -206,6 +219,10 @@ bool JobTick::ConfirmWanted(const std::string& job_name) const {
 }
 
 bool JobTick::RunJob(const std::string& job_name) {
+  // The wizard opened while a question waited: the run waits until it is closed, and
+  // the job may have been changed, renamed or deleted by then.
+  WaitWhileHeld();
+  if (!StillWanted(job_name)) return false;
   if (host_.RunInProgress() || host_.ProgramEnding()) return false;
   host_.ExecuteSynchronisation(job_name);
   return true;
@@ -228,6 +245,7 @@ void JobTick::SetFreshScheduleText(const std::string& job_name) {
   const std::optional<std::string> current = host_.ScheduleText(job_name);
   if (!current || *current == kScheduleTextInactive) return;
   host_.SetScheduleText(job_name, text);
+  written_text_ = text;
 }
 
 void JobTick::WriteNextSync(const std::string& job_name) {

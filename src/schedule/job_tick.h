@@ -16,9 +16,11 @@ namespace parvolind {
 /// Ticks never overlap, and nothing else starts a run while a tick runs one or
 /// waits for an answer: a manual run asked for during a tick is carried out when
 /// the tick has ended, and the timer is started again only when no tick, no run
-/// and no hold is left. After every wait the tick looks its entry up again by job
-/// name and reopens the job's key, so an entry deleted or renamed meanwhile is
-/// left alone and an edit saved meanwhile is seen.
+/// and no hold is left. No run starts under a hold: a tick that finds one (the
+/// wizard was opened while a question waited) waits for its end before it goes on
+/// with the next entry or starts a run, and so does a deferred manual run. After every wait the
+/// tick looks its entry up again by job name and reopens the job's key, so an entry deleted or
+/// renamed meanwhile is left alone and an edit saved meanwhile is seen.
 class JobTick {
  public:
   JobTick(RegistryHive& hive, const Clock& clock, TickHost& host);
@@ -44,7 +46,8 @@ class JobTick {
   /// ReleaseTimerJobs(). Holds nest.
   void HoldTimerJobs();
   /// Ends one hold and starts `TimerJobs` again, unless another hold remains or a
-  /// tick or run is under way (whose end then starts it).
+  /// tick or run is under way (whose end then starts it). A manual run asked for
+  /// during a tick that ended under the hold is carried out now.
   void ReleaseTimerJobs();
 
   /// Whether a tick is under way (also while it waits for an answer).
@@ -66,6 +69,8 @@ class JobTick {
   void WriteChoice(const std::string& job_name, const char* value_name, int value);
   bool EntryExists(const std::string& job_name) const;
   bool StillWanted(const std::string& job_name) const;
+  void WaitWhileHeld();
+  void RunDeferred();
   void StartTimerJobsIfFree();
 
   RegistryHive& hive_;
@@ -76,6 +81,8 @@ class JobTick {
   bool manual_run_active_ = false;
   int holds_ = 0;
   std::optional<std::string> deferred_run_;
+  /// The schedule text the tick itself last gave the entry it examines.
+  std::string written_text_;
 };
 
 }  // namespace parvolind

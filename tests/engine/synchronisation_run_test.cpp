@@ -959,6 +959,9 @@ TEST_F(SynchronisationRunTest, LinksOnTheReceivingSideNeverLeadTheRunOutOfItsFol
   Put("elsewhere/photos/a.jpg", "theirs", 0);
   Put("elsewhere/photos/b.jpg", "theirs too", 0);
   Put("elsewhere/victim.txt", "victim", 0);
+  const std::string theirs_like_ours =
+      "elsewhere/photos/" + std::string(FileTransfer::kTemporaryPrefix) + "4242-abcdefghij";
+  Put(theirs_like_ours, "not ours to tidy", 0);
   std::filesystem::create_directory(dir2_);
   std::filesystem::create_directory_symlink(PathOf("elsewhere/photos"), PathOf("two/photos"));
   std::filesystem::create_symlink(PathOf("elsewhere/victim.txt"), PathOf("two/notes.txt"));
@@ -976,6 +979,7 @@ TEST_F(SynchronisationRunTest, LinksOnTheReceivingSideNeverLeadTheRunOutOfItsFol
   EXPECT_EQ(ReadFile(PathOf("elsewhere/photos/a.jpg")), "theirs");
   EXPECT_EQ(ReadFile(PathOf("elsewhere/photos/b.jpg")), "theirs too");
   EXPECT_EQ(ReadFile(PathOf("elsewhere/victim.txt")), "victim");
+  EXPECT_TRUE(Exists(theirs_like_ours));
   EXPECT_FALSE(fs_->LinkStatus(PathOf("two/notes.txt")).is_link);
   EXPECT_EQ(ReadFile(PathOf("two/notes.txt")), "new notes");
 
@@ -1093,6 +1097,47 @@ TEST_F(SynchronisationRunTest, AFolderMountedIntoTheOtherRootIsPassedOver) {
     }
   }
   EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+}
+
+TEST_F(SynchronisationRunTest, AFolderOfADamagedDiskKeepsEveryMirrorCopy) {
+  // An ext4 image whose folder of 600 names has one block damaged, mounted read-only: reading
+  // the folder fails part way, as on a failing disk.
+  const std::string image = PathOf("disk.img");
+  const std::string mount = PathOf("disk");
+  const std::string script =
+      "set -e; truncate -s 8M '" + image + "'; mkfs.ext4 -q -F -b 1024 -O ^has_journal '" + image +
+      "'; mkdir -p '" + mount + "'; mount -o loop '" + image + "' '" + mount + "'; mkdir '" +
+      mount + "/dir'; for i in $(seq 1 600); do echo $i > '" + mount +
+      "'/dir/file-$i-with-a-longish-name; done; umount '" + mount +
+      "'; block=$(debugfs -R 'blocks /dir' '" + image +
+      "' | awk '{print $10}'); head -c 1024 /dev/zero | tr '\\0' Z | dd of='" + image +
+      "' bs=1024 seek=$block count=1 conv=notrunc; mount -o loop,ro,errors=continue '" + image +
+      "' '" + mount + "'";
+  struct Unmount {
+    std::string place;
+    ~Unmount() { std::system(("umount '" + place + "' 2>/dev/null").c_str()); }
+  } unmount{mount};
+  if (std::system(("(" + script + ") >/dev/null 2>&1").c_str()) != 0) {
+    GTEST_SKIP() << "needs root, loop devices, mkfs.ext4 and debugfs";
+  }
+  JobDefinition job = BaseJob();
+  job.Dir1 = mount + "/dir";
+  job.DelOthers = true;
+  Save(job);
+  for (int i = 1; i <= 600; ++i) {
+    Put("two/file-" + std::to_string(i) + "-with-a-longish-name", std::to_string(i) + "\n", 0);
+  }
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_GE(result.failed_files, 1);
+  EXPECT_TRUE(LogHas("Fehler:       " + mount + "/dir/ konnte nicht vollständig gelesen werden."));
+  int kept = 0;
+  for (int i = 1; i <= 600; ++i) {
+    kept += Exists("two/file-" + std::to_string(i) + "-with-a-longish-name") ? 1 : 0;
+  }
+  EXPECT_EQ(kept, 600);
 }
 
 TEST(PathIndexTest, FindsTheFirstEntryNotRemovedLikeALinearSearch) {

@@ -408,6 +408,52 @@ TEST_F(JobTickTest, OpenWizardKeepsTheTimerStoppedPastTheTick) {
   EXPECT_TRUE(host_.timer_running);
 }
 
+TEST_F(JobTickTest, NoRunStartsWhileTheWizardIsOpenTheTickAndADeferredRunWaitForIt) {
+  AddJob("Hand", TestJob().Interval(5));
+  AddJob("Vorher", TestJob().Interval(5));
+  AddJob("Frage", TestJob().Interval(5).Asking());
+  host_.SetScheduleText("Vorher", "1 Minute(n)");
+  host_.SetScheduleText("Frage", "1 Minute(n)");
+  // "Durchführen" while the question waits, then "Neu".
+  host_.on_confirm = [&](const std::string&) {
+    tick_->FlatButtonExecuteClick("Hand");
+    tick_->HoldTimerJobs();
+  };
+  host_.on_wait = [&] {
+    EXPECT_EQ(host_.Runs(), Strings{"run:Vorher"}) << "a run started under the open wizard";
+    tick_->ReleaseTimerJobs();  // the wizard closes
+  };
+  host_.confirm_replies = {Yes()};
+  TickAfterMinutes(1);
+  EXPECT_EQ(host_.CallsStartingWith("wait").size(), 1u);
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Vorher", "run:Frage", "run:Hand"}));
+
+  // A tick that ends under the hold leaves its deferred run to the wizard's close.
+  host_.calls.clear();
+  host_.SetScheduleText("Frage", "1 Minute(n)");
+  host_.confirm_replies = {No()};
+  TickAfterMinutes(1);
+  EXPECT_TRUE(host_.Runs().empty());
+  EXPECT_FALSE(host_.timer_running);
+  tick_->ReleaseTimerJobs();
+  EXPECT_EQ(host_.Runs(), Strings{"run:Hand"});
+  EXPECT_TRUE(host_.timer_running);
+}
+
+TEST_F(JobTickTest, AJobThatBecameManualBehindTheListIsStillCaughtUp) {
+  clock_.Set({2026, 12, 7, 12, 0, 0, 0});
+  AddJob("Hand", TestJob().Timed().Recover(0));
+  {
+    RegistryKey key(*hive_);
+    key.OpenForWriting(JobPath("Hand"), false);
+    key.WriteBool("TimeEnabled", false);
+  }
+  TickAt({2026, 12, 8, 9, 0, 0, 0});
+  EXPECT_EQ(host_.Runs(), Strings{"run:Hand"});
+  EXPECT_EQ(host_.Text("Hand"), "manuell");
+  EXPECT_EQ(ReadNextSync("Hand"), 0.0);
+}
+
 TEST_F(JobTickTest, FailureEndsTheTickAndLeavesTheRestForTheNext) {
   AddJob("Erster", TestJob().Interval(5));
   AddJob("Kaputt", TestJob().Timed());

@@ -19,7 +19,7 @@ void JobButton::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
   QLinearGradient face(frame.topLeft(), frame.bottomLeft());
-  if (Lit() || hasFocus()) {
+  if (Lit()) {
     face.setColorAt(0, QColor(255, 255, 255));
     face.setColorAt(1, QColor(214, 226, 242));
   } else {
@@ -33,6 +33,12 @@ void JobButton::paintEvent(QPaintEvent*) {
   painter.setPen(Lit() ? palette::kAccent : palette::kFrameLine);
   painter.setBrush(face);
   painter.drawRoundedRect(frame, 4, 4);
+  // The keyboard's place, apart from the mouse's lit face: a dotted ring inside.
+  if (hasFocus()) {
+    painter.setPen(QPen(palette::kSkinDark, 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(frame.adjusted(2.5, 2.5, -2.5, -2.5), 2, 2);
+  }
   const QRectF glyph_box(frame.center().x() - 9, frame.center().y() - 9, 18, 18);
   PaintGlyph(painter, isDown() ? glyph_box.translated(1, 1) : glyph_box);
 }

@@ -1,6 +1,7 @@
 #include "ui/jobs/job_info_panel.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "engine/fit_path.h"
@@ -51,7 +52,7 @@ QLabel* JobInfoPanel::AddLabel(const QString& text, int top, int height, const Q
                                const QString& accessible_name) {
   auto* label = new QLabel(text, this);
   label->setFont(font);
-  label->setGeometry(kLabelLeft + 2, top, kLabelWidth - 2, height);
+  label->setGeometry(kLabelLeft + 2, top, kLabelWidth, height);
   label->setTextFormat(Qt::PlainText);
   if (font.bold()) {
     QPalette colors = label->palette();
@@ -84,8 +85,26 @@ void JobInfoPanel::ShowJobInfo(const std::string& job_name) {
   dir1_->setText(FitPath(dir1));
   dir2_->setText(FitPath(dir2));
   execution_->setText(ToQString(execution));
+  // A screen reader reads each value with its heading, and a path in full.
+  const auto read_as = [](QLabel* label, const char* heading, const std::string& value) {
+    label->setAccessibleName(QString::fromUtf8(heading) + QStringLiteral(": ") + ToQString(value));
+  };
+  read_as(definition_, "Auftrags-Definition", definition);
+  read_as(dir1_, "Verzeichnis 1", dir1);
+  read_as(dir2_, "Verzeichnis 2", dir2);
+  read_as(execution_, "Letzte Durchführung", execution);
   show();
   raise();
+  back_->setFocus(Qt::OtherFocusReason);
+}
+
+void JobInfoPanel::keyPressEvent(QKeyEvent* event) {
+  // Esc closes the panel as "Zurück" does.
+  if (event->key() == Qt::Key_Escape) {
+    back_->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void JobInfoPanel::paintEvent(QPaintEvent*) {

@@ -26,6 +26,8 @@ class JobInfoPanel : public QWidget {
   /// The labels' texts, for the window's tests.
   QString NameText() const { return name_->text(); }
   QString Dir1Text() const { return dir1_->text(); }
+  /// The "Zurück" button (`FlatButtonJobInfoBack`).
+  FlatButton& BackButton() { return *back_; }
 
  signals:
   /// "Zurück" was clicked; the panel has hidden itself.
@@ -33,6 +35,7 @@ class JobInfoPanel : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QLabel* AddLabel(const QString& text, int top, int height, const QFont& font,

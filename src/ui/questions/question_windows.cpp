@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "ui/questions/question_button.h"
+#include "ui/toolkit/accessible_kind.h"
 #include "ui/toolkit/flat_check_box.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
@@ -35,11 +36,14 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 QuestionWindow::QuestionWindow(const Layout& layout, QWidget* parent)
     : SkinnedWindow(parent, Qt::WindowStaysOnTopHint) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kDialog);
   const QString name = QLatin1String(layout.name);
   setObjectName(QStringLiteral("TForm") + name);
   setWindowTitle(layout.title);
   setFixedSize(layout.client);
   setMouseTracking(true);
+  setAttribute(Qt::WA_ShowWithoutActivating);
 
   MakeLabel(this, QStringLiteral("LabelInfo"), layout.title, QRect(24, 21, 260, 16), true,
             palette::kTitleText);
@@ -62,7 +66,9 @@ QuestionWindow::QuestionWindow(const Layout& layout, QWidget* parent)
   check_box_ = new FlatCheckBox(this);
   check_box_->setObjectName(QStringLiteral("CheckBox%1").arg(name));
   check_box_->setAccessibleName(kDontShowAgain);
-  check_box_->setGeometry(24, 185, 13, 13);
+  // The box at 24,185 with room around it for its focus mark.
+  check_box_->setGeometry(24 - FlatCheckBox::kFocusMargin, 185 - FlatCheckBox::kFocusMargin,
+                          13 + 2 * FlatCheckBox::kFocusMargin, 13 + 2 * FlatCheckBox::kFocusMargin);
   check_label_ = MakeLabel(this, QStringLiteral("Label%13").arg(name), kDontShowAgain,
                            QRect(40, 185, 240, 14), false, palette::kText);
   check_label_->installEventFilter(this);
@@ -75,10 +81,11 @@ QuestionAnswer QuestionWindow::Ask(const std::string& job_name) {
   tag_ = 0;
   message_->setText(ToQString(MessageText(job_name)));
   Light(false, false);
+  // On top, but the keyboard stays with the window the user is typing in: a Space or
+  // Enter meant for another program must not answer (and run a job). Once the user
+  // activates the window, Tab reaches the buttons and the box.
   show();
   raise();
-  activateWindow();
-  yes_->setFocus(Qt::OtherFocusReason);
 
   QPointer<QuestionWindow> alive(this);
   QEventLoop loop;
@@ -122,11 +129,6 @@ void QuestionWindow::closeEvent(QCloseEvent* event) {
   // it; the question must not stay unanswered.
   Answer(2);
   event->accept();
-}
-
-void QuestionWindow::hideEvent(QHideEvent* event) {
-  if (loop_ != nullptr) Answer(2);
-  SkinnedWindow::hideEvent(event);
 }
 
 void QuestionWindow::keyPressEvent(QKeyEvent* event) {

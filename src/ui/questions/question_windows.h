@@ -23,11 +23,12 @@ class QuestionWindow : public SkinnedWindow {
   Q_OBJECT
 
  public:
-  /// Shows the question for `job_name` as a non-modal window above all others and waits,
-  /// in a nested event loop, until it is answered. Closing or hiding the window by other
-  /// means than its two buttons, Abort() and the application quitting answer No. The
-  /// window is hidden again when Ask returns. A question asked while another one waits
-  /// in this window is answered No at once.
+  /// Shows the question for `job_name` as a non-modal window above all others, without
+  /// taking the keyboard from the window the user works in, and waits, in a nested event
+  /// loop, until it is answered: "Ja", "Nein", closing the window (or Esc in it), Abort()
+  /// and the application quitting; the last three answer No. A minimise answers nothing.
+  /// The window is hidden again when Ask returns. A question asked while another one
+  /// waits in this window is answered No at once.
   QuestionAnswer Ask(const std::string& job_name);
   /// A window destroyed while it waits ends its question with No.
   ~QuestionWindow() override;
@@ -62,7 +63,6 @@ class QuestionWindow : public SkinnedWindow {
   virtual std::string MessageText(const std::string& job_name) const = 0;
 
   void closeEvent(QCloseEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;

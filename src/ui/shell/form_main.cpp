@@ -5,9 +5,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <algorithm>
 #include <exception>
 
 #include "ui/art/menu_glyphs.h"
@@ -18,6 +21,7 @@
 #include "ui/run/progress_panel.h"
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
+#include "ui/toolkit/accessible_kind.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"
@@ -65,6 +69,8 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       tick_(services.hive, services.clock, *this),
       automation_(services.hive, services.clock, *this),
       actions_(std::make_unique<AutomationActions>()) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kFrame);
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral("Parvolind"));
   setAccessibleName(QStringLiteral("Parvolind"));
@@ -112,9 +118,14 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   progress_->hide();
   connect(progress_, &ProgressPanel::CancelClicked, this,
           &TFormMain::FlatButtonProgressCancelClick);
+  connect(info_, &JobInfoPanel::BackClicked, this, [this] { list_->setFocus(); });
+  for (QWidget* panel : std::initializer_list<QWidget*>{info_, wizard_, progress_}) {
+    panel->installEventFilter(this);
+  }
 
   label_time_ = new QLabel(this);
   label_time_->setObjectName(QStringLiteral("LabelTime"));
+  SetAccessibleKind(label_time_, AccessibleKind::kTextValue);
   label_time_->setAccessibleName(QStringLiteral("Datum und Uhrzeit"));
   label_time_->setGeometry(210, 354, 349, 18);
   label_time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -126,6 +137,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   BuildPopupMenuJobs();
   BuildSkinAreas();
   BuildWindowMenus();
+  UpdateCoveredControls();
 
   timer_jobs_.setInterval(kTimerJobsInterval);
   connect(&timer_jobs_, &QTimer::timeout, this, &TFormMain::TimerJobsTimer);
@@ -190,7 +202,7 @@ void TFormMain::ShowWizard(bool hold_timer) {
   }
   wizard_->show();
   wizard_->raise();
-  wizard_->setFocus();
+  wizard_->FocusFirstField();
 }
 
 void TFormMain::FlatButtonNewClick() {
@@ -206,11 +218,9 @@ void TFormMain::FlatButtonEditClick() {
 }
 
 void TFormMain::WizardJobSaved(const QString& name, bool old_row_removed) {
-  if (old_row_removed) {
-    if (const std::optional<std::string> selected = list_->SelectedName()) {
-      list_->RemoveRow(*selected);
-    }
-  }
+  // The edited job's own row goes, found by its name: the selection may have moved
+  // while the wizard was open.
+  if (old_row_removed) list_->RemoveRow(wizard_->EditedJobKey());
   const std::string job_name = ToStdString(name);
   list_->AddRow(job_name);
   try {
@@ -291,6 +301,8 @@ void TFormMain::Anzeigen1Click() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  // A close request (Alt+F4, the taskbar) only minimises; the window closes only while
+  // the program ends.
   if (exit_.CloseAllowed()) {
     event->accept();
     return;
@@ -299,22 +311,89 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   Minimieren1Click();
 }
 
+void TFormMain::changeEvent(QEvent* event) {
+  SkinnedWindow::changeEvent(event);
+  // A minimise by the window manager or the taskbar goes into the tray as well, taking
+  // the taskbar entry with it. Hidden once the state change has been handled.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && minimize_to_tray_) {
+    QTimer::singleShot(0, this, [this] {
+      if (isMinimized() && minimize_to_tray_ && isVisible()) hide();
+    });
+  }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+    SessionEnding();
+    return true;
+  }
+  if ((watched == wizard_ || watched == progress_ || watched == info_) &&
+      (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    UpdateCoveredControls();
+  }
+  return SkinnedWindow::eventFilter(watched, event);
+}
+
+void TFormMain::UpdateCoveredControls() {
+  // What lies under a panel can neither be reached with Tab nor take keys, and
+  // assistive tools see it hidden: the wizard and the progress panel cover the job
+  // buttons and the list, the information panel the list only.
+  const bool buttons_covered = !wizard_->isHidden() || !progress_->isHidden();
+  const bool list_covered = buttons_covered || !info_->isHidden();
+  const std::array<JobButton*, 4> buttons{button_new_, button_edit_, button_delete_,
+                                          button_execute_};
+  // The keyboard comes back to where it was when the panel goes again.
+  QWidget* focused = focusWidget();
+  const bool focused_below =
+      focused != nullptr &&
+      ((focused == list_ && list_covered) ||
+       (buttons_covered && std::find(buttons.begin(), buttons.end(), focused) != buttons.end()));
+  if (focused_below) focus_under_panel_ = focused;
+  for (JobButton* button : buttons) button->setVisible(!buttons_covered);
+  list_->setVisible(!list_covered);
+  if (!focus_under_panel_.isNull() && !focused_below && focus_under_panel_->isVisibleTo(this)) {
+    focus_under_panel_->setFocus(Qt::OtherFocusReason);
+    focus_under_panel_.clear();
+  }
+}
+
 void TFormMain::Beenden1Click() {
   const ProgramExit::Step step = exit_.UserQuits(run_in_progress_);
   FollowExit(step);
   if (step == ProgramExit::Step::kEndAfterRun) progress_->hide();
 }
 
-bool TFormMain::WMQueryEndSession() {
-  if (run_in_progress_ &&
-      !dialogs_.Ask(QStringLiteral(
-          "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
-          "abbrechen und Parvolind\rbeenden?"))) {
-    exit_.SessionEndRefused();
-    return false;
+bool TFormMain::WMQueryEndSession(bool may_ask) { return AnswerSessionEnd(may_ask, false); }
+
+void TFormMain::SessionEnding() { AnswerSessionEnd(true, true); }
+
+bool TFormMain::AnswerSessionEnd(bool may_ask, bool ends_now) {
+  if (exit_.Ending()) return true;
+  // One question, one answer: a request while it is open gets no question of its own.
+  if (exit_.QuestionOpen()) {
+    if (ends_now) exit_.EndRequestedDuringQuestion();
+    return true;
   }
-  log_.WriteShutdownStopEntry();
-  FollowExit(exit_.SessionEnds(run_in_progress_));
+  // The window goes out of the way first, as a close request would take it.
+  Minimieren1Click();
+  if (!exit_.SessionEndIsAgreed()) {
+    if (run_in_progress_ && may_ask) {
+      exit_.QuestionOpened();
+      const bool end = dialogs_.Ask(QStringLiteral(
+          "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
+          "abbrechen und Parvolind\rbeenden?"));
+      ends_now = exit_.QuestionClosed() || ends_now;
+      if (!end) {
+        exit_.SessionEndRefused();
+        return false;
+      }
+      // The user chose "B&eenden" while the question was open.
+      if (exit_.Ending()) return true;
+    }
+    log_.WriteShutdownStopEntry();
+    exit_.SessionEndAgreed();
+  }
+  if (ends_now) FollowExit(exit_.SessionEnds(run_in_progress_));
   return true;
 }
 
@@ -333,7 +412,9 @@ void TFormMain::FollowExit(ProgramExit::Step step) {
 
 void TFormMain::EndProgram() {
   timer_jobs_.stop();
-  QCoreApplication::quit();
+  // Leaves every event loop at once, nested ones (a question, a run's events) included.
+  // quit() would first ask every window to close, and the main window refuses that.
+  QCoreApplication::exit(0);
 }
 
 void TFormMain::FormDestroy() {
@@ -464,6 +545,18 @@ void TFormMain::ProcessEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void TFormMain::WaitUntil(const std::function<bool()>& done) {
+  // Looked at a few times a second, without keeping the processor busy: the wait lasts
+  // as long as the user keeps the wizard open.
+  QEventLoop loop;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done() || exit_.Ending()) loop.quit();
+  });
+  poll.start(100);
+  if (!done() && !exit_.Ending()) loop.exec();
+}
+
 void TFormMain::ShowFailureMessage(std::string_view text) { dialogs_.Warn(ToQString(text)); }
 
 bool TFormMain::AnimatedIcon() const { return settings_.animated_icon(); }
@@ -509,6 +602,7 @@ QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
 
 void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.Ending()) return;
+  exit_.RunStarts();
   last_events_ = {};
   const RunResult result = run_.ExecuteSynchronisation(job_name);
   if (result.log_error) emit RunLogNotWritten(ToQString(*result.log_error));

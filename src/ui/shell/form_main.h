@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -34,10 +35,12 @@ class QLabel;
 
 namespace parvolind::ui {
 
+class HelpWindow;
 class JobButton;
 class JobInfoPanel;
 class JobListView;
 class JobWizard;
+class LogWindow;
 class ProgressPanel;
 class SkinArea;
 class TFormConfirm;
@@ -59,8 +62,10 @@ struct MainWindowServices {
   TFormInfo& info;
   std::string log_path;   ///< the log file (beside the executable, or the state folder)
   std::string help_path;  ///< the help's start page
-  /// Opens a file or web address in the user's viewer, editor or browser.
-  std::function<void(const QUrl&)> open_url;
+  /// Opens a file (the log, the help) in the user's editor or browser, the way the
+  /// desktop does, and calls the callback with false when the desktop could not, so
+  /// that the window shows the file itself.
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url;
 };
 
 /// `TFormMain`: the job list with its information panel, the job wizard, the progress
@@ -109,9 +114,15 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   /// "B&eenden": ends the program with the user's stop entry. During a run the run is
   /// cancelled first and reaches its cancelled end, then the program ends.
   void Beenden1Click();
-  /// Whether the session may end; writes the shutdown stop entry when it may. During a
-  /// run the user is asked first; a Yes cancels the run quietly and ends the program.
-  bool WMQueryEndSession();
+  /// The session manager asks whether the session may end (it may still call the logout
+  /// off): minimises the window and, during a run, asks the user (unless `may_ask` is
+  /// false). Agreeing writes the shutdown stop entry; the program keeps working until the
+  /// session really ends. Returns whether the session may end.
+  bool WMQueryEndSession(bool may_ask = true);
+  /// The session ends now (SIGTERM, the session manager's last word): answers the query
+  /// first where that has not been done, then ends the program, a run in progress being
+  /// cancelled quietly. A No to the question during a run keeps the program running.
+  void SessionEnding();
   /// The window's last words when the program ends: the user's stop entry, unless the
   /// session's end was logged already.
   void FormDestroy();
@@ -125,8 +136,14 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void ImageMenuProgrammMoveClick();
   void ImageMenuOptionenMoveClick();
   void ImageMenuHilfeMoveClick();
+  /// "Logfile &anzeigen": the log in the user's editor, or in a viewer of the program's
+  /// own where the desktop has none for it. Nothing without a log.
   void Logfileanzeigen1Click();
+  /// "&Hilfe": the help in the user's browser, or in a window of the program's own.
   void Hilfe1Click();
+  /// The program's own help and log windows, once they have been needed (else null).
+  HelpWindow* OwnHelpWindow() const { return help_window_; }
+  LogWindow* OwnLogWindow() const { return log_window_; }
   void Info1Click();
   void Sicherung1Click();
 
@@ -173,6 +190,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   int64_t BarMaximum(ProgressBar bar) const override;
   void ShowProgressPanel(bool visible) override;
   void ProcessEvents() override;
+  void WaitUntil(const std::function<bool()>& done) override;
   /// A run that is to end the program stays cancelled, even where it clears its
   /// request at its start.
   bool CancelRequested() const override { return cancel_requested_ || exit_.EndsAfterRun(); }
@@ -207,6 +225,10 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void PaintSkin(QPainter& painter) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  /// Watches the application for the platform's request to quit (installed by main()):
+  /// it is the end of the session.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildPopupMenuJobs();
@@ -222,6 +244,10 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void ChangeSetting(const std::function<void()>& change);
   void LightMenuArea(SkinArea* lit);
   void LightJobButton(JobButton* lit);
+  bool AnswerSessionEnd(bool may_ask, bool ends_now);
+  void OpenFile(const QString& path, const std::function<void(const QString&)>& own);
+  void OpenMenuFromKeyboard(void (TFormMain::*open)(), QMenu* menu);
+  void UpdateCoveredControls();
   void FollowExit(ProgramExit::Step step);
   void EndProgram();
   void ApplyPendingLabels();
@@ -236,7 +262,10 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   TFormRecover& recover_;
   TFormInfo& info_window_;
   std::string help_path_;
-  std::function<void(const QUrl&)> open_url_;
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url_;
+  HelpWindow* help_window_ = nullptr;    ///< made when first needed
+  QPointer<QWidget> focus_under_panel_;  ///< had the focus when a panel covered it
+  LogWindow* log_window_ = nullptr;      ///< made when first needed
 
   JobStore store_;
   ScheduleComputation schedule_;

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QFile>
+#include <QKeySequence>
+#include <QPointer>
+#include <QShortcut>
 #include <exception>
 
 #include "store/config_backup.h"
@@ -10,6 +13,8 @@
 #include "ui/run/progress_panel.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
+#include "ui/shell/help_window.h"
+#include "ui/shell/log_window.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
@@ -142,6 +147,36 @@ void TFormMain::BuildWindowMenus() {
     MenuItem(QString::fromLatin1(item.name))->setIcon(MenuGlyphIcon(item.glyph));
   }
   CopySettingsState();
+
+  // The keyboard opens the three menus with Alt and their captions' first letters, and
+  // F10 the Programm menu.
+  const struct {
+    QKeySequence keys;
+    void (TFormMain::*open)();
+    QMenu* menu;
+  } keys[] = {
+      {QKeySequence(Qt::ALT | Qt::Key_P), &TFormMain::ImageMenuProgrammMoveClick, popup_programm_},
+      {QKeySequence(Qt::Key_F10), &TFormMain::ImageMenuProgrammMoveClick, popup_programm_},
+      {QKeySequence(Qt::ALT | Qt::Key_O), &TFormMain::ImageMenuOptionenMoveClick, popup_optionen_},
+      {QKeySequence(Qt::ALT | Qt::Key_H), &TFormMain::ImageMenuHilfeMoveClick, popup_hilfe_},
+  };
+  for (const auto& key : keys) {
+    auto* shortcut = new QShortcut(key.keys, this);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, open = key.open, menu = key.menu] { OpenMenuFromKeyboard(open, menu); });
+  }
+}
+
+void TFormMain::OpenMenuFromKeyboard(void (TFormMain::*open)(), QMenu* menu) {
+  (this->*open)();
+  // Opened by the keyboard, the menu starts at its first item, so the arrows and Enter
+  // work at once.
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator() && action->isEnabled()) {
+      menu->setActiveAction(action);
+      break;
+    }
+  }
 }
 
 QAction* TFormMain::MenuItem(const QString& name) const {
@@ -179,11 +214,29 @@ void TFormMain::Logfileanzeigen1Click() {
   // Without a log there is nothing to show, and nothing is said.
   const QString path = ToQString(log_.Path());
   if (!QFile::exists(path)) return;
-  if (open_url_) open_url_(QUrl::fromLocalFile(path));
+  OpenFile(path, [this](const QString& file) {
+    if (log_window_ == nullptr) log_window_ = new LogWindow(this);
+    log_window_->ShowFile(file);
+  });
 }
 
 void TFormMain::Hilfe1Click() {
-  if (open_url_) open_url_(QUrl::fromLocalFile(ToQString(help_path_)));
+  OpenFile(ToQString(help_path_), [this](const QString& file) {
+    if (help_window_ == nullptr) help_window_ = new HelpWindow(this);
+    help_window_->ShowPage(file);
+  });
+}
+
+void TFormMain::OpenFile(const QString& path, const std::function<void(const QString&)>& own) {
+  if (!open_url_) {
+    own(path);
+    return;
+  }
+  // The desktop answers later; the window may be gone by then.
+  QPointer<TFormMain> alive(this);
+  open_url_(QUrl::fromLocalFile(path), [alive, path, own](bool opened) {
+    if (!opened && !alive.isNull()) own(path);
+  });
 }
 
 void TFormMain::Info1Click() { info_window_.Show(); }

@@ -17,7 +17,7 @@ void SkinArea::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-  const bool lit = Lit() || hasFocus() || isDown();
+  const bool lit = Lit() || isDown();
   if (lit) {
     QLinearGradient glow(box.topLeft(), box.bottomLeft());
     glow.setColorAt(0, QColor(255, 255, 255, 90));
@@ -26,9 +26,15 @@ void SkinArea::paintEvent(QPaintEvent*) {
     painter.setBrush(glow);
     painter.drawRoundedRect(box, 4, 4);
   }
+  // The keyboard's place, apart from the mouse's glow: a dotted white ring.
+  if (hasFocus()) {
+    painter.setPen(QPen(QColor(Qt::white), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(box, 4, 4);
+  }
   if (kind_ == Kind::kMenuTitle) {
     painter.setFont(font());
-    painter.setPen(lit ? QColor(Qt::white) : QColor(222, 232, 245));
+    painter.setPen(lit || hasFocus() ? QColor(Qt::white) : QColor(222, 232, 245));
     painter.drawText(rect(), Qt::AlignCenter, text());
     return;
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -74,6 +75,41 @@ TEST_F(QuestionWindowsTest, ConfirmationAnswersAndKeepsItsBoxBetweenQuestions) {
   EXPECT_FALSE(answer.yes);
   EXPECT_FALSE(answer.box_ticked);
   EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(QuestionWindowsTest, AStrayKeyOrAMinimiseAnswersNothingAndTheKeyboardAnswersOnceActive) {
+  TFormConfirm window;
+  bool still_waiting = false;
+  bool nothing_focused = false;
+  bool tab_order = false;
+  const QuestionAnswer answer = AskAndAct(window, "Fotos", [&] {
+    // Shown without the keyboard: a Space or Enter typed meanwhile answers nothing, and
+    // neither does a minimise by the window manager.
+    nothing_focused = window.focusWidget() == nullptr;
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTest::keyClick(&window, Qt::Key_Return);
+    window.showMinimized();
+    QCoreApplication::processEvents();
+    still_waiting = window.IsWaiting() && window.Tag() == 0;
+    window.showNormal();
+    // The user activates it: the keyboard starts at "Ja", Tab goes on to "Nein" and the
+    // box; Space ticks it, Shift+Tab goes back to "Nein", whose Space answers.
+    window.activateWindow();
+    const bool yes_first = window.YesButton().hasFocus();
+    QTest::keyClick(&window, Qt::Key_Tab);
+    const bool no_second = window.NoButton().hasFocus();
+    QTest::keyClick(&window, Qt::Key_Tab);
+    tab_order = yes_first && no_second && window.CheckBox().hasFocus();
+    QTest::keyClick(&window.CheckBox(), Qt::Key_Space);
+    QTest::keyClick(&window, Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(&window.NoButton(), Qt::Key_Space);
+  });
+  EXPECT_TRUE(nothing_focused);
+  EXPECT_TRUE(still_waiting);
+  EXPECT_TRUE(tab_order);
+  EXPECT_FALSE(answer.yes);
+  EXPECT_TRUE(answer.box_ticked);
+  EXPECT_EQ(window.Tag(), 2);
 }
 
 TEST_F(QuestionWindowsTest, RecoveryLightsTheButtonUnderTheMouseAndEndsWithNoOnAbort) {

@@ -2,11 +2,19 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -26,10 +34,15 @@
 #include "ui/jobs/job_list_view.h"
 #include "ui/questions/question_button.h"
 #include "ui/questions/question_windows.h"
+#include "ui/run/gradient_progress_bar.h"
 #include "ui/run/progress_panel.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
+#include "ui/shell/help_window.h"
+#include "ui/shell/log_window.h"
 #include "ui/shell/skin_area.h"
+#include "ui/toolkit/flat_button.h"
+#include "ui/toolkit/link_button.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/ui_test_support.h"
@@ -67,7 +80,10 @@ class FormMainTest : public testing::TempDirTest {
     form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
         *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
         PathOf("parvolind.log"), PathOf("help/index.html"),
-        [this](const QUrl& url) { opened_.push_back(url); }});
+        [this](const QUrl& url, const std::function<void(bool)>& done) {
+          opened_.push_back(url);
+          if (done) done(desktop_opens_);
+        }});
     // Every chance a run gives to process events is taken, so the tests' timers
     // step in at the same points on any machine.
     form_->SetEventInterval(std::chrono::milliseconds(0));
@@ -111,6 +127,7 @@ class FormMainTest : public testing::TempDirTest {
   std::unique_ptr<ui::TFormRecover> recover_;
   std::unique_ptr<ui::TFormInfo> info_;
   std::vector<QUrl> opened_;
+  bool desktop_opens_ = true;  ///< whether the desktop has a program for what is opened
   std::unique_ptr<TFormMain> form_;
 };
 
@@ -140,8 +157,11 @@ TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
   EXPECT_FALSE(wizard.isVisibleTo(form_.get()));
   EXPECT_TRUE(form_->TimerJobs().isActive());
 
-  // Renaming it through Edit replaces its row.
+  // Renaming it through Edit replaces its own row, also when the selection in the
+  // covered list has moved on meanwhile.
   form_->ButtonEdit().click();
+  EXPECT_FALSE(list.isVisibleTo(form_.get()));
+  list.SelectRow("beta");
   EXPECT_EQ(Child<QLineEdit>("FlatEditFinalName")->text(), QStringLiteral("alpha"));
   for (int page = 0; page < 5; ++page) wizard.FlatButtonNextClick();
   Child<QLineEdit>("FlatEditFinalName")->setText(QStringLiteral("gamma"));
@@ -182,9 +202,18 @@ TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
   CreateForm();
   ui::ProgressPanel& panel = form_->SimplePanelProgress();
 
-  form_->ListViewJobs().SelectRow("Fotos");
-  form_->ButtonExecute().click();
+  // By keyboard: Tab from "Durchführen" into the list selects its first row, Shift+Tab
+  // and Space run it, and the keyboard is back on the button afterwards.
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  form_->ButtonExecute().setFocus();
+  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Tab);
+  EXPECT_EQ(form_->focusWidget(), &form_->ListViewJobs());
+  EXPECT_EQ(form_->ListViewJobs().SelectedName(), "Fotos");
+  QTest::keyClick(&form_->ListViewJobs(), Qt::Key_Tab, Qt::ShiftModifier);
+  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Space);
   EXPECT_FALSE(panel.isVisibleTo(form_.get()));
+  EXPECT_EQ(form_->focusWidget(), &form_->ButtonExecute()) << "the keyboard is back";
   EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
   EXPECT_FALSE(form_->RunInProgress());
   EXPECT_NE(Log().find("Ende der Durchführung"), std::string::npos);
@@ -228,6 +257,65 @@ TEST_F(FormMainTest, ADueJobIsAskedThroughTheQuestionWindowAndRuns) {
   EXPECT_NE(key.ReadString("Execution"), "n/a");
 }
 
+TEST_F(FormMainTest, NothingUnderAPanelCanBeReachedAndNoRunStartsUnderTheWizard) {
+  WriteFile("src/a.txt", "a");
+  SaveJob("Abends", "src", "dst", [](JobDefinition& job) {
+    job.TimeEnabled = true;
+    job.Time = "14:06";
+  });
+  SaveJob("Hand", "src", "hand");
+  CreateForm();
+  ui::JobListView& list = form_->ListViewJobs();
+  const auto reachable = [this](QWidget& widget) {
+    return widget.isVisibleTo(form_.get()) &&
+           !QAccessible::queryAccessibleInterface(&widget)->state().invisible;
+  };
+
+  // The information panel covers the list, not the buttons; Esc closes it.
+  list.SelectRow("Hand");
+  form_->ListViewJobsDblClick();
+  EXPECT_FALSE(reachable(list));
+  EXPECT_TRUE(reachable(form_->ButtonDelete()));
+  ui::FlatButton& back = form_->SimplePanelJobInfo().BackButton();
+  EXPECT_EQ(form_->focusWidget(), &back);
+  QTest::keyClick(&back, Qt::Key_Escape);
+  EXPECT_FALSE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_TRUE(reachable(list));
+
+  // "Durchführen" while the question waits, then "Neu", then "Ja": nothing runs until
+  // the wizard, which covers the buttons and the list, is closed again.
+  clock_.AdvanceMinutes(1);
+  bool ran_under_wizard = false;
+  int step = 0;
+  QElapsedTimer wizard_open;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    ui::JobWizard& wizard = form_->SimplePanelWizard();
+    if (wizard.isVisibleTo(form_.get()) && form_->RunInProgress()) ran_under_wizard = true;
+    if (step == 0 && confirm_->IsWaiting()) {
+      step = 1;
+      form_->ButtonExecute().click();
+      form_->ButtonNew().click();
+      wizard_open.start();
+      confirm_->YesButton().click();
+    } else if (step == 1 && wizard_open.elapsed() > 300) {
+      step = 2;
+      EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
+      EXPECT_FALSE(reachable(form_->ButtonDelete()) || reachable(form_->ButtonExecute()));
+      EXPECT_FALSE(reachable(list));
+      wizard.FlatButtonCancelClick();
+    }
+  });
+  user.start(0);
+  form_->TimerJobsTimer();
+  user.stop();
+  EXPECT_EQ(step, 2);
+  EXPECT_FALSE(ran_under_wizard);
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  EXPECT_EQ(ReadFile(PathOf("hand/a.txt")), "a");
+  EXPECT_TRUE(reachable(form_->ButtonDelete()) && reachable(list));
+}
+
 TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray) {
   CreateForm();
   EXPECT_TRUE(form_->isVisible());
@@ -238,7 +326,8 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   SaveJob("beta", "b1", "b2");
   form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
       *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&) {}});
+      PathOf("parvolind.log"), PathOf("help/index.html"),
+      [](const QUrl&, const std::function<void(bool)>&) {}});
   form_->SetMinimizeToTray(true);
   ASSERT_TRUE(form_->FormCreate(true));
   EXPECT_FALSE(form_->isVisible());
@@ -247,41 +336,69 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   EXPECT_NE(log.find("Parvolind gestartet"), log.rfind("Parvolind gestartet")) << "two starts";
 }
 
-TEST_F(FormMainTest, EndingByTheUserOrTheSessionWritesItsStopEntry) {
+TEST_F(FormMainTest, ClosingMinimisesAndTheSessionEndsOnlyWhenItReallyEnds) {
   CreateForm();
   EXPECT_NE(Log().find("Parvolind gestartet"), std::string::npos);
 
-  // A close request only minimises.
+  // A close request only minimises, and so does the window manager's minimise, into the
+  // tray with the taskbar entry.
   form_->SetMinimizeToTray(true);
   EXPECT_FALSE(form_->close());
   EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  form_->setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->isMinimized());
   EXPECT_EQ(Log().find("Parvolind beendet"), std::string::npos);
 
-  // The session ends while idle: the shutdown entry, and no user entry after it.
+  // The session manager's question is answered and logged, but the logout may still be
+  // called off: the program goes on working, and a close request still minimises.
   EXPECT_TRUE(form_->WMQueryEndSession());
+  EXPECT_FALSE(form_->isVisible()) << "the window goes out of the way first";
+  EXPECT_NE(Log().find("System-ShutDown"), std::string::npos);
+  EXPECT_FALSE(form_->ProgramEnding());
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+  form_->Anzeigen1Click();
+  EXPECT_FALSE(form_->close());
+
+  // The session ends: no second entry, and no user entry after it.
+  form_->SessionEnding();
+  EXPECT_TRUE(form_->ProgramEnding());
+  EXPECT_FALSE(form_->TimerJobs().isActive());
   form_->FormDestroy();
   const std::string log = Log();
-  EXPECT_NE(log.find("System-ShutDown"), std::string::npos);
+  EXPECT_EQ(log.find("System-ShutDown"), log.rfind("System-ShutDown"));
   EXPECT_EQ(log.find("Terminierung durch Anwender"), std::string::npos);
 }
 
-TEST_F(FormMainTest, TheSessionEndDuringARunAsksAndAYesEndsTheLogAfterTheRunsLines) {
+TEST_F(FormMainTest, TheSessionEndDuringARunAsksOnceAndAYesEndsTheLogAfterTheRunsLines) {
   WriteFile("big/large.bin", std::string(32 << 20, 'x'));
   SaveJob("Groß", "big", "bigcopy");
   CreateForm();
   form_->ProgramSettings().ChooseBufferSize(32);
-  std::vector<bool> answers;
-  QTimer asker;
-  QObject::connect(&asker, &QTimer::timeout, [&] {
-    if (!form_->RunInProgress() || answers.size() == 2) return;
-    dialogs_.answers = {answers.empty() ? false : true};
-    answers.push_back(form_->WMQueryEndSession());
+  // A second SIGTERM while the question is open asks nothing of its own.
+  dialogs_.while_asking = [this] { form_->SessionEnding(); };
+  int requests = 0;
+  QTimer terminator;
+  QObject::connect(&terminator, &QTimer::timeout, [&] {
+    if (!form_->RunInProgress() || requests == 2) return;
+    dialogs_.answers = {requests == 1};
+    ++requests;
+    form_->SessionEnding();
+    if (requests == 1) {
+      EXPECT_FALSE(form_->ProgramEnding()) << "a No keeps the program and its run going";
+    }
   });
-  asker.start(0);
+  terminator.start(0);
   form_->ListViewJobs().SelectRow("Groß");
   form_->ButtonExecute().click();
-  asker.stop();
-  ASSERT_EQ(answers, (std::vector<bool>{false, true}));
+  terminator.stop();
+  EXPECT_EQ(requests, 2);
+  EXPECT_EQ(dialogs_.questions.size(), 2u);
+  EXPECT_TRUE(form_->ProgramEnding());
   const std::string log = Log();
   const size_t shutdown = log.find("System-ShutDown");
   ASSERT_NE(shutdown, std::string::npos);
@@ -384,21 +501,151 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   ASSERT_EQ(opened_.size(), 2u);
   EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("parvolind.log")));
   EXPECT_TRUE(opened_[1].toLocalFile().endsWith(QStringLiteral("index.html")));
+  EXPECT_EQ(form_->OwnLogWindow(), nullptr);
+  EXPECT_EQ(form_->OwnHelpWindow(), nullptr);
+
+  // Where the desktop has no program for them, the window shows them itself: the log
+  // from its end, the help with its links.
+  desktop_opens_ = false;
+  WriteFile("help/index.html", "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
+  WriteFile("help/seite.html", "<h2 id=\"teil\">Teil</h2>");
+  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
+  ASSERT_NE(form_->OwnLogWindow(), nullptr);
+  QPlainTextEdit& log_text = form_->OwnLogWindow()->Text();
+  EXPECT_TRUE(form_->OwnLogWindow()->isVisible());
+  EXPECT_TRUE(log_text.isReadOnly());
+  EXPECT_TRUE(log_text.toPlainText().contains(QStringLiteral("Parvolind gestartet")));
+  EXPECT_EQ(log_text.verticalScrollBar()->value(), log_text.verticalScrollBar()->maximum());
+  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  ASSERT_NE(form_->OwnHelpWindow(), nullptr);
+  QTextBrowser& browser = form_->OwnHelpWindow()->Browser();
+  EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("weiter")));
+  browser.setSource(browser.source().resolved(QUrl(QStringLiteral("seite.html#teil"))));
+  EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("Teil")));
+
+  // The keyboard opens the menus: Alt and a caption's first letter, F10 the Programm
+  // menu, each with its first item chosen.
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    QMenu* menu;
+  } keys[] = {{Qt::Key_P, Qt::AltModifier, &form_->PopupMenuProgramm()},
+              {Qt::Key_O, Qt::AltModifier, &form_->PopupMenuOptionen()},
+              {Qt::Key_H, Qt::AltModifier, &form_->PopupMenuHilfe()},
+              {Qt::Key_F10, Qt::NoModifier, &form_->PopupMenuProgramm()}};
+  for (const auto& press : keys) {
+    QTest::keyClick(form_.get(), static_cast<Qt::Key>(press.key), press.modifiers);
+    EXPECT_TRUE(press.menu->isVisible()) << press.menu->objectName().toStdString();
+    EXPECT_EQ(press.menu->activeAction(), press.menu->actions().value(0));
+    press.menu->hide();
+  }
 }
 
-TEST_F(FormMainTest, EveryReachableControlHasAnAccessibleName) {
+// Every focusable control that is shown below `root` has a name and a role that says
+// what it is; nothing is described in English.
+void ExpectNamedAndTyped(QAccessibleInterface* root, const std::string& where) {
+  for (int i = 0; i < root->childCount(); ++i) {
+    QAccessibleInterface* child = root->child(i);
+    if (child == nullptr) continue;
+    // Items of a list have no object of their own.
+    const QObject* object = child->object();
+    const std::string what = where + " / " +
+                             (object != nullptr ? std::string(object->metaObject()->className()) +
+                                                      " " + object->objectName().toStdString()
+                                                : child->text(QAccessible::Name).toStdString());
+    const QAccessible::State state = child->state();
+    if (state.focusable && !state.invisible) {
+      EXPECT_FALSE(child->text(QAccessible::Name).isEmpty()) << what;
+      const QAccessible::Role role = child->role();
+      EXPECT_TRUE(role != QAccessible::Client && role != QAccessible::NoRole &&
+                  role != QAccessible::Pane && role != QAccessible::Grouping)
+          << what << " has the role " << role;
+    }
+    EXPECT_NE(child->text(QAccessible::Description), QStringLiteral("Browse")) << what;
+    ExpectNamedAndTyped(child, where);
+  }
+}
+
+TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   SaveJob("beta", "b1", "b2");
   CreateForm();
-  for (QWidget* widget : form_->findChildren<QWidget*>()) {
-    // A spin box's text field is part of the spin box, which carries the name.
-    if (widget->focusPolicy() == Qt::NoFocus ||
-        qobject_cast<QAbstractSpinBox*>(widget->parentWidget()) != nullptr) {
-      continue;
+  const auto check = [](QWidget& window, const std::string& where) {
+    ExpectNamedAndTyped(QAccessible::queryAccessibleInterface(&window), where);
+  };
+  const auto role_of = [](QWidget& widget) {
+    return QAccessible::queryAccessibleInterface(&widget)->role();
+  };
+
+  // The main window with the list, then with each panel laid over it.
+  EXPECT_EQ(role_of(*form_), QAccessible::Window);
+  QLabel& clock = form_->LabelTime();
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&clock)->text(QAccessible::Name),
+            QStringLiteral("Datum und Uhrzeit"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&clock)->text(QAccessible::Value), clock.text());
+  check(*form_, "list");
+  form_->ListViewJobs().SelectRow("beta");
+  form_->ListViewJobsDblClick();
+  check(*form_, "information");
+  bool dir_read_with_heading = false;
+  for (QLabel* label : form_->SimplePanelJobInfo().findChildren<QLabel*>()) {
+    if (label->accessibleName() ==
+        QStringLiteral("Verzeichnis 1: ") + ui::ToQString(PathOf("b1"))) {
+      dir_read_with_heading = true;
     }
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-    ASSERT_NE(accessible, nullptr);
-    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
-        << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+  }
+  EXPECT_TRUE(dir_read_with_heading);
+  form_->SimplePanelJobInfo().BackButton().click();
+  form_->ShowProgressPanel(true);
+  check(*form_, "progress");
+  for (const ProgressBar bar : {ProgressBar::kActual, ProgressBar::kTotal}) {
+    QAccessibleInterface* accessible =
+        QAccessible::queryAccessibleInterface(&form_->SimplePanelProgress().Bar(bar));
+    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
+    EXPECT_NE(accessible->valueInterface(), nullptr);
+  }
+  form_->ShowProgressPanel(false);
+  form_->ButtonNew().click();
+  ui::JobWizard& wizard = form_->SimplePanelWizard();
+  for (int page = 0; page < ui::JobWizard::kPageCount; ++page) {
+    check(*form_, "wizard page " + std::to_string(page + 1));
+    if (page + 1 < ui::JobWizard::kPageCount) wizard.FlatButtonNextClick();
+  }
+
+  // A changed explanation of the direction goes with the boxes that changed it, so a
+  // screen reader reads it where the user is.
+  while (wizard.CurrentPage() > 1) wizard.FlatButtonBackClick();
+  auto* down = form_->findChild<QCheckBox*>(QStringLiteral("CheckBoxDirectionDown"));
+  down->click();
+  const QString explanation = form_->findChild<QLabel*>(QStringLiteral("LabelDirection3"))->text();
+  EXPECT_TRUE(explanation.startsWith(QStringLiteral("Verzeichnis 2 erhält")));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(down)->text(QAccessible::Description),
+            explanation);
+  wizard.FlatButtonCancelClick();
+
+  // The other windows: the questions are dialogs, the information window a frame with a
+  // link, the help and the log frames of their own.
+  for (ui::QuestionWindow* question :
+       std::initializer_list<ui::QuestionWindow*>{confirm_.get(), recover_.get()}) {
+    question->show();
+    EXPECT_EQ(role_of(*question), QAccessible::Dialog);
+    check(*question, question->objectName().toStdString());
+    question->hide();
+  }
+  info_->Show();
+  EXPECT_EQ(role_of(*info_), QAccessible::Window);
+  EXPECT_EQ(role_of(info_->ProductLink()), QAccessible::Link);
+  check(*info_, "information window");
+  desktop_opens_ = false;
+  WriteFile("help/index.html", "<h1>Hilfe</h1>");
+  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
+  for (QWidget* window : {static_cast<QWidget*>(form_->OwnHelpWindow()),
+                          static_cast<QWidget*>(form_->OwnLogWindow())}) {
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(role_of(*window), QAccessible::Window);
+    check(*window, window->objectName().toStdString());
   }
 }
 
