@@ -75,12 +75,18 @@ std::string RuntimeDirectory() {
 
 std::string RemovableMediaDirectory() { return "d:\\"; }
 
-std::string FileBesideExecutable(const std::string& file_name) {
-  const std::string folder = FolderOf(ExecutablePath());
-  if (!folder.empty() && IsWritableFolder(folder)) return folder + "\\" + file_name;
+std::string FileBesideExecutableFor(const std::string& executable_folder,
+                                    const std::string& file_name) {
+  if (!executable_folder.empty() && IsWritableFolder(executable_folder)) {
+    return executable_folder + "\\" + file_name;
+  }
   const std::string state = StateDirectory();
   CreateFileSystem()->CreateDirectoryPath(state);
   return state + "\\" + file_name;
+}
+
+std::string FileBesideExecutable(const std::string& file_name) {
+  return FileBesideExecutableFor(FolderOf(ExecutablePath()), file_name);
 }
 
 std::string HelpFilePathFor(const std::string& executable_folder) {
