@@ -364,8 +364,11 @@ TEST_F(FormMainTest, ClosingMinimisesAndTheSessionEndsOnlyWhenItReallyEnds) {
   form_->Anzeigen1Click();
   EXPECT_FALSE(form_->close());
 
-  // The session ends: no second entry, and no user entry after it.
-  form_->SessionEnding();
+  // The session ends with the session manager's last word, the application's quit
+  // request: no second entry, and no user entry after it.
+  QCoreApplication::instance()->installEventFilter(form_.get());
+  QEvent quit(QEvent::Quit);
+  QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
   EXPECT_TRUE(form_->ProgramEnding());
   EXPECT_FALSE(form_->TimerJobs().isActive());
   form_->FormDestroy();
