@@ -51,9 +51,14 @@ struct FileCollector::Walk {
   std::vector<Identity> other_and_above;
 };
 
-FileCollector::FileCollector(FileSystem& fs, RunHost& host, const Clock& clock,
-                             FileTransfer& transfer, LogWriter& log)
-    : fs_(fs), host_(host), clock_(clock), transfer_(transfer), log_(log) {}
+FileCollector::FileCollector(FileSystem& fs, ProgressSink& progress, const RunControl& control,
+                             const Clock& clock, FileTransfer& transfer, LogWriter& log)
+    : fs_(fs),
+      progress_(progress),
+      control_(control),
+      clock_(clock),
+      transfer_(transfer),
+      log_(log) {}
 
 std::string FileCollector::FilterHaystack(std::string_view filter) {
   std::string haystack;
@@ -225,10 +230,10 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
   }
 
   const std::string shown = FitPathToWidth(
-      directory, host_.LabelWidth(ProgressLabel::kDir1) - 100,
-      [this](std::string_view text) { return host_.TextWidth(ProgressLabel::kDir1, text); });
-  host_.SetLabel(ProgressLabel::kAction, shown + std::string(kReadingSuffix));
-  host_.ProcessEvents();
+      directory, progress_.LabelWidth(ProgressLabel::kDir1) - 100,
+      [this](std::string_view text) { return progress_.TextWidth(ProgressLabel::kDir1, text); });
+  progress_.SetLabel(ProgressLabel::kAction, shown + std::string(kReadingSuffix));
+  progress_.ProcessEvents();
 
   if (!stream) {
     // A directory that vanished meanwhile is simply gone; one that is there but cannot be
@@ -245,7 +250,7 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
   walk.ancestors.push_back(identity);
   for (const auto& [name, link] : subdirectories) {
     WalkDirectory(walk, directory + name + kPathSeparator, link);
-    host_.ProcessEvents();
+    progress_.ProcessEvents();
   }
   walk.ancestors.pop_back();
 }
@@ -293,8 +298,8 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
         PassesAgeFilter(path, have_status ? &status : nullptr, walk.days)) {
       walk.list.push_back(path);
     }
-    host_.ProcessEvents();
-    if (host_.CancelRequested()) return false;
+    progress_.ProcessEvents();
+    if (control_.CancelRequested()) return false;
   }
   // A read that fails part way is no end of the directory: what it did not list may be there.
   if (stream.Error() != 0) NoteIncomplete(directory, kCouldNotReadAll);

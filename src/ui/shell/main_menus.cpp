@@ -212,7 +212,7 @@ void TFormMain::ImageMenuHilfeMoveClick() { popup_hilfe_->popup(pos() + kHilfeMe
 
 void TFormMain::Logfileanzeigen1Click() {
   // Without a log there is nothing to show, and nothing is said.
-  const QString path = ToQString(log_.Path());
+  const QString path = ToQString(log_->Path());
   if (!QFile::exists(path)) return;
   OpenFile(path, [this](const QString& file) {
     if (log_window_ == nullptr) log_window_ = new LogWindow(this);

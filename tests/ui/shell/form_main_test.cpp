@@ -36,6 +36,7 @@
 #include "ui/questions/question_windows.h"
 #include "ui/run/gradient_progress_bar.h"
 #include "ui/run/progress_panel.h"
+#include "ui/run/window_run_host.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
 #include "ui/shell/help_window.h"
@@ -490,7 +491,7 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   EXPECT_EQ(key.ReadInteger("BufferSize"), 64);
   EXPECT_FALSE(key.ReadBool("Logfile"));
   EXPECT_FALSE(key.ReadBool("AnimatedIcon"));
-  EXPECT_EQ(form_->CopyBufferSize(), 65535);
+  EXPECT_EQ(form_->CurrentRunOptions().copy_buffer_size, 65535);
   EXPECT_TRUE(form_->MenuItem(QStringLiteral("N64KB1"))->isChecked());
   EXPECT_FALSE(form_->MenuItem(QStringLiteral("N128KB1"))->isChecked());
 
@@ -600,7 +601,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   }
   EXPECT_TRUE(dir_read_with_heading);
   form_->SimplePanelJobInfo().BackButton().click();
-  form_->ShowProgressPanel(true);
+  form_->RunHost().ShowProgressPanel(true);
   check(*form_, "progress");
   for (const ProgressBar bar : {ProgressBar::kActual, ProgressBar::kTotal}) {
     QAccessibleInterface* accessible =
@@ -608,7 +609,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
     EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
     EXPECT_NE(accessible->valueInterface(), nullptr);
   }
-  form_->ShowProgressPanel(false);
+  form_->RunHost().ShowProgressPanel(false);
   form_->ButtonNew().click();
   ui::JobWizard& wizard = form_->SimplePanelWizard();
   for (int page = 0; page < ui::JobWizard::kPageCount; ++page) {
