@@ -61,10 +61,10 @@ class WindowsRunTest : public testing::TempDirTest {
   }
 
   RunResult Run() {
-    LogWriter log(PathOf("parvolind.log"), *fs_, host_, clock_, *locale_);
+    LogWriter log(PathOf("parvolind.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
     SynchronisationRun run(
-        *hive_, *fs_, host_, log, clock_, *locale_, [](const std::string&) { return 0.0; },
-        *locks_);
+        *hive_, *fs_, host_, host_.control, log, clock_, *locale_,
+        [](const std::string&) { return 0.0; }, *locks_);
     return run.ExecuteSynchronisation("Demo");
   }
 
