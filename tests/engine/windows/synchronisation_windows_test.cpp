@@ -65,7 +65,7 @@ class WindowsRunTest : public testing::TempDirTest {
     SynchronisationRun run(
         *hive_, *fs_, host_, host_.control, log, clock_, *locale_,
         [](const std::string&) { return 0.0; }, *locks_);
-    return run.ExecuteSynchronisation("Demo");
+    return run.ExecuteSynchronisation("Demo", host_.options);
   }
 
   // The attributes but the archive mark, which Wine reports for every file.
