@@ -54,7 +54,7 @@ bool ConfigBackup::SaveRegData(std::string_view key_path, const std::string& tar
   return WriteFileAtomically(target_file, bytes, error);
 }
 
-BackupResult ConfigBackup::Sicherung1Click(const std::string& target_file) const {
+BackupResult ConfigBackup::ExportBackup(const std::string& target_file) const {
   BackupResult result;
   result.target = target_file;
   result.ok = SaveRegData(kProgramKeyPath, target_file, &result.reason);
@@ -67,7 +67,7 @@ BackupResult ConfigBackup::Sicherung1Click(const std::string& target_file) const
   return result;
 }
 
-BackupResult ConfigBackup::Sicherung1Click() const { return Sicherung1Click(DefaultBackupPath()); }
+BackupResult ConfigBackup::ExportBackup() const { return ExportBackup(DefaultBackupPath()); }
 
 std::string ConfigBackup::DefaultBackupPath() {
   return FileBesideExecutable(std::string(kBackupFileName));

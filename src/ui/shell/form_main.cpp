@@ -264,7 +264,7 @@ void TFormMain::FlatButtonExecuteClick() {
   // A click during a run does nothing: the run lock refuses it anyway, and a second
   // panel must not appear.
   if (RunInProgress()) return;
-  tick_.FlatButtonExecuteClick(list_->SelectedName());
+  tick_.RunNow(list_->SelectedName());
 }
 
 void TFormMain::ListViewJobsDblClick() {
@@ -442,16 +442,17 @@ void TFormMain::BuildPopupMenuJobs() {
   a.durchfuehren = popup_jobs_->addAction(QStringLiteral("&Durchführen"), this,
                                           &TFormMain::FlatButtonExecuteClick);
   a.automatisierung = popup_jobs_->addMenu(QStringLiteral("&Automatisierung"));
-  a.inaktiv = a.automatisierung->addAction(
-      QStringLiteral("I&naktiv"), this, [this] { RunOnSelection(&AutomationMenu::Inaktiv1Click); });
-  a.automatisierung->addSeparator();
-  a.manuell = a.automatisierung->addAction(
-      QStringLiteral("&Manuell"), this, [this] { RunOnSelection(&AutomationMenu::Manuell1Click); });
-  a.intervall = a.automatisierung->addAction(QStringLiteral("&Intervall"), this, [this] {
-    RunOnSelection(&AutomationMenu::Intervall1Click);
+  a.inaktiv = a.automatisierung->addAction(QStringLiteral("I&naktiv"), this, [this] {
+    RunOnSelection(&AutomationMenu::ToggleInactive);
   });
-  a.uhrzeit = a.automatisierung->addAction(
-      QStringLiteral("&Uhrzeit"), this, [this] { RunOnSelection(&AutomationMenu::Uhrzeit1Click); });
+  a.automatisierung->addSeparator();
+  a.manuell = a.automatisierung->addAction(QStringLiteral("&Manuell"), this,
+                                           [this] { RunOnSelection(&AutomationMenu::SetManual); });
+  a.intervall = a.automatisierung->addAction(QStringLiteral("&Intervall"), this, [this] {
+    RunOnSelection(&AutomationMenu::ToggleInterval);
+  });
+  a.uhrzeit = a.automatisierung->addAction(QStringLiteral("&Uhrzeit"), this,
+                                           [this] { RunOnSelection(&AutomationMenu::ToggleTime); });
   for (QAction* action : {a.inaktiv, a.manuell, a.intervall, a.uhrzeit}) {
     action->setCheckable(true);
   }
@@ -466,7 +467,7 @@ void TFormMain::BuildPopupMenuJobs() {
 }
 
 void TFormMain::PopupMenuJobsPopup() {
-  automation_.PopupMenuJobsPopup(list_->SelectedName());
+  automation_.ReadStateFor(list_->SelectedName());
   CopyAutomationState();
 }
 
@@ -492,7 +493,7 @@ void TFormMain::CopyAutomationState() {
 
 // --- timers --------------------------------------------------------------------------
 
-void TFormMain::TimerJobsTimer() { tick_.TimerJobsTimer(); }
+void TFormMain::TimerJobsTimer() { tick_.RunDueJobs(); }
 
 void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Text())); }
 

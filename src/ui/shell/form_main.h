@@ -95,14 +95,16 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void FlatButtonNewClick();
   void FlatButtonEditClick();
   void FlatButtonDeleteClick();
+  /// Forwarder: "Durchführen" runs the selected job through JobTick::RunNow().
   void FlatButtonExecuteClick();
   void ListViewJobsDblClick();
   void Informationen1Click() { ListViewJobsDblClick(); }
   void ShowJobInfo(const std::string& job_name);
   void FlatButtonProgressCancelClick();
 
-  /// The job tick (`TimerJobsTimer`) and the clock line (`TimerTimeTimer`).
+  /// Forwarder: the job tick, JobTick::RunDueJobs().
   void TimerJobsTimer();
+  /// The clock line.
   void TimerTimeTimer();
 
   // Minimising, showing and ending.
@@ -146,6 +148,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   HelpWindow* OwnHelpWindow() const { return help_window_; }
   LogWindow* OwnLogWindow() const { return log_window_; }
   void Info1Click();
+  /// Forwarder: "&Sicherung erstellen", ConfigBackup::ExportBackup(), and its message.
   void Sicherung1Click();
 
   /// How often a run hands control to the event loop at most (tests make every call
@@ -195,6 +198,8 @@ class TFormMain : public SkinnedWindow, public TickHost {
   QuestionAnswer AskConfirmation(const std::string& job_name) override;
   QuestionAnswer AskRecovery(const std::string& job_name) override;
   bool ProgramEnding() const override { return exit_.Ending(); }
+  /// Forwarder to SynchronisationRun::ExecuteSynchronisation() with the current run
+  /// options; a run that is to end the program ends it when it returns.
   void ExecuteSynchronisation(const std::string& job_name) override;
 
  signals:

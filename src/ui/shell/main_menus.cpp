@@ -242,7 +242,7 @@ void TFormMain::OpenFile(const QString& path, const std::function<void(const QSt
 void TFormMain::Info1Click() { info_window_.Show(); }
 
 void TFormMain::Sicherung1Click() {
-  const BackupResult result = ConfigBackup(hive_).Sicherung1Click();
+  const BackupResult result = ConfigBackup(hive_).ExportBackup();
   dialogs_.Warn(ToQString(result.message));
 }
 

@@ -79,9 +79,19 @@ class FormMainTest : public testing::TempDirTest {
 
   void CreateForm() {
     form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
-        *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-        PathOf("parvolind.log"), PathOf("help/index.html"),
-        [this](const QUrl& url, const std::function<void(bool)>& done) {
+        .hive = *hive_,
+        .fs = *fs_,
+        .locks = *locks_,
+        .clock = clock_,
+        .locale = *locale_,
+        .settings = *settings_,
+        .dialogs = dialogs_,
+        .confirm = *confirm_,
+        .recover = *recover_,
+        .info = *info_,
+        .log_path = PathOf("parvolind.log"),
+        .help_path = PathOf("help/index.html"),
+        .open_url = [this](const QUrl& url, const std::function<void(bool)>& done) {
           opened_.push_back(url);
           if (done) done(desktop_opens_);
         }});
@@ -325,10 +335,20 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
 
   settings_->ChooseStartMinimized();
   SaveJob("beta", "b1", "b2");
-  form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
-      *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-      PathOf("parvolind.log"), PathOf("help/index.html"),
-      [](const QUrl&, const std::function<void(bool)>&) {}});
+  form_ = std::make_unique<TFormMain>(
+      ui::MainWindowServices{.hive = *hive_,
+                             .fs = *fs_,
+                             .locks = *locks_,
+                             .clock = clock_,
+                             .locale = *locale_,
+                             .settings = *settings_,
+                             .dialogs = dialogs_,
+                             .confirm = *confirm_,
+                             .recover = *recover_,
+                             .info = *info_,
+                             .log_path = PathOf("parvolind.log"),
+                             .help_path = PathOf("help/index.html"),
+                             .open_url = [](const QUrl&, const std::function<void(bool)>&) {}});
   form_->SetMinimizeToTray(true);
   ASSERT_TRUE(form_->FormCreate(true));
   EXPECT_FALSE(form_->isVisible());
