@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "engine/fit_path.h"
+#include "platform/path_rules.h"
 
 namespace parvolind {
 namespace {
@@ -20,12 +21,13 @@ int64_t FloorMilliseconds(int64_t nanoseconds) {
   return nanoseconds / 1000000 - (nanoseconds % 1000000 < 0 ? 1 : 0);
 }
 
-// "/a/b" for "/a/b/c"; empty above "/".
+// "/a/b" for "/a/b/c", "/" for "/a"; empty above the root ("/", or "C:\" on Windows).
 std::string ParentOf(const std::string& folder) {
-  if (folder == "/") return {};
-  const size_t slash = folder.rfind('/');
+  const size_t root = RootLength(folder);
+  if (folder.size() <= root) return {};
+  const size_t slash = folder.rfind(kPathSeparator);
   if (slash == std::string::npos) return {};
-  return slash == 0 ? std::string("/") : folder.substr(0, slash);
+  return slash < root ? folder.substr(0, root) : folder.substr(0, slash);
 }
 
 char LowerAsciiLetter(char c) {
@@ -102,8 +104,8 @@ void FileCollector::GetSyncFiles(const std::string& directory, const std::string
       if (status.exists) walk.other_and_above.emplace_back(status.device, status.inode);
     }
   }
-  if (!directory.empty() && directory.back() != '/') {
-    WalkDirectory(walk, directory + '/', false);
+  if (!directory.empty() && directory.back() != kPathSeparator) {
+    WalkDirectory(walk, directory + kPathSeparator, false);
   } else {
     WalkDirectory(walk, directory, false);
   }
@@ -247,7 +249,7 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
 
   walk.ancestors.push_back(identity);
   for (const auto& [name, link] : subdirectories) {
-    WalkDirectory(walk, directory + name + '/', link);
+    WalkDirectory(walk, directory + name + kPathSeparator, link);
     progress_.ProcessEvents();
   }
   walk.ancestors.pop_back();

@@ -1,24 +1,24 @@
 #include "engine/file_transfer.h"
 
-#include <libdeflate.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+
+#include "engine/crc32.h"
+#include "platform/path_rules.h"
 
 namespace parvolind {
 namespace {
 
 constexpr int32_t kDefaultBlockSize = 131071;
 constexpr size_t kChecksumBlockSize = 1 << 18;
-constexpr uint32_t kPermissionBits = 0777;
 // A batch of replacements holds one open file each and their unsynced data in the page cache:
 // both stay well within what a process and the machine can spare.
 constexpr size_t kBatchFiles = 128;
 constexpr int64_t kBatchBytes = int64_t{64} << 20;
 
 std::string DirectoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.rfind(kPathSeparator);
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
@@ -105,7 +105,7 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   if (existing.exists && !existing.is_regular) return false;
 
   std::string folder = DirectoryOf(destination);
-  if (folder.empty()) folder = "./";
+  if (folder.empty()) folder = std::string(".") + kPathSeparator;
   // A new target is written into a file without a name that gets the target's name only when
   // complete: one directory change instead of two, and a killed run leaves nothing behind. The
   // name must be entirely free for that: a link is replaced the named way.
@@ -166,7 +166,7 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     }
     output->SetPermissions(existing.mode);
   } else {
-    output->SetPermissions(before.mode & kPermissionBits);
+    output->SetPermissions(before.mode & kCopiedModeBits);
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
   if (existing.exists && batched_) {
@@ -226,7 +226,7 @@ uint32_t FileTransfer::GetFileCRC32(const std::string& path) {
   for (;;) {
     const int64_t count = input->Read(buffer_.data(), static_cast<int64_t>(kChecksumBlockSize));
     if (count <= 0) break;  // the end, or a read error: the CRC of what was read
-    crc = libdeflate_crc32(crc, buffer_.data(), static_cast<size_t>(count));
+    crc = UpdateCrc32(crc, buffer_.data(), static_cast<size_t>(count));
   }
   return crc;
 }

@@ -11,6 +11,7 @@
 
 #include "engine/file_collector.h"
 #include "engine/file_transfer.h"
+#include "platform/path_rules.h"
 #include "engine/fit_path.h"
 #include "engine/path_index.h"
 #include "store/registry_key.h"
@@ -47,34 +48,37 @@ int64_t MillisecondsOf(const FileStatus& status) {
 }
 
 std::string WithSeparator(std::string directory) {
-  if (directory.empty() || directory.back() != '/') directory += '/';
+  if (directory.empty() || directory.back() != kPathSeparator) directory += kPathSeparator;
   return directory;
 }
 
-// The folder part of a path ending in '/': "/a/b/" for "/a/b/c" and for "/a/b/c/".
+// The folder part of a path, ending in the separator: "/a/b/" for "/a/b/c" and for "/a/b/c/".
 std::string ParentFolder(const std::string& path) {
   std::string folder = path;
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  const size_t slash = folder.rfind('/');
+  if (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
+  const size_t slash = folder.rfind(kPathSeparator);
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
+
+// Whether `folder` is the root of its file system or drive ("/", "C:\\").
+bool IsRoot(const std::string& folder) { return RootLength(folder) == folder.size(); }
 
 bool StartsWithPath(std::string_view path, std::string_view prefix) {
   return path.size() >= prefix.size() && SameFileName(path.substr(0, prefix.size()), prefix);
 }
 
-// `relative` (folder names, each ending in '/') below `folder`, with "." and ".." taken out as
-// creating the folders one by one would take them.
+// `relative` (folder names, each ending in the separator) below `folder`, with "." and ".." taken
+// out as creating the folders one by one would take them.
 std::string Joined(std::string folder, std::string_view relative) {
   size_t begin = 0;
   while (begin < relative.size()) {
-    size_t end = relative.find('/', begin);
+    size_t end = relative.find(kPathSeparator, begin);
     if (end == std::string_view::npos) end = relative.size();
     const std::string_view part = relative.substr(begin, end - begin);
     if (part == "..") {
-      if (folder != "/") folder = ParentFolder(folder);
+      if (!IsRoot(folder)) folder = ParentFolder(folder);
     } else if (!part.empty() && part != ".") {
-      folder.append(part).push_back('/');
+      folder.append(part).push_back(kPathSeparator);
     }
     begin = end + 1;
   }
@@ -135,8 +139,9 @@ struct SynchronisationRun::Pass {
 /// A directory root as the file system will see it once created: its nearest existing
 /// folder, resolved, and the names of the folders still missing below it.
 struct SynchronisationRun::Located {
-  std::string existing;  ///< real path, ending in '/'
-  std::string missing;   ///< plain folder names, each ending in '/'; empty when the root exists
+  std::string existing;  ///< real path, ending in the separator
+  /// plain folder names, each ending in the separator; empty when the root exists
+  std::string missing;
 };
 
 SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, ProgressSink& progress,
@@ -279,8 +284,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   if (job.dir2.empty()) throw std::runtime_error("Verzeichnis 2 ist nicht angegeben.");
   // A relative root would be taken from whichever folder the caller was started in, so the
   // window, the command line and a timed run would each work on other folders.
-  if (job.dir1.front() != '/') Refusal(log_, kDir1Relative);
-  if (job.dir2.front() != '/') Refusal(log_, kDir2Relative);
+  if (!IsAbsolutePath(job.dir1)) Refusal(log_, kDir1Relative);
+  if (!IsAbsolutePath(job.dir2)) Refusal(log_, kDir2Relative);
   job.dir1 = WithSeparator(job.dir1);
   job.dir2 = WithSeparator(job.dir2);
   job.filter = key.ReadString("Filter");
@@ -331,9 +336,14 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   // Replacements are finished in batches, so that their disk syncs overlap; whatever still
   // waits is finished when `transfer` goes, however this ends.
   FileTransfer transfer(fs_, progress_, control_, options_);
-  transfer.FinishReplacementsInBatches([this](const std::string& source) {
+  transfer.FinishReplacementsInBatches([this, &job](const std::string& source) {
     log_.WriteFileFailure(source);
-    ++failed_files_;
+    ++failed_files_;  // a replacement that failed at its end failed like any other copy
+    // A file whose copy did not arrive after all is marked for the next run again.
+    if (job.archiv_bit && kArchiveModeBit != 0) {
+      const FileStatus status = fs_.Stat(source);
+      if (status.exists) fs_.SetPermissions(source, status.mode | kArchiveModeBit);
+    }
   });
   FileCollector collector(fs_, progress_, control_, clock_, transfer, log_);
   collector.Reset();
@@ -477,11 +487,13 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
     bool source_known = false;
     bool conflict = false;
     if (copy && job.archiv_bit) {
-      // Every regular file carries the archive mark here; whatever is no longer a
+      // Only a file marked as changed since it was last archived is a candidate (where the file
+      // system has no such mark, every regular file carries it); whatever is no longer a
       // regular file (gone, or replaced by a folder) is not a candidate.
       source_status = fs_.Stat(source);
       source_known = true;
-      copy = source_status.exists && source_status.is_regular;
+      copy = source_status.exists && source_status.is_regular &&
+             (kArchiveModeBit == 0 || (source_status.mode & kArchiveModeBit) != 0);
     }
     if (copy && job.mode != 0) {
       const FileStatus target_status = fs_.Stat(target);
@@ -537,6 +549,10 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       if (!pass.transfer->SynchronizeFile(source, target)) {
         log_.WriteFileFailure(source);
         ++failed_files_;
+      } else if (job.archiv_bit && kArchiveModeBit != 0) {
+        // The archive mark says "changed since last copied": a file copied under the archive
+        // criterion loses it, so that the next run copies only what changed since.
+        fs_.SetPermissions(source, source_status.mode & ~kArchiveModeBit);
       }
       // Taken out of the receiving list also after a failed copy, so that the file
       // is neither copied back nor deleted.
@@ -580,7 +596,7 @@ bool SynchronisationRun::WalkTree(
       if (!visit(folder, name, type)) return false;
       // Links are not followed: what they lead to is not this job's tree.
       if (type == EntryType::kDirectory && sub_dirs && name.front() != '.') {
-        folders.push_back(folder + std::string(name) + "/");
+        folders.push_back(folder + std::string(name) + kPathSeparator);
       }
     }
     progress_.ProcessEvents();
@@ -615,7 +631,7 @@ SynchronisationRun::Located SynchronisationRun::Locate(const std::string& root) 
   // Walks up to the nearest folder that exists; what lies below it is still to be created.
   const auto split = [this](std::string path) {
     Located located;
-    while (path != "/" && !fs_.Stat(path).exists) {
+    while (!IsRoot(path) && !fs_.Stat(path).exists) {
       const std::string parent = ParentFolder(path);
       if (parent.empty()) break;
       located.missing.insert(0, path, parent.size());
@@ -646,7 +662,7 @@ bool SynchronisationRun::Within(const Located& inner, const Located& outer) {
         StartsWithPath(below, outer.missing)) {
       return true;
     }
-    if (folder == "/") return false;
+    if (IsRoot(folder)) return false;
     const std::string parent = ParentFolder(folder);
     if (parent.empty()) return false;
     below.insert(0, folder, parent.size());
