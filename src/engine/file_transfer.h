@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
+#include "engine/run_control.h"
+#include "engine/run_options.h"
 #include "platform/file_system.h"
 #include "store/date_time.h"
 
@@ -22,7 +24,10 @@ class FileTransfer {
   /// Called with the source of a replacement that failed while it was being finished.
   using LateFailure = std::function<void(const std::string& source)>;
 
-  FileTransfer(FileSystem& fs, RunHost& host);
+  /// Shows the per-file bar on `progress`, stops a copy when `control` asks, and copies
+  /// in blocks of the size `options` gives when a copy begins.
+  FileTransfer(FileSystem& fs, ProgressSink& progress, const RunControl& control,
+               const RunOptions& options);
   /// Finishes the replacements still waiting (see FinishReplacementsInBatches()).
   ~FileTransfer();
   FileTransfer(const FileTransfer&) = delete;
@@ -38,9 +43,9 @@ class FileTransfer {
   /// that looks at the targets again, and at the latest by the destructor.
   void FinishPendingReplacements();
 
-  /// Copies `source` onto `target` in blocks of host.CopyBufferSize() bytes, into a temporary
-  /// file beside the target that replaces the target only when it is complete (for a new target
-  /// a file without a name where the file system allows, named only when complete); the
+  /// Copies `source` onto `target` in blocks of the options' copy_buffer_size bytes, into a
+  /// temporary file beside the target that replaces the target only when it is complete (for a new
+  /// target a file without a name where the file system allows, named only when complete); the
   /// target's folder is created when missing. A target that appears while a new one is copied
   /// is left as it is and the copy fails. A target that is a link to a file is replaced by the
   /// copy, never written through. The kActual bar shows the bytes; the cancel request is
@@ -83,7 +88,9 @@ class FileTransfer {
   };
 
   FileSystem& fs_;
-  RunHost& host_;
+  ProgressSink& progress_;
+  const RunControl& control_;
+  const RunOptions& options_;
   std::vector<char> buffer_;
   bool batched_ = false;
   LateFailure on_late_failure_;

@@ -21,8 +21,12 @@ std::string ConfigDirectory();
 std::string RuntimeDirectory();
 
 /// The folder under which the user's removable media appear (/media/<user>/ on
-/// Linux), with a trailing separator; it need not exist.
+/// Linux, the drive "d:\" on Windows), with a trailing separator; it need not exist.
 std::string RemovableMediaDirectory();
+
+/// The wizard's default for the first directory, with a trailing separator: the home
+/// directory on Linux, the drive "c:\" on Windows.
+std::string DefaultFirstDirectory();
 
 /// The path of the file `file_name` ("parvolind.log", "parvolind.reg") beside
 /// the executable, so that the desktop program and the CLI share it. An

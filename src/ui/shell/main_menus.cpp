@@ -50,7 +50,8 @@ void TFormMain::BuildSkinAreas() {
     auto* area = new SkinArea(SkinArea::Kind::kMenuTitle, text, text, this);
     area->setGeometry(menus[i].geometry);
     connect(area, &QAbstractButton::clicked, this, menus[i].click);
-    connect(area, &SkinArea::Hovered, this, [this, area] { LightMenuArea(area); });
+    menu_hover_.Add(area);
+    connect(area, &SkinArea::Hovered, this, [this, area] { menu_hover_.Light(area); });
     menu_areas_[i] = area;
   }
   close_area_ =
@@ -58,6 +59,8 @@ void TFormMain::BuildSkinAreas() {
   close_area_->setGeometry(533, 32, 26, 24);
   close_area_->setToolTip(QStringLiteral("Minimieren"));
   connect(close_area_, &QAbstractButton::clicked, this, &TFormMain::Minimieren1Click);
+  menu_hover_.Add(close_area_);
+  // The close button lights without darkening a menu title.
   connect(close_area_, &SkinArea::Hovered, this, [this] { close_area_->SetLit(true); });
 }
 
@@ -212,7 +215,7 @@ void TFormMain::ImageMenuHilfeMoveClick() { popup_hilfe_->popup(pos() + kHilfeMe
 
 void TFormMain::Logfileanzeigen1Click() {
   // Without a log there is nothing to show, and nothing is said.
-  const QString path = ToQString(log_.Path());
+  const QString path = ToQString(log_->Path());
   if (!QFile::exists(path)) return;
   OpenFile(path, [this](const QString& file) {
     if (log_window_ == nullptr) log_window_ = new LogWindow(this);
@@ -242,7 +245,7 @@ void TFormMain::OpenFile(const QString& path, const std::function<void(const QSt
 void TFormMain::Info1Click() { info_window_.Show(); }
 
 void TFormMain::Sicherung1Click() {
-  const BackupResult result = ConfigBackup(hive_).Sicherung1Click();
+  const BackupResult result = ConfigBackup(hive_).ExportBackup();
   dialogs_.Warn(ToQString(result.message));
 }
 

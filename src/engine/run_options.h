@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "store/settings.h"
+
+namespace parvolind {
+
+/// The settings a run works with, taken as they stand when it starts.
+struct RunOptions {
+  /// `CopyBufferSize`: bytes per copy block.
+  int32_t copy_buffer_size = Settings::kDefaultCopyBufferSize;
+  /// Whether the tray icon is animated during the run (`AnimiertesSymbol1`).
+  bool animated_icon = false;
+};
+
+}  // namespace parvolind
