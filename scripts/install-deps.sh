@@ -9,6 +9,8 @@ packages=(
   libsqlite3-dev                    # the registry hive on Linux
   libdeflate-dev                    # CRC-32
   libgtest-dev libgmock-dev         # tests
+  exfatprogs exfat-fuse             # tests on a real exFAT stick (a loop device through FUSE)
+  dosfstools fusefat                # tests on a real FAT stick
   fonts-wine                        # Tahoma-metric window font
 )
 

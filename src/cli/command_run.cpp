@@ -68,12 +68,13 @@ struct Bar {
 class TerminalHost : public RunHost {
  public:
   TerminalHost(std::ostream& out, std::ostream& err, const InterruptWatch& interrupt, bool logging,
-               int32_t copy_buffer_size)
+               int32_t copy_buffer_size, bool trash)
       : out_(out),
         err_(err),
         interrupt_(interrupt),
         logging_(logging),
         copy_buffer_size_(copy_buffer_size),
+        trash_(trash),
         terminal_(StandardOutputIsTerminal()),
         columns_(terminal_ ? TerminalColumns() : 80) {}
 
@@ -135,6 +136,7 @@ class TerminalHost : public RunHost {
   void SetIconAnimation(bool) override {}
   bool LoggingEnabled() const override { return logging_; }
   int32_t CopyBufferSize() const override { return copy_buffer_size_; }
+  bool TrashEnabled() const override { return trash_; }
 
   /// Whether Ctrl-C or SIGTERM asked for the cancel.
   bool InterruptSeen() const { return interrupt_seen_; }
@@ -169,6 +171,7 @@ class TerminalHost : public RunHost {
   const InterruptWatch& interrupt_;
   bool logging_;
   int32_t copy_buffer_size_;
+  bool trash_;
   bool terminal_;
   int columns_;
   std::string action_;
@@ -195,13 +198,15 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
     return kExitUsage;
   }
 
-  // The two settings a run needs, read without the start-up's write-backs.
+  // The settings a run needs, read without the start-up's write-backs.
   bool logging = true;
+  bool trash = true;
   int32_t copy_buffer_size = Settings::kDefaultCopyBufferSize;
   try {
     RegistryKey settings(context.hive);
     settings.OpenForReading(kProgramKeyPath);
     if (settings.ValueExists("Logfile")) logging = settings.ReadBool("Logfile");
+    if (settings.ValueExists("Trash")) trash = settings.ReadBool("Trash");
     if (settings.ValueExists("BufferSize")) {
       const int32_t kilobytes = settings.ReadInteger("BufferSize");
       if (Settings::IsBufferSize(kilobytes)) {
@@ -217,7 +222,7 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
   std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
   ScheduleComputation schedule(context.hive, context.clock);
   InterruptWatch interrupt;
-  TerminalHost host(context.out, context.err, interrupt, logging, copy_buffer_size);
+  TerminalHost host(context.out, context.err, interrupt, logging, copy_buffer_size, trash);
   LogWriter log(FileBesideExecutable("parvolind.log"), *fs, host, context.clock, context.locale);
   SynchronisationRun run(
       context.hive, *fs, host, log, context.clock, context.locale,

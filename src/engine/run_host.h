@@ -70,6 +70,9 @@ class RunHost {
   virtual bool LoggingEnabled() const = 0;
   /// `CopyBufferSize`: bytes per copy block, read when a copy begins.
   virtual int32_t CopyBufferSize() const = 0;
+  /// Whether deleted files and the old versions of replaced ones go into the desktop's trash
+  /// ("Gelöschte und ersetzte Dateien in den Papierkorb"), looked up per file.
+  virtual bool TrashEnabled() const = 0;
 };
 
 }  // namespace parvolind

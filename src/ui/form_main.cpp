@@ -491,6 +491,8 @@ bool TFormMain::LoggingEnabled() const {
 
 int32_t TFormMain::CopyBufferSize() const { return settings_.copy_buffer_size(); }
 
+bool TFormMain::TrashEnabled() const { return settings_.trash(); }
+
 // --- TickHost ----------------------------------------------------------------------------
 
 std::vector<std::string> TFormMain::EntryNames() const { return list_->RowNames(); }

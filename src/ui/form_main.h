@@ -186,6 +186,7 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void SetIconAnimation(bool on) override;
   bool LoggingEnabled() const override;
   int32_t CopyBufferSize() const override;
+  bool TrashEnabled() const override;
 
   // TickHost
   std::vector<std::string> EntryNames() const override;

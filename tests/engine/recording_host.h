@@ -47,6 +47,7 @@ class RecordingHost : public RunHost {
   void SetIconAnimation(bool) override {}
   bool LoggingEnabled() const override { return logging; }
   int32_t CopyBufferSize() const override { return buffer_size; }
+  bool TrashEnabled() const override { return trash; }
 
   /// The texts a label was given, in order.
   const std::vector<std::string>& Labels(ProgressLabel label) const {
@@ -69,6 +70,7 @@ class RecordingHost : public RunHost {
   bool logging = true;
   int label_width = 400;
   int32_t buffer_size = 131071;
+  bool trash = false;
 };
 
 }  // namespace parvolind::testing

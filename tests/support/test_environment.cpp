@@ -8,7 +8,10 @@
 
 namespace parvolind::testing {
 namespace {
-const char* const kVariables[3] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
+constexpr int kVariableCount = 4;
+// XDG_DATA_HOME holds the trash.
+const char* const kVariables[kVariableCount] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME",
+                                                "XDG_RUNTIME_DIR", "XDG_DATA_HOME"};
 }
 
 int64_t FakeClock::UtcNanoseconds() const {
@@ -26,7 +29,7 @@ int64_t FakeClock::UtcNanoseconds() const {
 
 void TempDirTest::SetUp() {
   ASSERT_TRUE(dir_.isValid());
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kVariableCount; ++i) {
     if (const char* value = std::getenv(kVariables[i])) {
       had_[i] = true;
       saved_[i] = value;
@@ -40,7 +43,7 @@ void TempDirTest::SetUp() {
 }
 
 void TempDirTest::TearDown() {
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kVariableCount; ++i) {
     if (had_[i]) {
       setenv(kVariables[i], saved_[i].c_str(), 1);
     } else {

@@ -38,7 +38,8 @@ class FakeClock : public Clock {
 };
 
 /// A fixture with its own temporary folder, into which XDG_CONFIG_HOME,
-/// XDG_STATE_HOME and XDG_RUNTIME_DIR point for the length of the test.
+/// XDG_STATE_HOME, XDG_RUNTIME_DIR and XDG_DATA_HOME (the trash) point for the length of
+/// the test.
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -46,6 +47,8 @@ class TempDirTest : public ::testing::Test {
 
   /// The temporary folder, without trailing separator.
   std::string Dir() const { return dir_.path().toStdString(); }
+  /// The home trash of the test (below XDG_DATA_HOME), without trailing separator.
+  std::string TrashDir() const { return Dir() + "/xdg/3/Trash"; }
   /// A path inside the temporary folder.
   std::string PathOf(const std::string& relative) const { return Dir() + "/" + relative; }
   /// Writes a file (creating its folders) and returns its path.
@@ -59,8 +62,8 @@ class TempDirTest : public ::testing::Test {
 
  private:
   QTemporaryDir dir_;
-  std::string saved_[3];
-  bool had_[3] = {false, false, false};
+  std::string saved_[4];
+  bool had_[4] = {false, false, false, false};
 };
 
 }  // namespace parvolind::testing
