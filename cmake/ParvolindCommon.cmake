@@ -25,10 +25,17 @@ if(PARVOLIND_SANITIZE)
   target_link_options(parvolind_common INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Adds a static library for one layer from every .cpp file of its folder
-# (not recursing into platform subfolders, which the platform layer picks itself).
+# Adds a static library for one layer from every .cpp file of its folder. The
+# platform layer picks its OS subfolder itself, so subfolders are left out, unless
+# RECURSIVE is given: the window layer's feature folders all belong to it, and a new
+# folder can never drop out of the build.
 function(parvolind_add_layer name)
-  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  cmake_parse_arguments(PARSE_ARGV 1 layer "RECURSIVE" "" "")
+  if(layer_RECURSIVE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
   target_link_libraries(${name} PUBLIC parvolind_common)

@@ -6,12 +6,15 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config  # build
   qt6-base-dev                      # QtCore (locale, collation, lock files) and QtWidgets
+  qt6-translations-l10n             # Qt's own dialogs and buttons in German
   libsqlite3-dev                    # the registry hive on Linux
   libdeflate-dev                    # CRC-32
   libgtest-dev libgmock-dev         # tests
   exfatprogs exfat-fuse             # tests on a real exFAT stick (a loop device through FUSE)
   dosfstools fusefat                # tests on a real FAT stick
+  xvfb xdotool trayer               # the test that drives the program under an X server
   fonts-wine                        # Tahoma-metric window font
+  e2fsprogs mount                   # tests on a damaged ext4 image and bind mounts (as root)
 )
 
 missing=()

@@ -11,7 +11,7 @@
 #include <QString>
 #include <cstdio>
 
-#include "ui/app_emblem.h"
+#include "ui/art/app_emblem.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

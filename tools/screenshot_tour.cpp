@@ -31,18 +31,18 @@
 #include "silent_dialogs.h"
 #include "store/job_store.h"
 #include "store/settings.h"
-#include "ui/flat_button.h"
-#include "ui/form_info.h"
-#include "ui/form_main.h"
-#include "ui/job_button.h"
-#include "ui/job_list_view.h"
-#include "ui/job_wizard.h"
-#include "ui/progress_panel.h"
-#include "ui/question_button.h"
-#include "ui/question_windows.h"
-#include "ui/skin_area.h"
-#include "ui/theme.h"
-#include "ui/tray_icon.h"
+#include "ui/jobs/job_button.h"
+#include "ui/jobs/job_list_view.h"
+#include "ui/questions/question_button.h"
+#include "ui/questions/question_windows.h"
+#include "ui/run/progress_panel.h"
+#include "ui/shell/form_info.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/skin_area.h"
+#include "ui/shell/tray_icon.h"
+#include "ui/toolkit/flat_button.h"
+#include "ui/toolkit/theme.h"
+#include "ui/wizard/job_wizard.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral("0.1.0.1"));
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
-                      info, std::string(), std::string(), [](const QUrl&) {}});
+                      info, std::string(), std::string(), [](const QUrl&, const std::function<void(bool)>&) {}});
   ui::TrayIcon tray;
   tray.Show();
   form.SetMinimizeToTray(tray.Available());

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <optional>
 
-#include "ui/dialogs.h"
+#include "ui/toolkit/dialogs.h"
 
 namespace parvolind::tools {
 

@@ -19,11 +19,11 @@
 #include "silent_dialogs.h"
 #include "store/job_store.h"
 #include "store/settings.h"
-#include "ui/form_info.h"
-#include "ui/form_main.h"
-#include "ui/job_list_view.h"
-#include "ui/question_windows.h"
-#include "ui/theme.h"
+#include "ui/jobs/job_list_view.h"
+#include "ui/questions/question_windows.h"
+#include "ui/shell/form_info.h"
+#include "ui/shell/form_main.h"
+#include "ui/toolkit/theme.h"
 
 int main(int argc, char** argv) {
   using namespace parvolind;
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   ui::TFormInfo info(QStringLiteral("0.0.0.0"));
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
                       info, FileBesideExecutable("parvolind.log"), std::string(),
-                      [](const QUrl&) {}});
+                      [](const QUrl&, const std::function<void(bool)>&) {}});
   if (!form.FormCreate(false)) return 1;
   form.show();
   const std::string job = argv[1];

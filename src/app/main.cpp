@@ -5,11 +5,13 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/app_paths.h"
 #include "platform/clock.h"
+#include "platform/desktop_open.h"
 #include "platform/file_system.h"
 #include "platform/instance_lock.h"
 #include "platform/locale.h"
@@ -17,13 +19,15 @@
 #include "platform/run_lock.h"
 #include "platform/session_end.h"
 #include "store/settings.h"
-#include "ui/app_emblem.h"
-#include "ui/dialogs.h"
-#include "ui/form_info.h"
-#include "ui/form_main.h"
-#include "ui/question_windows.h"
-#include "ui/theme.h"
-#include "ui/tray_icon.h"
+#include "ui/art/app_emblem.h"
+#include "ui/questions/question_windows.h"
+#include "ui/shell/form_info.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/tray_icon.h"
+#include "ui/toolkit/dialogs.h"
+#include "ui/toolkit/qt_strings.h"
+#include "ui/toolkit/qt_translations.h"
+#include "ui/toolkit/theme.h"
 
 int main(int argc, char** argv) {
   using namespace parvolind;
@@ -32,6 +36,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(QStringLiteral("Parvolind"));
   // Closing the window only hides it; the program lives on in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The program speaks German, and so must the dialogs and buttons Qt draws for it.
+  ui::InstallGermanQtTexts(application);
   ui::LoadApplicationFonts();
   QApplication::setFont(ui::WindowFont(11));
   QApplication::setWindowIcon(ui::AppIcon());
@@ -61,8 +67,13 @@ int main(int argc, char** argv) {
   ui::TFormConfirm confirm;
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral(PARVOLIND_VERSION));
-  const auto open_url = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-  QObject::connect(&info, &ui::TFormInfo::LinkActivated, open_url);
+  QObject::connect(&info, &ui::TFormInfo::LinkActivated,
+                   [](const QUrl& url) { QDesktopServices::openUrl(url); });
+  // The log and the help open in the user's programs; where the desktop has none for
+  // them, the window shows them itself.
+  const auto open_url = [](const QUrl& url, std::function<void(bool)> done) {
+    OpenWithDesktop(url.toLocalFile().toStdString(), std::move(done));
+  };
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
                       info, FileBesideExecutable("parvolind.log"), HelpFilePath(), open_url});
   dialogs.SetParent(&form);
@@ -83,18 +94,19 @@ int main(int argc, char** argv) {
   form.SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
   instance.SetShowRequestHandler([&form] { form.Anzeigen1Click(); });
 
-  // The end of the session: SIGTERM, and the session manager's question where one exists.
-  SessionEndWatch session_end([&form] { form.WMQueryEndSession(); });
+  // The end of the session. The session manager first asks, and may still call the
+  // logout off, so its question is only answered; the session ends with its last word
+  // (the application's quit request) or with SIGTERM, which systemd and most sessions
+  // send at logout and shutdown.
+  SessionEndWatch session_end([&form] { form.SessionEnding(); });
   QObject::connect(&application, &QGuiApplication::commitDataRequest, &form,
                    [&form](QSessionManager& manager) {
-                     if (manager.allowsInteraction()) {
-                       const bool may_end = form.WMQueryEndSession();
-                       manager.release();
-                       if (!may_end) manager.cancel();
-                     } else {
-                       form.WMQueryEndSession();
-                     }
+                     const bool may_ask = manager.allowsInteraction();
+                     const bool may_end = form.WMQueryEndSession(may_ask);
+                     if (may_ask) manager.release();
+                     if (!may_end) manager.cancel();
                    });
+  application.installEventFilter(&form);
 
   form.FormCreate(true);
   const int result = QApplication::exec();

@@ -93,7 +93,8 @@ int ShowCommand(CliContext& context, const std::vector<std::string>& args) {
   for (std::string_view value_name : kJobValueNames) {
     std::string text;
     try {
-      if (!key.ValueExists(value_name)) {
+      // A damaged store is no job without values: its error is reported, not "<fehlt>".
+      if (!key.ValueExistsOrThrow(value_name)) {
         text = "<fehlt>";
       } else {
         switch (KindOf(value_name)) {

@@ -12,6 +12,7 @@ constexpr std::string_view kReadingSuffix = " wird eingelesen...";
 constexpr std::string_view kLeadsIntoOtherRoot =
     " führt in das andere Verzeichnis des Auftrags und wurde übergangen.";
 constexpr std::string_view kCouldNotRead = " konnte nicht gelesen werden.";
+constexpr std::string_view kCouldNotReadAll = " konnte nicht vollständig gelesen werden.";
 constexpr int64_t kNanosPerMinute = 60LL * 1000000000;
 constexpr int64_t kMillisecondsPerDay = 86400LL * 1000;
 
@@ -39,6 +40,9 @@ struct FileCollector::Walk {
   bool sub_dirs;
   int32_t filter_type;
   int32_t days;
+  // Which side of the run this walk is for, from 1 (see WalkOf()); 0 for a walk without another
+  // side.
+  int number;
   // The directories from the root down to the one in hand: a link to one of them is a loop.
   std::vector<Identity> ancestors;
   // The other root first, then every directory above it.
@@ -77,7 +81,15 @@ bool FileCollector::PassesTypeFilter(std::string_view name, std::string_view fil
 void FileCollector::GetSyncFiles(const std::string& directory, const std::string& filter,
                                  FileList& list, bool sub_dirs, int32_t filter_type, int32_t days,
                                  const std::string& other_root) {
-  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days, {}, {}};
+  // Walks for the two sides of a run are numbered by their root, so that walking one root again
+  // finds no second side in it.
+  int number = 0;
+  if (!other_root.empty()) {
+    const auto known = std::find(walk_roots_.begin(), walk_roots_.end(), directory);
+    number = static_cast<int>(known - walk_roots_.begin()) + 1;
+    if (known == walk_roots_.end()) walk_roots_.push_back(directory);
+  }
+  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days, number, {}, {}};
   if (!other_root.empty()) {
     for (std::string folder = fs_.RealPath(other_root); !folder.empty();
          folder = ParentOf(folder)) {
@@ -95,14 +107,33 @@ void FileCollector::GetSyncFiles(const std::string& directory, const std::string
 void FileCollector::Reset() {
   reported_links_.clear();
   stale_temporary_files_.clear();
+  incomplete_folders_.clear();
+  failures_ = 0;
+  walked_.clear();
+  shared_folders_.clear();
+  walk_roots_.clear();
 }
 
-int FileCollector::RemoveStaleTemporaryFiles(const std::string& root) {
+int FileCollector::WalkOf(uint64_t device, uint64_t inode) const {
+  const auto found = walked_.find(Identity{device, inode});
+  return found == walked_.end() ? -1 : found->second.walk;
+}
+
+void FileCollector::NoteIncomplete(const std::string& directory, std::string_view why) {
+  log_.WriteError(directory + std::string(why));
+  incomplete_folders_.push_back(directory);
+  ++failures_;
+}
+
+int FileCollector::RemoveStaleTemporaryFiles(
+    const std::string& root, const std::function<bool(const std::string&)>& may_remove) {
   int removed = 0;
   std::vector<std::string> elsewhere;
   for (std::string& path : stale_temporary_files_) {
     if (path.compare(0, root.size(), root) != 0) {
       elsewhere.push_back(std::move(path));
+    } else if (may_remove && !may_remove(path)) {
+      continue;  // forgotten, and left where it is
     } else if (transfer_.RemoveStaleTemporaryFile(path)) {
       ++removed;
     }
@@ -166,6 +197,25 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
         const FileStatus link = fs_.LinkStatus(entry);
         if (reported_links_.emplace(link.device, link.inode).second) {
           log_.WriteError(entry + std::string(kLeadsIntoOtherRoot));
+          ++failures_;
+        }
+        return;
+      }
+      // The same directory reached by an earlier walk is the other side seen from this one (a
+      // bind mount, say): copying it would copy that side onto itself, and the delete pass
+      // would remove what the other side holds.
+      const auto [reach, first] =
+          walk.number == 0 ? std::pair(walked_.end(), true)
+                           : walked_.try_emplace(identity, Reach{walk.number, directory});
+      if (!first && reach->second.walk != walk.number) {
+        if (reach->second.walk != 0) {
+          shared_folders_.push_back(reach->second.path);
+          reach->second.walk = 0;
+          const std::string earlier = reach->second.path.substr(0, reach->second.path.size() - 1);
+          log_.WriteError(earlier + std::string(kLeadsIntoOtherRoot));
+          log_.WriteError(directory.substr(0, directory.size() - 1) +
+                          std::string(kLeadsIntoOtherRoot));
+          ++failures_;
         }
         return;
       }
@@ -181,9 +231,7 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
   if (!stream) {
     // A directory that vanished meanwhile is simply gone; one that is there but cannot be
     // read hides a whole subtree, which the user must hear of.
-    if (error != ENOENT && error != ENOTDIR) {
-      log_.WriteError(directory + std::string(kCouldNotRead));
-    }
+    if (error != ENOENT && error != ENOTDIR) NoteIncomplete(directory, kCouldNotRead);
     return;
   }
 
@@ -246,6 +294,8 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
     host_.ProcessEvents();
     if (host_.CancelRequested()) return false;
   }
+  // A read that fails part way is no end of the directory: what it did not list may be there.
+  if (stream.Error() != 0) NoteIncomplete(directory, kCouldNotReadAll);
   return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -32,22 +34,43 @@ class FileCollector {
   /// '.' are not entered). `filter` is the job's pattern text, `filter_type` 0 (all types),
   /// 1 (only the listed ones) or 2 (all but the listed ones; any other value admits nothing),
   /// `days` the age limit (0 or less: none). A missing directory adds nothing; one that cannot
-  /// be read is logged. Stops early when the host's cancel request is set. Links are followed,
+  /// be read, or only in part, is logged, counted in Failures() and noted in
+  /// IncompleteFolders(). Stops early when the host's cancel request is set. Links are followed,
   /// except back into a directory above on the same walk. A directory that is `other_root`
-  /// (the run's other side), lies inside it or contains it is passed over and logged once.
+  /// (the run's other side), lies inside it or contains it is passed over and logged once; so is
+  /// a directory that a walk of another root with another side reached already since Reset()
+  /// (the same directory seen from the other side, through a bind mount for example): see
+  /// SharedFolders().
   void GetSyncFiles(const std::string& directory, const std::string& filter, FileList& list,
                     bool sub_dirs, int32_t filter_type, int32_t days,
                     const std::string& other_root = std::string());
 
-  /// Forgets the stale temporary files found and the links reported; call once at the start of
-  /// each run.
+  /// Forgets the stale temporary files found, the links reported, the folders walked and the
+  /// failures; call once at the start of each run.
   void Reset();
+
+  /// Directories that could not be read, or not to their end, each ending in '/'. What lies
+  /// below them is unknown, not absent.
+  const std::vector<std::string>& IncompleteFolders() const { return incomplete_folders_; }
+  /// How many directories could not be read or were passed over (each logged): what lies in
+  /// them is not synchronised.
+  int64_t Failures() const { return failures_; }
+  /// For each directory passed over because an earlier walk had reached it already: the path by
+  /// which that earlier walk reached it, ending in '/'. Everything the earlier walk listed below
+  /// it belongs to both sides at once.
+  const std::vector<std::string>& SharedFolders() const { return shared_folders_; }
+  /// Which walk with another side since Reset() reached the directory with this device and
+  /// inode: 1 for the first root walked, 2 for the second; 0 for a shared one (see
+  /// SharedFolders()), -1 when none did.
+  int WalkOf(uint64_t device, uint64_t inode) const;
 
   /// Temporary copy files left behind by a killed copy, found while walking.
   const std::vector<std::string>& StaleTemporaryFiles() const { return stale_temporary_files_; }
-  /// Removes the stale temporary files found below `root` (those no running copy holds) and
-  /// forgets them; returns how many were removed. Those found elsewhere stay untouched.
-  int RemoveStaleTemporaryFiles(const std::string& root);
+  /// Removes the stale temporary files found below `root` (those no running copy holds and, where
+  /// `may_remove` is given, those it allows) and forgets them; returns how many were removed.
+  /// Those found elsewhere stay untouched.
+  int RemoveStaleTemporaryFiles(const std::string& root,
+                                const std::function<bool(const std::string&)>& may_remove = {});
 
   /// Whether a file name passes the type filter. `filter_haystack` is the filter text with
   /// A-Z lower-cased, followed by ';' (see FilterHaystack()).
@@ -66,6 +89,8 @@ class FileCollector {
                      std::vector<std::pair<std::string, bool>>& subdirectories);
   bool LeadsIntoOtherRoot(const Walk& walk, const std::string& directory, const FileStatus& self,
                           bool via_link);
+  // Logs a directory that could not be read (completely), counts and notes it.
+  void NoteIncomplete(const std::string& directory, std::string_view why);
   bool PassesAgeFilter(const std::string& path, const FileStatus* known_status, int32_t days);
 
   FileSystem& fs_;
@@ -75,6 +100,18 @@ class FileCollector {
   LogWriter& log_;
   std::set<Identity> reported_links_;
   std::vector<std::string> stale_temporary_files_;
+  std::vector<std::string> incomplete_folders_;
+  int64_t failures_ = 0;
+  // Every directory walked since Reset(): the walk that reached it first (0 once it is found to
+  // be shared) and the path it was reached by.
+  struct Reach {
+    int walk = 0;
+    std::string path;
+  };
+  std::map<Identity, Reach> walked_;
+  std::vector<std::string> shared_folders_;
+  // The roots of the walks with another side since Reset(), in the order of their first walk.
+  std::vector<std::string> walk_roots_;
 };
 
 }  // namespace parvolind

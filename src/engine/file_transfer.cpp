@@ -107,14 +107,15 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   std::unique_ptr<File> input = fs_.OpenForReading(source, nullptr, &before);
   if (!input) return false;
 
-  // A target that is a link is written where the link leads, so the link stays a link.
-  std::string destination = target;
+  // A target that is a link to a file is replaced itself: the copy takes the link's place, and
+  // what the link led to, wherever that is, stays untouched. A link to a folder is no file to
+  // replace.
+  const std::string& destination = target;
   FileStatus existing = fs_.LinkStatus(target);
   const bool target_is_link = existing.is_link;
   if (target_is_link) {
-    std::string resolved = fs_.RealPath(target);
-    if (!resolved.empty()) destination = std::move(resolved);
-    existing = fs_.Stat(destination);
+    if (fs_.Stat(target).is_directory) return false;
+    existing = FileStatus{};  // the copy is a new file: it gets the source's permission bits
   }
   if (existing.exists && !existing.is_regular) return false;
 
@@ -122,7 +123,7 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   if (folder.empty()) folder = "./";
   // A new target is written into a file without a name that gets the target's name only when
   // complete: one directory change instead of two, and a killed run leaves nothing behind. The
-  // name must be entirely free for that: a dangling link is replaced the named way.
+  // name must be entirely free for that: a link is replaced the named way.
   const bool name_free = unnamed_allowed && !existing.exists && !target_is_link;
   std::unique_ptr<File> output;
   std::string temporary_path;

@@ -46,7 +46,8 @@ class FileTransfer {
   /// file beside the target that replaces the target only when it is complete (for a new target
   /// a file without a name where the file system allows, named only when complete); the
   /// target's folder is created when missing. A target that appears while a new one is copied
-  /// is left as it is and the copy fails. The kActual bar shows the bytes; the cancel request is
+  /// is left as it is and the copy fails. A target that is a link to a file is replaced by the
+  /// copy, never written through. The kActual bar shows the bytes; the cancel request is
   /// looked at after every block. A new target gets the source's permission bits, a replaced one
   /// keeps its own; both get the source's time stamps. With the host's trash on, the old version
   /// of a replaced target goes into the desktop's trash as the new one takes its place; a target

@@ -32,6 +32,10 @@ constexpr std::string_view kNotAvailable = " ist nicht verfügbar. Ist der Daten
 constexpr std::string_view kTimesNotKept =
     " kann keine Zeitstempel speichern; Dateien gleicher Größe gelten dort als unverändert.";
 constexpr std::string_view kNotDeleted = " konnte nicht gelöscht werden.";
+constexpr std::string_view kLeadsOut =
+    " führt aus dem Verzeichnis des Auftrags hinaus und wurde übergangen.";
+constexpr std::string_view kLeadsIntoOther =
+    " führt in das andere Verzeichnis des Auftrags und wurde übergangen.";
 // The action label's paths leave this many pixels for the text behind them.
 constexpr int kActionSpare = 100;
 // The folders below which the system mounts drives. A folder there that is not on a drive of
@@ -102,6 +106,12 @@ std::string Joined(std::string folder, std::string_view relative) {
   return folder;
 }
 
+// Whether a look that found nothing may still have missed something: it failed other than by
+// the path's absence (a read error, a name too long).
+bool MayExist(const FileStatus& status) {
+  return status.exists || (status.error != 0 && status.error != ENOENT && status.error != ENOTDIR);
+}
+
 // Logs a run-level error and ends the run as failed.
 [[noreturn]] void Refusal(LogWriter& log, std::string_view reason) {
   log.WriteError(reason);
@@ -144,6 +154,11 @@ struct SynchronisationRun::Pass {
   int64_t resolution_ms = 1;
   /// The sending side's file system keeps no times: its files bear the moment they were written.
   bool sending_timeless = false;
+  /// The receiving root with every link resolved, ending in '/'.
+  std::string receiving_real;
+  /// The walk of the collector that listed the sending side (see FileCollector::WalkOf()).
+  const FileCollector* collector = nullptr;
+  int sending_walk = 1;
   bool cancelled = false;
 };
 
@@ -236,6 +251,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
     mounts_[i].clear();
     remembered_mounts_[i].clear();
   }
+  reported_paths_.clear();
 
   RunResult result;
   host_.SetRunInProgress(true);
@@ -371,11 +387,10 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   // Replacements are finished in batches, so that their disk syncs overlap; whatever still
   // waits is finished when `transfer` goes, however this ends.
   FileTransfer transfer(fs_, host_);
-  transfer.FinishReplacementsInBatches(
-      [this](const std::string& source) {
-        log_.WriteFileFailure(source);
-        ++failed_files_;
-      });
+  transfer.FinishReplacementsInBatches([this](const std::string& source) {
+    log_.WriteFileFailure(source);
+    ++failed_files_;
+  });
   FileCollector collector(fs_, host_, clock_, transfer, log_);
   collector.Reset();
   FileList sources;
@@ -386,6 +401,14 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   if (has_targets) {
     collector.GetSyncFiles(receiving_root, job.filter, targets, job.sub_dirs, job.filter_type,
                            job.days, sending_root);
+  }
+  failed_files_ += collector.Failures();
+  // A folder of the sending side that is also one of the receiving side's is neither side's to
+  // copy: what the sending walk listed in it goes.
+  for (const std::string& shared : collector.SharedFolders()) {
+    std::erase_if(sources, [&](const std::string& source) {
+      return source.compare(0, shared.size(), shared) == 0;
+    });
   }
   host_.SetBarRange(ProgressBar::kTotal, host_.BarMinimum(ProgressBar::kTotal),
                     static_cast<int64_t>(sources.size() + targets.size()));
@@ -402,23 +425,40 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     receiving_times = ProbeTimes(receiving_root);
     if (both) sending_times = ProbeTimes(sending_root);
   }
-  // The sending side of a one-way job is never changed, not even to tidy up.
-  collector.RemoveStaleTemporaryFiles(receiving_root);
-  if (both) collector.RemoveStaleTemporaryFiles(sending_root);
+  // What each pass may change on its receiving side (see MayChange()).
+  Pass first;
+  first.receiving_root = receiving_root;
+  first.receiving_real = RealFolder(receiving_root);
+  first.collector = &collector;
+  first.sending_walk = 1;
+  Pass second;
+  second.receiving_root = sending_root;
+  second.receiving_real = RealFolder(sending_root);
+  second.collector = &collector;
+  second.sending_walk = 2;
+
+  // The sending side of a one-way job is never changed, not even to tidy up; nor is anything
+  // a link leads to.
+  guarded_folder_.clear();
+  collector.RemoveStaleTemporaryFiles(
+      receiving_root, [&](const std::string& path) { return MayChange(first, path); });
   if (previous_run_died_) {
     // The last run of this job was killed and may have left unfinished copies on
     // its receiving side, also where this run lists nothing, and also fresh ones.
-    RemoveLeftoverCopies(receiving_root, job.sub_dirs, transfer);
-    if (both) RemoveLeftoverCopies(sending_root, job.sub_dirs, transfer);
+    RemoveLeftoverCopies(first, job.sub_dirs, transfer);
+  }
+  if (both) {
+    guarded_folder_.clear();
+    collector.RemoveStaleTemporaryFiles(
+        sending_root, [&](const std::string& path) { return MayChange(second, path); });
+    if (previous_run_died_) RemoveLeftoverCopies(second, job.sub_dirs, transfer);
   }
 
   int64_t total = host_.BarValue(ProgressBar::kTotal);
   std::optional<PathIndex> target_index;
   if (has_targets) target_index.emplace(targets, receiving_root.size());
 
-  Pass first;
   first.sending_root = sending_root;
-  first.receiving_root = receiving_root;
   first.sources = &sources;
   first.targets = target_index ? &*target_index : nullptr;
   first.job = &job;
@@ -427,6 +467,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   first.resolution_ms = std::max(sending_times.resolution_ms, receiving_times.resolution_ms);
   first.sending_timeless = !sending_times.kept;
   transfer.SetTimesAgainAfterRename(receiving_times.again_after_rename);
+  guarded_folder_.clear();
   CopyPass(first, copies, total);
   if (first.cancelled) return;
 
@@ -435,9 +476,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     transfer.FinishPendingReplacements();
     // The second pass works on the receiving files the first pass did not
     // overwrite, in their order, copying them the other way.
-    Pass second;
     second.sending_root = receiving_root;
-    second.receiving_root = sending_root;
     second.sources = &targets;
     second.skip = &*target_index;
     second.job = &job;
@@ -446,6 +485,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     second.resolution_ms = first.resolution_ms;
     second.sending_timeless = !receiving_times.kept;
     transfer.SetTimesAgainAfterRename(sending_times.again_after_rename);
+    guarded_folder_.clear();
     FileList().swap(sources);
     CopyPass(second, copies, total);
     return;
@@ -468,6 +508,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   }
   const PathIndex source_index(sources, sending_root.size());
   checked_folder_.clear();
+  guarded_folder_.clear();
   // The delete pass runs to its end; a cancel pressed meanwhile ends the run
   // afterwards.
   for (size_t position = 0; position < targets.size(); ++position) {
@@ -475,7 +516,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     const std::string& entry = targets[position];
     const std::string_view relative = std::string_view(entry).substr(receiving_root.size());
     if (source_index.Find(relative) == PathIndex::kNotFound &&
-        !SendingSideMayHold(sending_root, relative)) {
+        !SendingSideMayHold(sending_root, relative, collector) && MayChange(first, entry)) {
       host_.SetLabel(
           ProgressLabel::kAction,
           Shortened(entry, ProgressLabel::kAction, kActionSpare) + std::string(kDeleting));
@@ -555,6 +596,11 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       // Neither side is overwritten: the receiving file is not examined again the other way.
       RemoveTarget(pass, relative, total);
     }
+    if (copy && !MayChange(pass, target)) {
+      // Not copied, and like a failed copy neither copied back nor deleted.
+      copy = false;
+      RemoveTarget(pass, relative, total);
+    }
     if (copy) {
       ++copies;
       host_.SetLabel(
@@ -623,13 +669,16 @@ bool SynchronisationRun::HoldsAnyFile(const std::string& root, bool sub_dirs) {
   return !walked_through;
 }
 
-void SynchronisationRun::RemoveLeftoverCopies(const std::string& root, bool sub_dirs,
+void SynchronisationRun::RemoveLeftoverCopies(const Pass& pass, bool sub_dirs,
                                               FileTransfer& transfer) {
-  WalkTree(root, sub_dirs,
-           [&transfer](const std::string& folder, std::string_view name, EntryType type) {
-             if (type == EntryType::kRegular && FileTransfer::IsTemporaryName(name)) {
+  guarded_folder_.clear();
+  WalkTree(pass.receiving_root, sub_dirs,
+           [&](const std::string& folder, std::string_view name, EntryType type) {
+             const std::string path = folder + std::string(name);
+             if (type == EntryType::kRegular && FileTransfer::IsTemporaryName(name) &&
+                 MayChange(pass, path)) {
                // A copy still running (of another job) keeps its file locked; it stays.
-               transfer.RemoveStaleTemporaryFile(folder + std::string(name));
+               transfer.RemoveStaleTemporaryFile(path);
              }
              return true;
            });
@@ -685,12 +734,17 @@ bool SynchronisationRun::Overlapping(const std::string& root1, const std::string
 }
 
 bool SynchronisationRun::SendingSideMayHold(const std::string& sending_root,
-                                            std::string_view relative) {
+                                            std::string_view relative,
+                                            const FileCollector& collector) {
   // A receiving file is deleted only when the sending side surely lacks it: not
   // when its counterpart exists but was not listed (too old for the age filter,
-  // or written since), and not when the folder it would lie in cannot be read.
+  // or written since), not when a folder it would lie in could not be read to its
+  // end, and not when looking for it failed other than by its absence.
   const std::string counterpart = sending_root + std::string(relative);
-  if (fs_.LinkStatus(counterpart).exists) return true;
+  if (MayExist(fs_.LinkStatus(counterpart))) return true;
+  for (const std::string& incomplete : collector.IncompleteFolders()) {
+    if (StartsWithPath(counterpart, incomplete)) return true;
+  }
   const std::string folder = ParentFolder(counterpart);
   if (folder == checked_folder_) return checked_folder_may_hold_;
   checked_folder_ = folder;
@@ -700,6 +754,10 @@ bool SynchronisationRun::SendingSideMayHold(const std::string& sending_root,
     const FileStatus status = fs_.Stat(nearest);
     if (status.exists) {
       checked_folder_may_hold_ = status.is_directory && fs_.OpenDirectory(nearest) == nullptr;
+      break;
+    }
+    if (MayExist(status)) {
+      checked_folder_may_hold_ = true;
       break;
     }
     if (nearest.size() == sending_root.size()) break;
@@ -811,6 +869,54 @@ void SynchronisationRun::DeleteSurplus(const std::string& entry) {
     log_.WriteError(entry + std::string(kNotDeleted));
     ++failed_files_;
   }
+}
+
+std::string SynchronisationRun::RealFolder(const std::string& folder) {
+  const std::string real = fs_.RealPath(folder);
+  return real.empty() ? folder : WithSeparator(real);
+}
+
+bool SynchronisationRun::MayChange(const Pass& pass, const std::string& path) {
+  const std::string folder = ParentFolder(path);
+  if (folder == guarded_folder_) return guarded_folder_allowed_;
+  guarded_folder_ = folder;
+  guarded_folder_allowed_ = true;
+  // The folders still missing are created inside the nearest one that exists.
+  std::string nearest = folder;
+  FileStatus status = fs_.Stat(nearest);
+  while (!status.exists && nearest.size() > pass.receiving_root.size()) {
+    nearest = ParentFolder(nearest);
+    status = fs_.Stat(nearest);
+  }
+  if (!status.exists) return true;  // the copy itself fails and says so
+
+  // A folder that is also one of the sending side's (a bind mount): writing there would write
+  // on the sending side, deleting there would delete the sending files themselves.
+  const int walk = pass.collector->WalkOf(status.device, status.inode);
+  if (walk == 0 || (walk == pass.sending_walk && nearest.size() > pass.receiving_root.size())) {
+    guarded_folder_allowed_ = false;
+    // A shared folder the walks found was reported by them.
+    if (walk != 0 && reported_paths_.insert(nearest).second) {
+      log_.WriteError(nearest.substr(0, nearest.size() - 1) + std::string(kLeadsIntoOther));
+      ++failed_files_;
+    }
+    return false;
+  }
+
+  // A link that leads out of the receiving folder: what it leads to belongs to someone else.
+  if (StartsWithPath(RealFolder(nearest), pass.receiving_real)) return true;
+  guarded_folder_allowed_ = false;
+  std::string link = nearest;  // the outermost folder below the root that leads out
+  for (std::string up = ParentFolder(nearest); up.size() > pass.receiving_root.size();
+       up = ParentFolder(up)) {
+    if (StartsWithPath(RealFolder(up), pass.receiving_real)) break;
+    link = up;
+  }
+  if (reported_paths_.insert(link).second) {
+    log_.WriteError(link.substr(0, link.size() - 1) + std::string(kLeadsOut));
+    ++failed_files_;
+  }
+  return false;
 }
 
 }  // namespace parvolind

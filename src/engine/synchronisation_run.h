@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
+#include "engine/file_collector.h"
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
 #include "engine/run_host.h"
@@ -50,7 +52,10 @@ struct RunResult {
 /// The run refuses, as a failed run, to start while another run is under way (in
 /// this process or, through the job's run lock, in another one), and to work on two
 /// directories of which one lies within the other. An empty or missing sending side
-/// never leads to deletions on the receiving side.
+/// never leads to deletions on the receiving side, nor does a sending folder that could
+/// not be read to its end. On its receiving side a run writes, replaces and deletes
+/// only inside the receiving folder: never through a link that leads out of it, nor in a
+/// folder that is also one of the sending side's.
 ///
 /// A drive that is not plugged in is never written in its place: the run creates no
 /// folder in the mount folders (/media/, /run/media/, /mnt/) other than on a drive
@@ -79,7 +84,8 @@ class SynchronisationRun {
   RunResult Refuse(const std::string& job_name, std::string_view reason);
   void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
   void CopyPass(Pass& pass, int64_t& copies, int64_t& total);
-  void RemoveLeftoverCopies(const std::string& root, bool sub_dirs, FileTransfer& transfer);
+  // Removes the temporary files of killed copies on the pass's receiving side.
+  void RemoveLeftoverCopies(const Pass& pass, bool sub_dirs, FileTransfer& transfer);
   void RemoveTarget(Pass& pass, std::string_view relative, int64_t& total);
   bool HoldsAnyFile(const std::string& root, bool sub_dirs);
   // The mount point `root` lies on (or will, once created), ending in '/'. Refuses the run
@@ -96,7 +102,14 @@ class SynchronisationRun {
   Located Locate(const std::string& root);
   bool Within(const Located& inner, const Located& outer);
   bool Overlapping(const std::string& root1, const std::string& root2);
-  bool SendingSideMayHold(const std::string& sending_root, std::string_view relative);
+  bool SendingSideMayHold(const std::string& sending_root, std::string_view relative,
+                          const FileCollector& collector);
+  // Whether the pass may write, replace or delete `path` on its receiving side: not where the
+  // path leads out of the receiving folder through a link, nor into a folder of the sending
+  // side. A refusal is logged once per run and place, and counted.
+  bool MayChange(const Pass& pass, const std::string& path);
+  // The folder with every link resolved, ending in '/'; the folder itself when that fails.
+  std::string RealFolder(const std::string& folder);
   void WriteNextSync(RegistryKey& key, const std::string& job_name);
   std::string Shortened(std::string_view path, ProgressLabel label, int spare) const;
 
@@ -119,6 +132,11 @@ class SynchronisationRun {
   // One-entry cache of SendingSideMayHold(): the sending folder last judged.
   std::string checked_folder_;
   bool checked_folder_may_hold_ = false;
+  // One-entry cache of MayChange(): the receiving folder last judged.
+  std::string guarded_folder_;
+  bool guarded_folder_allowed_ = true;
+  // The places MayChange() refused and logged in this run.
+  std::set<std::string> reported_paths_;
 };
 
 }  // namespace parvolind

@@ -15,7 +15,9 @@ std::string StateDirectory();
 /// ~/.config/parvolind), without trailing separator; not created.
 std::string ConfigDirectory();
 
-/// The per-user runtime folder ($XDG_RUNTIME_DIR, else the temporary folder).
+/// The per-user runtime folder, where the locks live: $XDG_RUNTIME_DIR, else /run/user/<uid>
+/// when it is there and the user's alone, else the "run" folder in StateDirectory(). Never a
+/// folder that other users can write to.
 std::string RuntimeDirectory();
 
 /// The folder under which the user's removable media appear (/media/<user>/ on

@@ -30,6 +30,9 @@ struct FileStatus {
   uint64_t inode = 0;   ///< see device
   /// Bytes actually allocated; less than size for a file with holes.
   int64_t allocated = 0;
+  /// Why the look failed (errno-like: ENOENT and ENOTDIR for a path that is not there, anything
+  /// else for one that may be there but could not be looked at); 0 when it exists.
+  int error = 0;
 };
 
 /// The kind of a directory entry as the directory listing reports it, without a look at the
@@ -41,8 +44,12 @@ class DirectoryStream {
  public:
   virtual ~DirectoryStream() = default;
   /// The next entry other than "." and "..". `name` stays valid until the next call.
-  /// False at the end of the directory (or when reading fails).
+  /// False at the end of the directory, and when reading fails (see Error()).
   virtual bool Next(std::string_view& name, EntryType& type) = 0;
+  /// After Next() returned false: 0 when the whole directory was read, else the code of the read
+  /// that failed (EIO, EBADMSG on a damaged directory block). The rest of the directory is then
+  /// unknown, not absent.
+  virtual int Error() const = 0;
   /// The status of the open directory itself (its device and inode identify it).
   virtual FileStatus Status() = 0;
 };
@@ -157,8 +164,9 @@ class FileSystem {
   /// The path with every link, "." and ".." resolved; empty when it cannot be resolved.
   virtual std::string RealPath(const std::string& path) = 0;
 
-  /// Appends `bytes` to a file, creating it when missing; opened and closed within the call.
-  /// 0 or an error code.
+  /// Appends `bytes` to a regular file, creating it (readable and writable by the owner only)
+  /// when missing; opened and closed within the call, never waiting. 0 or an error code
+  /// (EACCES for a pipe, device or socket in the file's place).
   virtual int AppendToFile(const std::string& path, std::string_view bytes) = 0;
 
   /// The local calendar time of a UTC moment, with the zone offset in force at that moment

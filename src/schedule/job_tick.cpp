@@ -24,9 +24,10 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
-// Texts of jobs that the tick leaves alone entirely.
+// Texts of jobs that the tick leaves alone entirely; an empty one belongs to a job whose
+// schedule could not be worked out.
 bool IsSkipped(std::string_view text) {
-  return text == kScheduleTextInactive || text == kScheduleTextManual;
+  return text.empty() || text == kScheduleTextInactive || text == kScheduleTextManual;
 }
 
 // One minute off an interval count-down ("10 Minute(n)" gives "9 Minute(n)"). A
@@ -63,21 +64,31 @@ void JobTick::TimerJobsTimer() {
     // the list may change while an earlier job waits for an answer or runs.
     for (const std::string& job_name : host_.EntryNames()) {
       if (host_.ProgramEnding()) break;
-      ExamineEntry(job_name, clock_text);
+      try {
+        ExamineEntry(job_name, clock_text);
+      } catch (const ConversionError& error) {
+        // A job whose schedule cannot be worked out (a time such as "xx:yy") is left out from
+        // now on, and its error shown this once; the jobs after it still run.
+        if (EntryExists(job_name)) host_.SetScheduleText(job_name, std::string());
+        host_.ShowError(error.what());
+      }
     }
   } catch (const std::exception& error) {
     host_.ShowError(error.what());
   }
   tick_active_ = false;
-
-  if (deferred_run_) {
-    const std::string job_name = std::move(*deferred_run_);
-    deferred_run_.reset();
-    if (EntryExists(job_name) && !host_.RunInProgress() && !host_.ProgramEnding()) {
-      ManualRun(job_name);
-    }
-  }
+  // Under a hold the deferred run waits for its end.
+  if (holds_ == 0) RunDeferred();
   StartTimerJobsIfFree();
+}
+
+void JobTick::RunDeferred() {
+  if (!deferred_run_) return;
+  const std::string job_name = std::move(*deferred_run_);
+  deferred_run_.reset();
+  if (EntryExists(job_name) && !host_.RunInProgress() && !host_.ProgramEnding()) {
+    ManualRun(job_name);
+  }
 }
 
 void JobTick::FlatButtonExecuteClick(const std::optional<std::string>& selected_job) {
@@ -98,7 +109,13 @@ void JobTick::HoldTimerJobs() {
 
 void JobTick::ReleaseTimerJobs() {
   if (holds_ > 0) --holds_;
+  if (holds_ == 0 && !tick_active_ && !manual_run_active_) RunDeferred();
   StartTimerJobsIfFree();
+}
+
+void JobTick::WaitWhileHeld() {
+  if (holds_ == 0) return;
+  host_.WaitUntil([this] { return holds_ == 0; });
 }
 
 void JobTick::ExamineEntry(const std::string& job_name, const std::string& clock_text) {
@@ -108,19 +125,21 @@ void JobTick::ExamineEntry(const std::string& job_name, const std::string& clock
   const std::string advanced =
       Contains(*text, kMinutesMark) ? CountDown(*text) : schedule_.SetMinutesText(job_name);
   host_.SetScheduleText(job_name, advanced);
+  written_text_ = advanced;
   // Nothing may start while a run is under way. A due interval job then stays at
   // "0 Minute(n)" and a missed moment stays in `NextSync`, so the next tick takes
   // them up.
   if (host_.RunInProgress()) return;
 
-  const bool due =
-      advanced == kDueCount || (Contains(advanced, kClockMark) && advanced == clock_text);
+  const bool due = advanced == kDueCount || (Contains(advanced, kClockMark) &&
+                                             advanced == clock_text && !RunForThisMoment(job_name));
   if (due && !HandleDueJob(job_name)) return;
   CatchUpMissedRun(job_name);
 }
 
 bool JobTick::HandleDueJob(const std::string& job_name) {
   host_.SetScheduleText(job_name, std::string(kScheduleTextRunning));
+  written_text_ = kScheduleTextRunning;
   host_.ProcessEvents();
   if (!StillWanted(job_name)) return false;
 
@@ -144,9 +163,11 @@ bool JobTick::HandleDueJob(const std::string& job_name) {
 }
 
 void JobTick::CatchUpMissedRun(const std::string& job_name) {
-  // A job switched off or made manual meanwhile is never caught up.
+  // Whether the entry takes part was decided on its text before the tick advanced it,
+  // so a job that has become manual in the store is still caught up. Only one that the
+  // user switched off or made manual while its question or run took place is not.
   const std::optional<std::string> text = host_.ScheduleText(job_name);
-  if (!text || IsSkipped(*text)) return;
+  if (!text || (IsSkipped(*text) && *text != written_text_)) return;
 
   int32_t recover = 0;
   {
@@ -176,6 +197,16 @@ void JobTick::CatchUpMissedRun(const std::string& job_name) {
   WriteNextSync(job_name);
 }
 
+bool JobTick::RunForThisMoment(const std::string& job_name) const {
+  // After its run a timed job's next moment lies ahead. When the clock shows the same minute
+  // once more (the hour repeated when summer time ends, a clock set back), that moment has had
+  // its run already.
+  RegistryKey key(hive_);
+  key.OpenForReading(JobKeyPath(job_name));
+  if (!key.ValueExists("NextSync")) return false;
+  return key.ReadDateTime("NextSync") > EncodeDateTime(clock_.Now());
+}
+
 bool JobTick::ConfirmWanted(const std::string& job_name) const {
   RegistryKey key(hive_);
   key.OpenForReading(JobKeyPath(job_name));
@@ -188,6 +219,10 @@ bool JobTick::ConfirmWanted(const std::string& job_name) const {
 }
 
 bool JobTick::RunJob(const std::string& job_name) {
+  // The wizard opened while a question waited: the run waits until it is closed, and
+  // the job may have been changed, renamed or deleted by then.
+  WaitWhileHeld();
+  if (!StillWanted(job_name)) return false;
   if (host_.RunInProgress() || host_.ProgramEnding()) return false;
   host_.ExecuteSynchronisation(job_name);
   return true;
@@ -210,6 +245,7 @@ void JobTick::SetFreshScheduleText(const std::string& job_name) {
   const std::optional<std::string> current = host_.ScheduleText(job_name);
   if (!current || *current == kScheduleTextInactive) return;
   host_.SetScheduleText(job_name, text);
+  written_text_ = text;
 }
 
 void JobTick::WriteNextSync(const std::string& job_name) {

@@ -16,7 +16,9 @@ namespace parvolind {
 /// Ticks never overlap, and nothing else starts a run while a tick runs one or
 /// waits for an answer: a manual run asked for during a tick is carried out when
 /// the tick has ended, and the timer is started again only when no tick, no run
-/// and no hold is left. After every wait the tick looks its entry up again by job
+/// and no hold is left. No run starts under a hold: a tick that finds one (the
+/// wizard was opened while a question waited) waits for its end before it goes on
+/// with the next entry or starts a run, and so does a deferred manual run. After every wait the tick looks its entry up again by job
 /// name and reopens the job's key, so an entry deleted or renamed meanwhile is
 /// left alone and an edit saved meanwhile is seen.
 class JobTick {
@@ -24,11 +26,14 @@ class JobTick {
   JobTick(RegistryHive& hive, const Clock& clock, TickHost& host);
 
   /// `TimerJobsTimer`: walks the job list once. Counts interval jobs down,
-  /// recognises time-of-day jobs whose minute has come, asks for confirmation
+  /// recognises time-of-day jobs whose minute has come (once for each scheduled
+  /// moment, also when the clock shows that minute twice), asks for confirmation
   /// where the job wants it, runs due jobs in list order and catches up missed
-  /// timed runs. A failure ends the tick with an error box; the entries not yet
-  /// examined wait for the next tick. Ignored while a tick, a manual run or a
-  /// hold is under way.
+  /// timed runs. A job whose schedule cannot be worked out gets an empty schedule
+  /// text, which the tick passes over from then on, and its error is shown once;
+  /// the other entries go on. Any other failure ends the tick with an error box;
+  /// the entries not yet examined wait for the next tick. Ignored while a tick, a
+  /// manual run or a hold is under way.
   void TimerJobsTimer();
 
   /// `FlatButtonExecuteClick`: runs the selected job now, without a question and
@@ -41,7 +46,8 @@ class JobTick {
   /// ReleaseTimerJobs(). Holds nest.
   void HoldTimerJobs();
   /// Ends one hold and starts `TimerJobs` again, unless another hold remains or a
-  /// tick or run is under way (whose end then starts it).
+  /// tick or run is under way (whose end then starts it). A manual run asked for
+  /// during a tick that ended under the hold is carried out now.
   void ReleaseTimerJobs();
 
   /// Whether a tick is under way (also while it waits for an answer).
@@ -54,6 +60,8 @@ class JobTick {
   bool HandleDueJob(const std::string& job_name);
   void CatchUpMissedRun(const std::string& job_name);
   bool ConfirmWanted(const std::string& job_name) const;
+  // Whether the moment the clock shows has had its run: the job's NextSync lies ahead.
+  bool RunForThisMoment(const std::string& job_name) const;
   bool RunJob(const std::string& job_name);
   void ManualRun(const std::string& job_name);
   void SetFreshScheduleText(const std::string& job_name);
@@ -61,6 +69,8 @@ class JobTick {
   void WriteChoice(const std::string& job_name, const char* value_name, int value);
   bool EntryExists(const std::string& job_name) const;
   bool StillWanted(const std::string& job_name) const;
+  void WaitWhileHeld();
+  void RunDeferred();
   void StartTimerJobsIfFree();
 
   RegistryHive& hive_;
@@ -71,6 +81,8 @@ class JobTick {
   bool manual_run_active_ = false;
   int holds_ = 0;
   std::optional<std::string> deferred_run_;
+  /// The schedule text the tick itself last gave the entry it examines.
+  std::string written_text_;
 };
 
 }  // namespace parvolind

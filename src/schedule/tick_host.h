@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,9 @@ class TickHost : public JobListHost {
 
   /// Lets pending window events be processed.
   virtual void ProcessEvents() = 0;
+  /// Processes window events, without keeping the processor busy, until `done` returns
+  /// true or the program ends (a tick waiting for the job wizard to close).
+  virtual void WaitUntil(const std::function<bool()>& done) = 0;
 
   /// Shows `TFormConfirm` for `job_name` (its text from ConfirmQuestionText()) and
   /// returns when it has been answered or closed; events are processed meanwhile,

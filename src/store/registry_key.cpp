@@ -77,6 +77,15 @@ bool RegistryKey::QueryRaw(std::string_view name, RegValue* value) const {
 
 bool RegistryKey::ValueExists(std::string_view name) const { return QueryRaw(name, nullptr); }
 
+bool RegistryKey::ValueExistsOrThrow(std::string_view name) const {
+  if (key_ == 0) return false;
+  RegValue value;
+  const RegStatus status = hive_.QueryValue(key_, name, &value);
+  if (status == RegStatus::kOk) return true;
+  if (status == RegStatus::kNotFound) return false;
+  ThrowReadFailed(name);
+}
+
 std::vector<std::string> RegistryKey::ValueNames() const {
   std::vector<std::string> names;
   if (key_ == 0) return names;

@@ -52,6 +52,9 @@ class RegistryKey {
   /// The value's type and stored bytes as they are; false when it is missing,
   /// cannot be read or no key is open. `value` may be null.
   bool QueryRaw(std::string_view name, RegValue* value) const;
+  /// Whether the value is there, telling a missing value from a store that cannot be read:
+  /// throws the store's read error ("Fehler beim Holen der Daten für ...") for the latter.
+  bool ValueExistsOrThrow(std::string_view name) const;
   /// Names of the key's values in the order they were first set; empty when no
   /// key is open.
   std::vector<std::string> ValueNames() const;

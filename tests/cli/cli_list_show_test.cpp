@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "store/job_store.h"
@@ -182,6 +184,31 @@ TEST_F(CliListShowTest, ReadingCommandsWorkOnAWriteProtectedStore) {
   const CliResult imported = RunCli({"import", QString::fromStdString(import_file)});
   EXPECT_EQ(imported.exit_code, 1);
   EXPECT_NE(imported.err.find("ist schreibgeschützt"), std::string::npos) << imported.err;
+}
+
+TEST_F(CliListShowTest, ShowReportsADamagedStoreInsteadOfMissingValues) {
+  Save("Backup", true, false);
+  store_.reset();
+  hive_.reset();  // the last connection folds the journal into the store
+  const std::string path =
+      std::string(std::getenv("XDG_CONFIG_HOME")) + "/parvolind/registry.sqlite";
+  std::string bytes = ReadFile(path);
+  // The page that holds the job's values, damaged as a failing disk would leave it.
+  constexpr size_t kPage = 4096;
+  const size_t found = bytes.find("/sicherung/");
+  ASSERT_NE(found, std::string::npos);
+  const size_t page = found / kPage * kPage;
+  bytes.replace(page, std::min(kPage, bytes.size() - page), std::min(kPage, bytes.size() - page),
+                '\x5a');
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+
+  const CliResult shown = RunCli({"show", "Backup"});
+  EXPECT_EQ(shown.exit_code, 1);
+  EXPECT_NE(shown.out.find("Dir1=<Fehler beim Holen der Daten für 'Dir1'>\n"), std::string::npos)
+      << shown.out;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -152,17 +153,17 @@ TEST_F(CliRunTest, ExitCodesTellFailureAndUsage) {
 }
 
 TEST_F(CliRunTest, RunWithFilesOrLogLinesLostExitsWithFour) {
-  // The receiving folder cannot be created: every copy fails, the run completes.
+  // The receiving folder cannot be created: the one copy fails, the run completes, the log is
+  // written.
   JobDefinition job = Job();
   job.Dir2 = PathOf("datei/two");
   Save(job);
   WriteFile("datei", "kein Ordner");
   WriteFile("one/a.txt", "a");
-  WriteFile("one/b.txt", "b");
   CliResult result = RunCli({"run", "Sicherung"});
   EXPECT_EQ(result.exit_code, 4);
   EXPECT_EQ(result.err,
-            "Die Synchronisation wurde abgeschlossen; 2 Datei(en) konnten nicht synchronisiert "
+            "Die Synchronisation wurde abgeschlossen; 1 Datei(en) konnten nicht synchronisiert "
             "werden.\n");
   EXPECT_NE(Execution(), "n/a");
 
@@ -179,6 +180,13 @@ TEST_F(CliRunTest, RunWithFilesOrLogLinesLostExitsWithFour) {
   EXPECT_EQ(result.err.rfind("Das Protokoll konnte nicht geschrieben werden: ", 0), 0u)
       << result.err;
   EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+
+  // A log that is a pipe is no log: the run neither waits for a reader nor writes into it.
+  ASSERT_TRUE(QDir().rmdir(QString::fromStdString(PathOf("bin/parvolind.log"))));
+  ASSERT_EQ(mkfifo(PathOf("bin/parvolind.log").c_str(), 0600), 0);
+  result = RunCli({"run", "Sicherung"});
+  EXPECT_EQ(result.exit_code, 4);
+  EXPECT_NE(result.err.find("Dateizugriff verweigert"), std::string::npos) << result.err;
 
   const CliResult help = RunCli({"--help"});
   EXPECT_EQ(help.exit_code, 0);

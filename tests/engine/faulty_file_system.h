@@ -38,12 +38,29 @@ class FaultyFileSystem : public FileSystem {
   /// Folders this file system was asked to create; none outside `creation_allowed_below` is.
   std::vector<std::string> created_folders;
   std::string creation_allowed_below;
+  /// Reading a directory whose path ends in this fails with EIO after `entries_before_failure`
+  /// entries, as on a damaged directory block (below 0: opening it fails with EACCES); empty:
+  /// none.
+  std::string failing_directory;
+  int entries_before_failure = 0;
+  /// Looking at a path that ends in this fails with EIO; empty: none.
+  std::string failing_status;
   std::vector<std::string> steps;
 
-  FileStatus Stat(const std::string& path) override { return real_.Stat(path); }
-  FileStatus LinkStatus(const std::string& path) override { return real_.LinkStatus(path); }
+  FileStatus Stat(const std::string& path) override {
+    return EndsWith(path, failing_status) ? Unreadable() : real_.Stat(path);
+  }
+  FileStatus LinkStatus(const std::string& path) override {
+    return EndsWith(path, failing_status) ? Unreadable() : real_.LinkStatus(path);
+  }
   std::unique_ptr<DirectoryStream> OpenDirectory(const std::string& path, int* error) override {
-    return real_.OpenDirectory(path, error);
+    if (entries_before_failure < 0 && EndsWith(path, failing_directory)) {
+      if (error != nullptr) *error = EACCES;
+      return nullptr;
+    }
+    std::unique_ptr<DirectoryStream> stream = real_.OpenDirectory(path, error);
+    if (!stream || !EndsWith(path, failing_directory)) return stream;
+    return std::make_unique<BrokenStream>(std::move(stream), entries_before_failure);
   }
   bool CreateDirectoryPath(const std::string& path) override {
     created_folders.push_back(path);
@@ -131,6 +148,30 @@ class FaultyFileSystem : public FileSystem {
     return !end.empty() && text.size() >= end.size() &&
            text.substr(text.size() - end.size()) == end;
   }
+
+  static FileStatus Unreadable() {
+    FileStatus status;
+    status.error = EIO;
+    return status;
+  }
+
+  // A directory of the real file system whose reading fails part way.
+  class BrokenStream : public DirectoryStream {
+   public:
+    BrokenStream(std::unique_ptr<DirectoryStream> real, int entries)
+        : real_(std::move(real)), left_(entries) {}
+    bool Next(std::string_view& name, EntryType& type) override {
+      if (left_ == 0) return false;
+      --left_;
+      return real_->Next(name, type);
+    }
+    int Error() const override { return left_ == 0 ? EIO : real_->Error(); }
+    FileStatus Status() override { return real_->Status(); }
+
+   private:
+    std::unique_ptr<DirectoryStream> real_;
+    int left_;
+  };
 
   // A file of the real file system whose sync can be made to fail.
   class Faulty : public File {

@@ -103,12 +103,18 @@ TEST_F(FileTransferTest, ReplacedTargetKeepsItsOwnBitsAndReadOnlyStaysReadOnly) 
   EXPECT_EQ(ModeOf(target), 0444u);
   EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"file.txt"});
 
-  // A target reached through a link is written where the link leads; the link stays.
+  // A target that is a link is replaced itself; what it led to stays untouched. A link to a
+  // folder is no file to replace.
   const std::string real = WriteFile("c/real.txt", "old");
   std::filesystem::create_symlink(real, PathOf("b/link.txt"));
   ASSERT_TRUE(transfer_.SynchronizeFile(source, PathOf("b/link.txt")));
-  EXPECT_TRUE(fs_->LinkStatus(PathOf("b/link.txt")).is_link);
-  EXPECT_EQ(ReadFile(real), "new content");
+  EXPECT_FALSE(fs_->LinkStatus(PathOf("b/link.txt")).is_link);
+  EXPECT_EQ(ReadFile(PathOf("b/link.txt")), "new content");
+  EXPECT_EQ(ModeOf(PathOf("b/link.txt")), 0644u);
+  EXPECT_EQ(ReadFile(real), "old");
+  std::filesystem::create_directory_symlink(PathOf("c"), PathOf("b/folder"));
+  EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/folder")));
+  EXPECT_TRUE(fs_->LinkStatus(PathOf("b/folder")).is_link);
 }
 
 TEST_F(FileTransferTest, CancelOrFailureLeavesTheOldTargetAndNoTemporaryFile) {
@@ -413,6 +419,8 @@ TEST_F(FileTransferTest, RecognisesItsTemporaryNames) {
   // Only the complete pattern is ours; the user may name files with the prefix.
   EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-notes"));
   EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghij.txt"));
+  EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghi"));
+  EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghijk"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -414,6 +415,7 @@ TEST_F(SynchronisationRunTest, BothWaysAllFilesCopiesOnceAndNeverBackOverAFailed
   Put("two/x.txt", "X2", 100);
   Put("one/y.txt", "Y1 old", 200);
   Put("two/y.txt", "Y2", 100);
+  Put("two/z.txt", "Z2", 100);  // only in Dir2: the second pass has work
   // y.txt is rewritten in place while it is copied: same size, new time.
   int y_events = 0;
   host_.on_events = [&](FakeRunHost& host) {
@@ -427,16 +429,36 @@ TEST_F(SynchronisationRunTest, BothWaysAllFilesCopiesOnceAndNeverBackOverAFailed
   const RunResult result = Run();
 
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
-  EXPECT_EQ(result.files, 2);
+  EXPECT_EQ(result.files, 3);
   EXPECT_EQ(ReadFile(PathOf("two/x.txt")), "X1");
   EXPECT_TRUE(LogHas("Fehler:       " + dir1_ + "/y.txt konnte nicht synchronisiert werden."));
   EXPECT_EQ(ReadFile(PathOf("two/y.txt")), "Y2");
   EXPECT_EQ(ReadFile(PathOf("one/y.txt")), "Y1 new");
-  EXPECT_TRUE(LogHas("Dateien:      2"));
+  EXPECT_EQ(ReadFile(PathOf("one/z.txt")), "Z2");
+  EXPECT_FALSE(host_.ActionSeen(dir2_ + "/x.txt wird kopiert"));
+  EXPECT_TRUE(LogHas("Dateien:      3"));
+}
+
+TEST_F(SynchronisationRunTest, BothWaysEqualFilesAtEqualTimesAreCopiedOnlyByTheReplacingMode) {
+  for (const bool replacing : {false, true}) {
+    JobDefinition job = BaseJob();
+    job.DirUp = true;
+    job.CritNew = !replacing;
+    job.CritNewer = replacing;
+    Save(job);
+    Put("one/e.txt", "same", 100);
+    Put("two/e.txt", "same", 100);
+    EXPECT_EQ(Run().files, replacing ? 1 : 0);
+    JobStore(*hive_, clock_, *locale_).DeleteJob("Demo");
+  }
 }
 
 TEST_F(SynchronisationRunTest, RelativeRootsAreRefusedBeforeAnythingIsCreated) {
-  const std::string relative = "parvolind-relative-root";
+  // Relative to the working folder, but leading into this test's own folder: a run that wrongly
+  // took it would leave its folder here, not where later tests run.
+  const std::string relative =
+      std::filesystem::relative(PathOf("relative-root"), std::filesystem::current_path()).string();
+  ASSERT_NE(relative.front(), '/');
   for (const int which : {1, 2}) {
     JobDefinition job = BaseJob();
     job.DelOthers = true;
@@ -453,7 +475,7 @@ TEST_F(SynchronisationRunTest, RelativeRootsAreRefusedBeforeAnythingIsCreated) {
     EXPECT_EQ(result.outcome, RunOutcome::kFailed);
     EXPECT_TRUE(
         LogHas("Fehler:       Verzeichnis " + std::to_string(which) + " ist kein absoluter Pfad."));
-    EXPECT_FALSE(std::filesystem::exists(relative));
+    EXPECT_FALSE(Exists("relative-root"));
     EXPECT_FALSE(Exists("one"));
     EXPECT_FALSE(Exists("two"));
     JobStore(*hive_, clock_, *locale_).DeleteJob("Demo");
@@ -985,6 +1007,7 @@ TEST_F(SynchronisationRunTest, ReplacementsLandTogetherAndOneFailureSparesTheOth
 
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
   EXPECT_EQ(result.files, 5);
+  EXPECT_EQ(result.failed_files, 2);
   for (const std::string& name : names) {
     const bool fails = name == "b" || name == "d";
     EXPECT_EQ(ReadFile(PathOf("two/" + name)), (fails ? "old " : "new ") + name);
@@ -1076,6 +1099,196 @@ TEST_F(SynchronisationRunTest, LinkIntoTheOtherRootIsPassedOverOnEveryRun) {
   Run("Down");
   EXPECT_FALSE(Exists("two/surplus.txt"));
   EXPECT_TRUE(Exists("two/b.txt"));
+}
+
+TEST_F(SynchronisationRunTest, LinksOnTheReceivingSideNeverLeadTheRunOutOfItsFolders) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("one/photos/a.jpg", "new a", 100);
+  Put("one/notes.txt", "new notes", 100);
+  Put("elsewhere/photos/a.jpg", "theirs", 0);
+  Put("elsewhere/photos/b.jpg", "theirs too", 0);
+  Put("elsewhere/victim.txt", "victim", 0);
+  const std::string theirs_like_ours =
+      "elsewhere/photos/" + std::string(FileTransfer::kTemporaryPrefix) + "4242-abcdefghij";
+  Put(theirs_like_ours, "not ours to tidy", 0);
+  std::filesystem::create_directory(dir2_);
+  std::filesystem::create_directory_symlink(PathOf("elsewhere/photos"), PathOf("two/photos"));
+  std::filesystem::create_symlink(PathOf("elsewhere/victim.txt"), PathOf("two/notes.txt"));
+  const std::string passed_over = "Fehler:       " + dir2_ +
+                                  "/photos führt aus dem Verzeichnis des Auftrags hinaus und "
+                                  "wurde übergangen.";
+
+  for (int run = 1; run <= 2; ++run) {
+    const RunResult result = Run();
+    EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+    EXPECT_EQ(result.failed_files, 1);
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), passed_over), run);
+  }
+  EXPECT_EQ(ReadFile(PathOf("elsewhere/photos/a.jpg")), "theirs");
+  EXPECT_EQ(ReadFile(PathOf("elsewhere/photos/b.jpg")), "theirs too");
+  EXPECT_EQ(ReadFile(PathOf("elsewhere/victim.txt")), "victim");
+  EXPECT_TRUE(Exists(theirs_like_ours));
+  EXPECT_FALSE(fs_->LinkStatus(PathOf("two/notes.txt")).is_link);
+  EXPECT_EQ(ReadFile(PathOf("two/notes.txt")), "new notes");
+
+  // Both ways, each pass guards its own receiving side: the second pass does not write through
+  // a link of Dir1 either.
+  job.Name = "Both";
+  job.DirUp = true;
+  job.DelOthers = false;
+  Save(job);
+  Put("two/only2/d.txt", "d", 0);
+  std::filesystem::create_directory(PathOf("elsewhere2"));
+  std::filesystem::create_directory_symlink(PathOf("elsewhere2"), PathOf("one/only2"));
+  EXPECT_EQ(Run("Both").failed_files, 2);
+  EXPECT_FALSE(Exists("elsewhere2/d.txt"));
+  EXPECT_TRUE(LogHas("Fehler:       " + dir1_ +
+                     "/only2 führt aus dem Verzeichnis des Auftrags hinaus und wurde übergangen."));
+}
+
+TEST_F(SynchronisationRunTest, AFolderReadOnlyInPartOrNotAtAllKeepsEverythingBelowIt) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  for (const std::string name : {"1", "2", "3", "4", "5"}) {
+    Put("one/damaged/" + name, name, 0);
+    Put("two/damaged/" + name, name, 0);
+  }
+  // Where the reading broke off, these may be there too.
+  Put("two/damaged/6", "6", 0);
+  Put("two/damaged/7", "7", 0);
+  Put("one/locked/x", "x", 0);
+  Put("two/locked/x", "x", 0);
+  Put("two/unknown.txt", "its counterpart cannot be looked at", 0);
+  Put("two/surplus.txt", "s", 0);
+  testing::FaultyFileSystem faulty(*fs_);
+  faulty.failing_directory = "one/damaged/";
+  faulty.entries_before_failure = 2;
+  faulty.failing_status = "one/unknown.txt";
+
+  RunResult result = Run("Demo", &faulty);
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(result.failed_files, 1);
+  EXPECT_TRUE(
+      LogHas("Fehler:       " + dir1_ + "/damaged/ konnte nicht vollständig gelesen werden."));
+  for (const std::string name : {"1", "2", "3", "4", "5", "6", "7"}) {
+    EXPECT_TRUE(Exists("two/damaged/" + name));
+  }
+  EXPECT_TRUE(Exists("two/unknown.txt"));
+  EXPECT_FALSE(Exists("two/surplus.txt"));
+
+  // A folder that cannot be opened at all is a failure too, and keeps what lies below it.
+  Put("two/locked/y", "y", 0);
+  faulty.failing_directory = "one/locked/";
+  faulty.entries_before_failure = -1;
+  result = Run("Demo", &faulty);
+  EXPECT_EQ(result.failed_files, 1);
+  EXPECT_TRUE(LogHas("Fehler:       " + dir1_ + "/locked/ konnte nicht gelesen werden."));
+  EXPECT_TRUE(Exists("two/locked/y"));
+}
+
+// Binds a folder at a second place for the life of the object, where the test may mount.
+class BindMount {
+ public:
+  BindMount(const std::string& folder, const std::string& place) : place_(place) {
+    std::filesystem::create_directories(place);
+    const std::string command = "mount --bind '" + folder + "' '" + place + "' 2>/dev/null";
+    active_ = std::system(command.c_str()) == 0;
+  }
+  ~BindMount() {
+    if (active_) std::system(("umount '" + place_ + "'").c_str());
+  }
+  BindMount(const BindMount&) = delete;
+  BindMount& operator=(const BindMount&) = delete;
+  bool Active() const { return active_; }
+
+ private:
+  std::string place_;
+  bool active_ = false;
+};
+
+TEST_F(SynchronisationRunTest, AFolderMountedIntoTheOtherRootIsPassedOver) {
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  Put("two/sub/s1", "only copy 1", 0);
+  Put("two/sub/s2", "only copy 2", 0);
+  Put("one/own/o1", "sending file", 0);
+  {
+    const BindMount receiving_in_sending(PathOf("two/sub"), PathOf("one/m"));
+    if (!receiving_in_sending.Active()) GTEST_SKIP() << "bind mounts need root (mount --bind)";
+    for (int run = 1; run <= 2; ++run) {
+      const RunResult result = Run();
+      EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+      EXPECT_GT(result.failed_files, 0);
+      EXPECT_EQ(ReadFile(PathOf("two/sub/s1")), "only copy 1");
+      EXPECT_EQ(ReadFile(PathOf("two/sub/s2")), "only copy 2");
+      EXPECT_FALSE(Exists("two/m"));
+    }
+    EXPECT_TRUE(LogHas("Fehler:       " + dir2_ +
+                       "/sub führt in das andere Verzeichnis des Auftrags und wurde übergangen."));
+  }
+  {
+    // The other way round, with and without the receiving list: the sending files stay.
+    const BindMount sending_in_receiving(PathOf("one/own"), PathOf("two/mine"));
+    ASSERT_TRUE(sending_in_receiving.Active());
+    Put("one/mine/new", "would land on the sending side", 0);
+    for (const bool deletion : {true, false}) {
+      job.Name = deletion ? "Mit" : "Ohne";
+      job.DelOthers = deletion;
+      Save(job);
+      EXPECT_GT(Run(job.Name).failed_files, 0);
+      EXPECT_EQ(ReadFile(PathOf("one/own/o1")), "sending file");
+      EXPECT_FALSE(Exists("one/own/new"));
+    }
+  }
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
+}
+
+TEST_F(SynchronisationRunTest, AFolderOfADamagedDiskKeepsEveryMirrorCopy) {
+  // An ext4 image whose folder of 600 names has one block damaged, mounted read-only: reading
+  // the folder fails part way, as on a failing disk.
+  const std::string image = PathOf("disk.img");
+  const std::string mount = PathOf("disk");
+  const std::string script =
+      "set -e; truncate -s 8M '" + image + "'; mkfs.ext4 -q -F -b 1024 -O ^has_journal '" + image +
+      "'; mkdir -p '" + mount + "'; mount -o loop '" + image + "' '" + mount + "'; mkdir '" +
+      mount + "/dir'; for i in $(seq 1 600); do echo $i > '" + mount +
+      "'/dir/file-$i-with-a-longish-name; done; umount '" + mount +
+      "'; block=$(debugfs -R 'blocks /dir' '" + image +
+      "' | awk '{print $10}'); head -c 1024 /dev/zero | tr '\\0' Z | dd of='" + image +
+      "' bs=1024 seek=$block count=1 conv=notrunc; mount -o loop,ro,errors=continue '" + image +
+      "' '" + mount + "'";
+  struct Unmount {
+    std::string place;
+    ~Unmount() { std::system(("umount '" + place + "' 2>/dev/null").c_str()); }
+  } unmount{mount};
+  if (std::system(("(" + script + ") >/dev/null 2>&1").c_str()) != 0) {
+    GTEST_SKIP() << "needs root, loop devices, mkfs.ext4 and debugfs";
+  }
+  JobDefinition job = BaseJob();
+  job.Dir1 = mount + "/dir";
+  job.DelOthers = true;
+  Save(job);
+  for (int i = 1; i <= 600; ++i) {
+    Put("two/file-" + std::to_string(i) + "-with-a-longish-name", std::to_string(i) + "\n", 0);
+  }
+
+  const RunResult result = Run();
+
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_GE(result.failed_files, 1);
+  EXPECT_TRUE(LogHas("Fehler:       " + mount + "/dir/ konnte nicht vollständig gelesen werden."));
+  int kept = 0;
+  for (int i = 1; i <= 600; ++i) {
+    kept += Exists("two/file-" + std::to_string(i) + "-with-a-longish-name") ? 1 : 0;
+  }
+  EXPECT_EQ(kept, 600);
 }
 
 TEST(PathIndexTest, FindsTheFirstEntryNotRemovedLikeALinearSearch) {

@@ -165,6 +165,20 @@ TEST_F(FileSystemTest, AppendsCreatesAndReportsErrors) {
   EXPECT_EQ(fs_->AppendToFile(PathOf("plain/log.txt"), "x"), ENOTDIR);
   EXPECT_EQ(fs_->RemoveFile(path), 0);
   EXPECT_EQ(fs_->RemoveFile(path), ENOENT);
+
+  // A new file is the owner's alone whatever the umask; a pipe in its place is refused at once
+  // instead of waiting for a reader.
+  const mode_t old_mask = umask(022);
+  EXPECT_EQ(fs_->AppendToFile(path, "private"), 0);
+  umask(old_mask);
+  EXPECT_EQ(fs_->Stat(path).mode, 0600u);
+  ASSERT_EQ(mkfifo(PathOf("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(fs_->AppendToFile(PathOf("fifo"), "x"), EACCES);
+
+  // A failed look says why: a missing path from one that cannot be looked at.
+  EXPECT_EQ(fs_->Stat(PathOf("missing")).error, ENOENT);
+  EXPECT_EQ(fs_->LinkStatus(PathOf("plain/x")).error, ENOTDIR);
+  EXPECT_EQ(fs_->Stat(Dir() + "/" + std::string(300, 'n')).error, ENAMETOOLONG);
 }
 
 TEST_F(FileSystemTest, LocalTimeUsesTheOffsetOfTheMomentItself) {

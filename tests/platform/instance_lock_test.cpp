@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <memory>
 #include <string>
@@ -61,6 +62,18 @@ TEST_F(InstanceLockTest, SecondInstanceAsksTheFirstToShowItself) {
   ASSERT_EQ(second.TryAcquire(), InstanceRole::kSecond);
   ASSERT_TRUE(second.RequestShowFirst());
   SpinUntil(shown);
+  // Once per request, and a stray message on the socket shows nothing.
+  QLocalSocket stray;
+  stray.connectToServer(QString::fromStdString(RuntimeDirectory() + "/parvolind/instance.socket"));
+  ASSERT_TRUE(stray.waitForConnected(2000));
+  stray.write("hello");
+  ASSERT_TRUE(stray.waitForBytesWritten(2000));
+  bool never = false;
+  for (int round = 0; round < 10; ++round) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    never = stray.state() == QLocalSocket::UnconnectedState;
+  }
+  SpinUntil(never);
   EXPECT_EQ(show_requests, 1);
 
   first.reset();

@@ -1,5 +1,6 @@
 #include "platform/registry_hive.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/app_paths.h"
 #include "support/test_environment.h"
 #include "support/write_protection.h"
 
@@ -231,6 +233,38 @@ TEST_F(RegistryHiveTest, AnInnerRollbackFailsTheOuterCommitAndStoresNothing) {
   HiveTransaction next(*hive_);
   ASSERT_EQ(hive_->SetValue(key, "C", {RegType::kSz, "3"}), RegStatus::kOk);
   EXPECT_EQ(next.Commit(), RegStatus::kOk);
+}
+
+TEST_F(RegistryHiveTest, ABeginAfterAnInnerRollbackStillFailsTheInnerCommit) {
+  const RegKey key = MustOpen("Software\\T", true);
+  ASSERT_EQ(hive_->BeginTransaction(), RegStatus::kOk);
+  ASSERT_EQ(hive_->BeginTransaction(), RegStatus::kOk);
+  hive_->RollbackTransaction();
+  hive_->BeginTransaction();
+  hive_->SetValue(key, "A", {RegType::kSz, "1"});
+  EXPECT_NE(hive_->CommitTransaction(), RegStatus::kOk);
+  hive_->CommitTransaction();
+  RegValue value;
+  EXPECT_EQ(Open()->QueryValue(MustOpen("Software\\T"), "A", &value), RegStatus::kNotFound);
+}
+
+TEST_F(RegistryHiveTest, TheUsersStoreIsTheUsersAloneWhateverTheUmask) {
+  const mode_t old_mask = umask(022);
+  std::string error;
+  std::unique_ptr<RegistryHive> hive = OpenUserRegistryHive(&error);
+  ASSERT_NE(hive, nullptr) << error;
+  RegKey key = 0;
+  ASSERT_EQ(hive->OpenKey("Software\\T", true, &key), RegStatus::kOk);
+  ASSERT_EQ(hive->SetValue(key, "A", {RegType::kSz, "1"}), RegStatus::kOk);
+  umask(old_mask);
+  const std::string folder = ConfigDirectory();
+  struct stat info {};
+  ASSERT_EQ(stat(folder.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  for (const char* file : {"/registry.sqlite", "/registry.sqlite-wal"}) {
+    ASSERT_EQ(stat((folder + file).c_str(), &info), 0) << file;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+  }
 }
 
 TEST_F(RegistryHiveTest, EnumerationByIndexFollowsEveryWrite) {

@@ -1,6 +1,8 @@
 #include "platform/run_lock.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/app_paths.h"
 #include "support/test_environment.h"
 
 namespace parvolind {
@@ -68,6 +71,24 @@ TEST_F(RunLockTest, UnusableFolderFailsInsteadOfRunningUnlocked) {
   std::unique_ptr<RunLocks> locks = CreateRunLocks(PathOf("not-a-folder/locks"));
   std::unique_ptr<RunLock> held;
   EXPECT_EQ(locks->TryLock("Job", &held), RunLockStatus::kFailed);
+}
+
+TEST_F(RunLockTest, WithoutARuntimeFolderTheLocksStayInTheUsersOwnFolders) {
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  qunsetenv("XDG_RUNTIME_DIR");
+  const std::string folder = RuntimeDirectory();
+  qputenv("XDG_RUNTIME_DIR", saved);
+  // The session's folder, which the desktop program sees too, or one of the user's own; never
+  // a folder that others may write to, where another user could plant the locks first.
+  const std::string session = "/run/user/" + std::to_string(getuid());
+  EXPECT_TRUE(folder == session || folder == StateDirectory() + "/run") << folder;
+
+  std::unique_ptr<RunLocks> locks = CreateRunLocks(PathOf("state/run/parvolind"));
+  std::unique_ptr<RunLock> held;
+  ASSERT_EQ(locks->TryLock("Job", &held), RunLockStatus::kAcquired);
+  struct stat info {};
+  ASSERT_EQ(stat(PathOf("state/run").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 }  // namespace

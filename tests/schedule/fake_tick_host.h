@@ -70,6 +70,11 @@ class FakeTickHost : public TickHost {
     calls.push_back("events");
     if (on_events) on_events();
   }
+  void WaitUntil(const std::function<bool()>& done) override {
+    calls.push_back("wait");
+    if (on_wait) on_wait();
+    EXPECT_TRUE(done() || ending) << "the wait would never end";
+  }
 
   // The questions.
   QuestionAnswer AskConfirmation(const std::string& job_name) override {
@@ -123,6 +128,7 @@ class FakeTickHost : public TickHost {
   bool recover_box = false;  ///< `CheckBoxRecover`
 
   std::function<void()> on_events;
+  std::function<void()> on_wait;  ///< what the user does while the tick waits
   std::function<void(const std::string&)> on_confirm;
   std::function<void(const std::string&)> on_recover;
   std::function<void(const std::string&)> on_run;

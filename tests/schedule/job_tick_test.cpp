@@ -408,6 +408,52 @@ TEST_F(JobTickTest, OpenWizardKeepsTheTimerStoppedPastTheTick) {
   EXPECT_TRUE(host_.timer_running);
 }
 
+TEST_F(JobTickTest, NoRunStartsWhileTheWizardIsOpenTheTickAndADeferredRunWaitForIt) {
+  AddJob("Hand", TestJob().Interval(5));
+  AddJob("Vorher", TestJob().Interval(5));
+  AddJob("Frage", TestJob().Interval(5).Asking());
+  host_.SetScheduleText("Vorher", "1 Minute(n)");
+  host_.SetScheduleText("Frage", "1 Minute(n)");
+  // "Durchführen" while the question waits, then "Neu".
+  host_.on_confirm = [&](const std::string&) {
+    tick_->FlatButtonExecuteClick("Hand");
+    tick_->HoldTimerJobs();
+  };
+  host_.on_wait = [&] {
+    EXPECT_EQ(host_.Runs(), Strings{"run:Vorher"}) << "a run started under the open wizard";
+    tick_->ReleaseTimerJobs();  // the wizard closes
+  };
+  host_.confirm_replies = {Yes()};
+  TickAfterMinutes(1);
+  EXPECT_EQ(host_.CallsStartingWith("wait").size(), 1u);
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Vorher", "run:Frage", "run:Hand"}));
+
+  // A tick that ends under the hold leaves its deferred run to the wizard's close.
+  host_.calls.clear();
+  host_.SetScheduleText("Frage", "1 Minute(n)");
+  host_.confirm_replies = {No()};
+  TickAfterMinutes(1);
+  EXPECT_TRUE(host_.Runs().empty());
+  EXPECT_FALSE(host_.timer_running);
+  tick_->ReleaseTimerJobs();
+  EXPECT_EQ(host_.Runs(), Strings{"run:Hand"});
+  EXPECT_TRUE(host_.timer_running);
+}
+
+TEST_F(JobTickTest, AJobThatBecameManualBehindTheListIsStillCaughtUp) {
+  clock_.Set({2026, 12, 7, 12, 0, 0, 0});
+  AddJob("Hand", TestJob().Timed().Recover(0));
+  {
+    RegistryKey key(*hive_);
+    key.OpenForWriting(JobPath("Hand"), false);
+    key.WriteBool("TimeEnabled", false);
+  }
+  TickAt({2026, 12, 8, 9, 0, 0, 0});
+  EXPECT_EQ(host_.Runs(), Strings{"run:Hand"});
+  EXPECT_EQ(host_.Text("Hand"), "manuell");
+  EXPECT_EQ(ReadNextSync("Hand"), 0.0);
+}
+
 TEST_F(JobTickTest, FailureEndsTheTickAndLeavesTheRestForTheNext) {
   AddJob("Erster", TestJob().Interval(5));
   AddJob("Kaputt", TestJob().Timed());
@@ -426,18 +472,47 @@ TEST_F(JobTickTest, FailureEndsTheTickAndLeavesTheRestForTheNext) {
   EXPECT_EQ(host_.Text("Letzter"), "1 Minute(n)");
   EXPECT_EQ(host_.calls.back(), "start");
 
-  // A count-down that is no number.
+  // A count-down that is no number is a schedule that cannot be worked out: that job is left
+  // out from then on, the others go on.
   host_.RemoveEntry("Kaputt");
   host_.SetScheduleText("Erster", "x Minute(n)");
   TickAfterMinutes(1);
   EXPECT_EQ(host_.Errors().back(), "error:'x' ist kein gültiger Integerwert");
-  EXPECT_EQ(host_.Text("Letzter"), "1 Minute(n)");
+  EXPECT_EQ(host_.Text("Erster"), "");
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Erster", "run:Letzter"}));
   EXPECT_EQ(host_.calls.back(), "start");
 
   // An interval stored as 0 is due at every tick rather than counting below 0.
   host_.SetScheduleText("Erster", "0 Minute(n)");
   TickAfterMinutes(1);
-  EXPECT_EQ(host_.Runs(), (Strings{"run:Erster", "run:Erster", "run:Letzter"}));
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Erster", "run:Letzter", "run:Erster"}));
+}
+
+TEST_F(JobTickTest, AJobWithAnUnreadableTimeIsShownOnceAndStopsNoOtherJob) {
+  AddJob("Kaputt", TestJob().Timed());
+  AddJob("Letzter", TestJob().Interval(1));
+  {
+    RegistryKey key(*hive_);
+    key.OpenForWriting(JobPath("Kaputt"), false);
+    key.WriteString("Time", "xx:yy");
+  }
+  for (int tick = 1; tick <= 3; ++tick) TickAfterMinutes(1);
+  EXPECT_EQ(host_.Errors().size(), 1u);
+  EXPECT_EQ(host_.Text("Kaputt"), "");
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Letzter", "run:Letzter", "run:Letzter"}));
+}
+
+TEST_F(JobTickTest, ATimedJobRunsOnceForItsMomentWhenTheClockShowsTheMinuteAgain) {
+  clock_.Set({2026, 12, 11, 17, 0, 0, 0});
+  AddJob("Abend", TestJob().Timed());
+  TickAt({2026, 12, 11, 18, 0, 10, 0});
+  ASSERT_EQ(host_.Runs(), Strings{"run:Abend"});
+  // The clock is set back a few minutes (or the hour repeats when summer time ends).
+  TickAt({2026, 12, 11, 17, 58, 10, 0});
+  TickAt({2026, 12, 11, 18, 0, 10, 0});
+  EXPECT_EQ(host_.Runs(), Strings{"run:Abend"});
+  TickAt({2026, 12, 12, 18, 0, 10, 0});
+  EXPECT_EQ(host_.Runs(), (Strings{"run:Abend", "run:Abend"}));
 }
 
 TEST_F(JobTickTest, UnreadableConfirmAsksAndRefusedWritesKeepTheDecision) {

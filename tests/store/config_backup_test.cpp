@@ -146,6 +146,14 @@ TEST_F(ConfigBackupTest, OnlyARegularFileIsReplaced) {
   EXPECT_NE(ReadFile(file), "alt");
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
+
+  // A new backup is the user's alone whatever the umask.
+  const mode_t old_mask = ::umask(022);
+  const bool made = backup.Sicherung1Click(PathOf("neu.reg")).ok;
+  ::umask(old_mask);
+  ASSERT_TRUE(made);
+  ASSERT_EQ(::stat(PathOf("neu.reg").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(ConfigBackupTest, BackupIntoAReadOnlyFolderKeepsTheEarlierFile) {

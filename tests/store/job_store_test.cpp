@@ -260,6 +260,9 @@ TEST_F(JobStoreTest, RefusesUnusableNamesAndWritesNothing) {
       "Steuerzeichen enthalten.";
   EXPECT_EQ(RefusalOf([&] { store_->SaveJob(Job("a\\b"), "", FixedDate(0.0)); }), bad_character);
   EXPECT_EQ(RefusalOf([&] { store_->SaveJob(Job("a\tb"), "", FixedDate(0.0)); }), bad_character);
+  const std::string with_delete = std::string("a") + '\x7F' + "b";
+  EXPECT_EQ(RefusalOf([&] { store_->SaveJob(Job(with_delete), "", FixedDate(0.0)); }),
+            bad_character);
   RegKey key = 0;
   EXPECT_EQ(hive_->OpenKey("\\Software", false, &key), RegStatus::kNotFound);
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "ui/theme.h"
+#include "ui/toolkit/theme.h"
 
 namespace parvolind::testing {
 

@@ -3,10 +3,11 @@
 #include <QApplication>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "ui/toolkit/dialogs.h"
 
 namespace parvolind::testing {
 
@@ -20,6 +21,8 @@ class ScriptedDialogs : public ui::Dialogs {
  public:
   bool Ask(const QString& text) override {
     questions.push_back(text);
+    // What happens while the question is on the screen.
+    if (while_asking) while_asking();
     if (answers.empty()) return false;
     const bool answer = answers.front();
     answers.pop_front();
@@ -40,6 +43,7 @@ class ScriptedDialogs : public ui::Dialogs {
     return folder;
   }
 
+  std::function<void()> while_asking;          ///< runs inside every question
   std::deque<bool> answers;                    ///< answers to the next questions
   std::deque<std::optional<QString>> folders;  ///< next folder choices (nothing = cancel)
   std::vector<QString> questions;

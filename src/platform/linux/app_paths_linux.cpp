@@ -1,4 +1,5 @@
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -6,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/app_paths.h"
+#include "platform/linux/private_folder_linux.h"
 
 namespace parvolind {
 namespace {
@@ -36,7 +38,16 @@ std::string ConfigDirectory() { return XdgDirectory("XDG_CONFIG_HOME", ".config"
 std::string RuntimeDirectory() {
   const char* value = std::getenv("XDG_RUNTIME_DIR");
   if (value != nullptr && value[0] == '/') return value;
-  return QDir::tempPath().toStdString();
+  // Without the variable (cron, su) the session's folder is still the one the desktop program
+  // uses. Never a shared folder such as /tmp: another user could create the lock folder there
+  // first, and a run from cron would not see the desktop program's locks.
+  const std::string session = "/run/user/" + std::to_string(getuid());
+  struct stat info {};
+  if (stat(session.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+      (info.st_mode & 077) == 0) {
+    return session;
+  }
+  return StateDirectory() + "/run";
 }
 
 std::string RemovableMediaDirectory() {
@@ -57,7 +68,7 @@ std::string FileBesideExecutable(const std::string& file_name) {
     return folder + "/" + file_name;
   }
   const std::string state = StateDirectory();
-  QDir().mkpath(QString::fromStdString(state));
+  CreatePrivateFolderPath(state);
   return state + "/" + file_name;
 }
 

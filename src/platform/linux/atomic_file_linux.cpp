@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -114,6 +115,52 @@ const char* FollowLinks(const std::string& path, std::string* target) {
   return nullptr;
 }
 
+// ReplaceRegularFile()'s answer when the name holds something other than a regular file.
+constexpr int kNotRegular = -1;
+
+// Renames `from` over `to` when `to` is a regular file or nothing. The two names are exchanged
+// in one step and what came back is looked at: anything but a regular file is put back, so the
+// only window left is the moment in which that thing stood under the temporary name. Where the
+// file system cannot exchange names, `to` is looked at without following a link immediately
+// before the rename; a pipe put in its place between that look and the rename is replaced.
+// 0, kNotRegular (its kind in `found`) or an error code.
+int ReplaceRegularFile(const std::string& from, const std::string& to, mode_t* found) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) {
+      struct stat old {};
+      if (::lstat(from.c_str(), &old) == 0 && !S_ISREG(old.st_mode)) {
+        ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE);
+        *found = old.st_mode;
+        return kNotRegular;
+      }
+      ::unlink(from.c_str());  // the old file, now under the temporary name
+      return 0;
+    }
+    if (errno == ENOENT) {
+      // Nothing there: take the name unless something took it meanwhile.
+      if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+      }
+      if (errno == EEXIST) continue;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+    const int fd = ::open(to.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+      struct stat now {};
+      const bool regular = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode);
+      ::close(fd);
+      if (!regular) {
+        *found = now.st_mode;
+        return kNotRegular;
+      }
+    } else if (errno != ENOENT) {
+      return errno;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+  return EEXIST;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
@@ -142,7 +189,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temporary =
         folder + "." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // A new backup names every job's folders: it is the user's alone, whatever the umask.
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0 && errno != EEXIST) return Fail(path, errno, error);
   }
   if (fd < 0) return Fail(path, EEXIST, error);
@@ -158,7 +206,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   if (!WriteAll(file.get(), bytes)) return abandon(errno);
   if (::fsync(file.get()) != 0) return abandon(errno);
   if (file.Close() != 0) return abandon(errno);
-  if (::rename(temporary.c_str(), target.c_str()) != 0) return abandon(errno);
+  // Between the look above and now something else may have taken the target's name (a pipe,
+  // say): only a regular file, or nothing, is replaced.
+  mode_t found = 0;
+  const int replace_error = ReplaceRegularFile(temporary, target, &found);
+  if (replace_error == kNotRegular) {
+    ::unlink(temporary.c_str());
+    return FailNotRegular(path, found, error);
+  }
+  if (replace_error != 0) return abandon(replace_error);
 
   // Make the rename itself durable; the new content is complete either way, so a
   // folder that cannot be synced is no reason to report failure.

@@ -61,6 +61,12 @@ FileStatus StatusOf(const struct stat& info) {
   return status;
 }
 
+FileStatus Failed(int error) {
+  FileStatus status;
+  status.error = error;
+  return status;
+}
+
 void SetError(int* error, int value) {
   if (error != nullptr) *error = value;
 }
@@ -86,7 +92,10 @@ class LinuxDirectoryStream : public DirectoryStream {
     for (;;) {
       errno = 0;
       const dirent* entry = readdir(dir_);
-      if (entry == nullptr) return false;
+      if (entry == nullptr) {
+        error_ = errno;
+        return false;
+      }
       const char* raw = entry->d_name;
       if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0'))) continue;
       name = std::string_view(raw);
@@ -111,14 +120,17 @@ class LinuxDirectoryStream : public DirectoryStream {
     }
   }
 
+  int Error() const override { return error_; }
+
   FileStatus Status() override {
     struct stat info {};
-    if (fstat(dirfd(dir_), &info) != 0) return {};
+    if (fstat(dirfd(dir_), &info) != 0) return Failed(errno);
     return StatusOf(info);
   }
 
  private:
   DIR* dir_;
+  int error_ = 0;
 };
 
 class LinuxFile : public File {
@@ -221,13 +233,13 @@ class LinuxFileSystem : public FileSystem {
  public:
   FileStatus Stat(const std::string& path) override {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return {};
+    if (stat(path.c_str(), &info) != 0) return Failed(errno);
     return StatusOf(info);
   }
 
   FileStatus LinkStatus(const std::string& path) override {
     struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return {};
+    if (lstat(path.c_str(), &info) != 0) return Failed(errno);
     return StatusOf(info);
   }
 
@@ -470,11 +482,18 @@ class LinuxFileSystem : public FileSystem {
   }
 
   int AppendToFile(const std::string& path, std::string_view bytes) override {
+    // Never waits: opening a pipe for writing would wait for a reader for ever. Only a regular
+    // file is written to; a pipe, a device or a socket in its place is refused. A new file is
+    // the user's alone, whatever the umask says.
     const int fd = Retry([&] {
-      return open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+      return open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                  0600);
     });
-    if (fd < 0) return errno;
+    if (fd < 0) return errno == ENXIO ? EACCES : errno;
     LinuxFile file(fd);
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return errno;
+    if (!S_ISREG(info.st_mode)) return EACCES;
     if (!file.Write(bytes.data(), static_cast<int64_t>(bytes.size()))) return file.LastError();
     if (!file.Close()) return file.LastError();
     return 0;

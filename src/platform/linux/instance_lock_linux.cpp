@@ -12,6 +12,7 @@
 
 #include "platform/app_paths.h"
 #include "platform/instance_lock.h"
+#include "platform/linux/private_folder_linux.h"
 
 namespace parvolind {
 namespace {
@@ -57,7 +58,7 @@ class InstanceLock::Impl {
   InstanceRole Acquire() {
     // Without a usable folder there is no marker at all: better two instances
     // than none.
-    if (!QDir().mkpath(directory_)) return InstanceRole::kFirst;
+    if (!CreatePrivateFolderPath(directory_.toStdString())) return InstanceRole::kFirst;
     lock_ = std::make_unique<QLockFile>(LockPath());
     // Only a live owner keeps the lock: a killed instance's lock is taken over at once.
     lock_->setStaleLockTime(0);

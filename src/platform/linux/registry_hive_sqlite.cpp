@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/app_paths.h"
+#include "platform/linux/private_folder_linux.h"
 #include "platform/registry_hive.h"
 
 namespace parvolind {
@@ -576,6 +577,9 @@ int Run(sqlite3* db, const char* sql, const std::string& database_path, std::str
 std::unique_ptr<RegistryHive> OpenForWriting(const std::string& database_path, std::string* error) {
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  // Every job's folders and file names are in the store: it is the user's alone. SQLite gives its
+  // WAL and shared-memory files the database file's permission bits.
+  CreatePrivateFile(database_path);
   int rc = sqlite3_open_v2(database_path.c_str(), &db, flags, nullptr);
   std::string cause;
   if (rc != SQLITE_OK) {
@@ -736,7 +740,7 @@ std::unique_ptr<RegistryHive> OpenRegistryHive(const std::string& database_path,
 
 std::unique_ptr<RegistryHive> OpenUserRegistryHive(std::string* error, HiveAccess access) {
   const std::string folder = ConfigDirectory();
-  if (access == HiveAccess::kReadWrite && !QDir().mkpath(QString::fromStdString(folder))) {
+  if (access == HiveAccess::kReadWrite && !CreatePrivateFolderPath(folder)) {
     if (error != nullptr) *error = folder + ": Ordner kann nicht angelegt werden";
     return nullptr;
   }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/app_paths.h"
+#include "platform/linux/private_folder_linux.h"
 #include "platform/run_lock.h"
 
 namespace parvolind {
@@ -65,7 +66,7 @@ class QtRunLocks : public RunLocks {
 
   RunLockStatus TryLock(const std::string& job_name, std::unique_ptr<RunLock>* lock) override {
     const QString folder = QString::fromStdString(directory_);
-    if (!QDir().mkpath(folder)) return RunLockStatus::kFailed;
+    if (!CreatePrivateFolderPath(directory_)) return RunLockStatus::kFailed;
     const QString path = folder + QLatin1Char('/') + QString::fromStdString(LockFileName(job_name));
     // A lock file that is there before we take the lock was left by a dead owner.
     const bool existed = QFileInfo::exists(path);

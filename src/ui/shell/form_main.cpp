@@ -1,0 +1,630 @@
+#include "ui/shell/form_main.h"
+
+#include "ui/run/gradient_progress_bar.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <exception>
+
+#include "ui/art/menu_glyphs.h"
+#include "ui/jobs/job_button.h"
+#include "ui/jobs/job_info_panel.h"
+#include "ui/jobs/job_list_view.h"
+#include "ui/questions/question_windows.h"
+#include "ui/run/progress_panel.h"
+#include "ui/shell/main_skin.h"
+#include "ui/shell/skin_area.h"
+#include "ui/toolkit/qt_strings.h"
+#include "ui/toolkit/theme.h"
+#include "ui/wizard/job_wizard.h"
+
+namespace parvolind::ui {
+namespace {
+
+constexpr int kTimerJobsInterval = 60000;
+constexpr int kTimerTimeInterval = 1000;
+}  // namespace
+
+/// The context menu's automation entries, mirrored from AutomationMenuState.
+struct TFormMain::AutomationActions {
+  QAction* bearbeiten = nullptr;
+  QAction* entfernen = nullptr;
+  QAction* durchfuehren = nullptr;
+  QMenu* automatisierung = nullptr;
+  QAction* inaktiv = nullptr;
+  QAction* manuell = nullptr;
+  QAction* intervall = nullptr;
+  QAction* uhrzeit = nullptr;
+  QAction* informationen = nullptr;
+};
+
+TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
+    : SkinnedWindow(parent),
+      hive_(services.hive),
+      fs_(services.fs),
+      clock_(services.clock),
+      locale_(services.locale),
+      settings_(services.settings),
+      dialogs_(services.dialogs),
+      confirm_(services.confirm),
+      recover_(services.recover),
+      info_window_(services.info),
+      help_path_(std::move(services.help_path)),
+      open_url_(std::move(services.open_url)),
+      store_(services.hive, services.clock, services.locale),
+      schedule_(services.hive, services.clock),
+      clock_line_(services.clock, services.locale),
+      log_(services.log_path, services.fs, *this, services.clock, services.locale),
+      run_(
+          services.hive, services.fs, *this, log_, services.clock, services.locale,
+          [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks),
+      tick_(services.hive, services.clock, *this),
+      automation_(services.hive, services.clock, *this),
+      actions_(std::make_unique<AutomationActions>()) {
+  setObjectName(QStringLiteral("FormMain"));
+  setWindowTitle(QStringLiteral("Parvolind"));
+  setAccessibleName(QStringLiteral("Parvolind"));
+  setFixedSize(598, 414);
+  setFont(WindowFont(11));
+  setMouseTracking(true);
+
+  button_new_ = new JobButton(JobButton::Glyph::kNew, QStringLiteral("Neu"), this);
+  button_new_->move(219, 73);
+  button_edit_ = new JobButton(JobButton::Glyph::kEdit, QStringLiteral("Bearbeiten"), this);
+  button_edit_->move(282, 73);
+  button_delete_ = new JobButton(JobButton::Glyph::kDelete, QStringLiteral("Entfernen"), this);
+  button_delete_->move(345, 73);
+  button_execute_ = new JobButton(JobButton::Glyph::kRun, QStringLiteral("Durchführen"), this);
+  button_execute_->move(500, 73);
+  connect(button_new_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonNewClick);
+  connect(button_edit_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonEditClick);
+  connect(button_delete_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonDeleteClick);
+  connect(button_execute_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonExecuteClick);
+  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
+    connect(button, &JobButton::Hovered, this, [this, button] { LightJobButton(button); });
+  }
+
+  list_ = new JobListView(locale_, this);
+  list_->setGeometry(211, 120, 348, 234);
+  connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { ListViewJobsDblClick(); });
+  connect(list_, &JobListView::DeletePressed, this, &TFormMain::FlatButtonDeleteClick);
+  connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+    PopupMenuJobsPopup();
+    popup_jobs_->popup(list_->viewport()->mapToGlobal(position));
+  });
+
+  info_ = new JobInfoPanel(hive_, this);
+  info_->setGeometry(211, 120, 348, 234);
+  info_->hide();
+
+  wizard_ = new JobWizard(store_, schedule_, dialogs_, this);
+  wizard_->setGeometry(211, 68, 348, 304);
+  wizard_->hide();
+  connect(wizard_, &JobWizard::JobSaved, this, &TFormMain::WizardJobSaved);
+  connect(wizard_, &JobWizard::Closed, this, &TFormMain::WizardClosed);
+
+  progress_ = new ProgressPanel(this);
+  progress_->setGeometry(211, 68, 348, 286);
+  progress_->hide();
+  connect(progress_, &ProgressPanel::CancelClicked, this,
+          &TFormMain::FlatButtonProgressCancelClick);
+  connect(info_, &JobInfoPanel::BackClicked, this, [this] { list_->setFocus(); });
+  for (QWidget* panel : std::initializer_list<QWidget*>{info_, wizard_, progress_}) {
+    panel->installEventFilter(this);
+  }
+
+  label_time_ = new QLabel(this);
+  label_time_->setObjectName(QStringLiteral("LabelTime"));
+  label_time_->setAccessibleName(QStringLiteral("Datum und Uhrzeit"));
+  label_time_->setGeometry(210, 354, 349, 18);
+  label_time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  label_time_->setFont(WindowFont(11));
+  QPalette time_colors = label_time_->palette();
+  time_colors.setColor(QPalette::WindowText, palette::kTitleText);
+  label_time_->setPalette(time_colors);
+
+  BuildPopupMenuJobs();
+  BuildSkinAreas();
+  BuildWindowMenus();
+  UpdateCoveredControls();
+
+  timer_jobs_.setInterval(kTimerJobsInterval);
+  connect(&timer_jobs_, &QTimer::timeout, this, &TFormMain::TimerJobsTimer);
+  timer_time_.setInterval(kTimerTimeInterval);
+  connect(&timer_time_, &QTimer::timeout, this, &TFormMain::TimerTimeTimer);
+  timer_jobs_.start();
+  timer_time_.start();
+}
+
+TFormMain::~TFormMain() = default;
+
+bool TFormMain::FormCreate(bool write_start_entry) {
+  try {
+    run_in_progress_ = false;
+    TimerTimeTimer();
+    GetJobs();
+    // The first start (or an empty store) leads straight into the wizard; the
+    // timer keeps running then, there being no job to run.
+    if (list_->topLevelItemCount() == 0) {
+      ShowWizard(false);
+    } else {
+      wizard_->hide();
+    }
+    settings_.Load();
+    if (write_start_entry) log_.WriteStartEntry();
+    // "Minimiert starten" leaves only the tray icon; without a tray the window starts
+    // minimised, so that it can always be brought back.
+    if (!settings_.start_minimized()) {
+      show();
+    } else if (!minimize_to_tray_) {
+      showMinimized();
+    }
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(ToQString(error.what()));
+    return false;
+  }
+  return true;
+}
+
+void TFormMain::GetJobs() {
+  list_->RemoveAllRows();
+  for (const std::string& name : store_.ListJobs()) {
+    list_->AddRow(name);
+    try {
+      list_->SetScheduleText(name, schedule_.SetMinutesText(name));
+    } catch (const std::exception& error) {
+      // The job stays listed with an empty schedule text, which the tick passes over; the jobs
+      // after it are listed and run as ever.
+      list_->SetScheduleText(name, std::string());
+      dialogs_.ShowError(ToQString(error.what()));
+    }
+  }
+}
+
+// --- commands ------------------------------------------------------------------
+
+void TFormMain::ShowWizard(bool hold_timer) {
+  info_->hide();
+  if (hold_timer && !wizard_holds_timer_) {
+    wizard_holds_timer_ = true;
+    tick_.HoldTimerJobs();
+  }
+  wizard_->show();
+  wizard_->raise();
+  wizard_->setFocus();
+}
+
+void TFormMain::FlatButtonNewClick() {
+  wizard_->FlatButtonNewClick();
+  ShowWizard(true);
+}
+
+void TFormMain::FlatButtonEditClick() {
+  const std::optional<std::string> selected = list_->SelectedName();
+  if (!selected) return;
+  info_->hide();
+  if (wizard_->Edit(*selected)) ShowWizard(true);
+}
+
+void TFormMain::WizardJobSaved(const QString& name, bool old_row_removed) {
+  // The edited job's own row goes, found by its name: the selection may have moved
+  // while the wizard was open.
+  if (old_row_removed) list_->RemoveRow(wizard_->EditedJobKey());
+  const std::string job_name = ToStdString(name);
+  list_->AddRow(job_name);
+  try {
+    list_->SetScheduleText(job_name, schedule_.SetMinutesText(job_name));
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(ToQString(error.what()));
+  }
+  list_->clearSelection();
+  list_->SelectRow(job_name);
+}
+
+void TFormMain::WizardClosed() {
+  wizard_->hide();
+  if (wizard_holds_timer_) {
+    wizard_holds_timer_ = false;
+    tick_.ReleaseTimerJobs();
+  }
+  list_->setFocus();
+}
+
+void TFormMain::FlatButtonDeleteClick() {
+  const std::optional<std::string> selected = list_->SelectedName();
+  if (!selected) return;
+  if (dialogs_.Ask(QStringLiteral("Soll der ausgewählte Auftrag wirklich gelöscht werden?"))) {
+    try {
+      store_.DeleteJob(*selected);
+    } catch (const std::exception&) {
+      // The row goes in any case; a key that is already gone is no error.
+    }
+    list_->RemoveRow(*selected);
+  }
+  info_->hide();
+}
+
+void TFormMain::FlatButtonExecuteClick() {
+  // A click during a run does nothing: the run lock refuses it anyway, and a second
+  // panel must not appear.
+  if (run_in_progress_) return;
+  tick_.FlatButtonExecuteClick(list_->SelectedName());
+}
+
+void TFormMain::ListViewJobsDblClick() {
+  const std::optional<std::string> selected = list_->SelectedName();
+  if (selected) ShowJobInfo(*selected);
+}
+
+void TFormMain::ShowJobInfo(const std::string& job_name) {
+  try {
+    info_->ShowJobInfo(job_name);
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(ToQString(error.what()));
+  }
+}
+
+void TFormMain::FlatButtonProgressCancelClick() {
+  cancel_requested_ = true;
+  progress_->hide();
+}
+
+// --- showing, minimising, ending ---------------------------------------------------
+
+void TFormMain::Minimieren1Click() {
+  if (minimize_to_tray_) {
+    hide();
+  } else {
+    showMinimized();
+  }
+}
+
+void TFormMain::Anzeigen1Click() {
+  if (isMinimized()) {
+    showNormal();
+  } else {
+    show();
+  }
+  raise();
+  activateWindow();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  // A close request (Alt+F4, the taskbar) only minimises; the window closes only while
+  // the program ends.
+  if (exit_.CloseAllowed()) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  Minimieren1Click();
+}
+
+void TFormMain::changeEvent(QEvent* event) {
+  SkinnedWindow::changeEvent(event);
+  // A minimise by the window manager or the taskbar goes into the tray as well, taking
+  // the taskbar entry with it. Hidden once the state change has been handled.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && minimize_to_tray_) {
+    QTimer::singleShot(0, this, [this] {
+      if (isMinimized() && minimize_to_tray_ && isVisible()) hide();
+    });
+  }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+    SessionEnding();
+    return true;
+  }
+  if ((watched == wizard_ || watched == progress_ || watched == info_) &&
+      (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    UpdateCoveredControls();
+  }
+  return SkinnedWindow::eventFilter(watched, event);
+}
+
+void TFormMain::UpdateCoveredControls() {
+  // What lies under a panel can neither be reached with Tab nor take keys, and
+  // assistive tools see it hidden: the wizard and the progress panel cover the job
+  // buttons and the list, the information panel the list only.
+  const bool buttons_covered = !wizard_->isHidden() || !progress_->isHidden();
+  const bool list_covered = buttons_covered || !info_->isHidden();
+  const bool list_had_focus = list_->hasFocus();
+  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
+    button->setVisible(!buttons_covered);
+  }
+  list_->setVisible(!list_covered);
+  if (!list_covered && list_had_focus) list_->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormMain::Beenden1Click() {
+  const ProgramExit::Step step = exit_.UserQuits(run_in_progress_);
+  FollowExit(step);
+  if (step == ProgramExit::Step::kEndAfterRun) progress_->hide();
+}
+
+bool TFormMain::WMQueryEndSession(bool may_ask) { return AnswerSessionEnd(may_ask, false); }
+
+void TFormMain::SessionEnding() { AnswerSessionEnd(true, true); }
+
+bool TFormMain::AnswerSessionEnd(bool may_ask, bool ends_now) {
+  if (exit_.Ending()) return true;
+  // One question, one answer: a request while it is open gets no question of its own.
+  if (exit_.QuestionOpen()) {
+    if (ends_now) exit_.EndRequestedDuringQuestion();
+    return true;
+  }
+  // The window goes out of the way first, as a close request would take it.
+  Minimieren1Click();
+  if (!exit_.SessionEndIsAgreed()) {
+    if (run_in_progress_ && may_ask) {
+      exit_.QuestionOpened();
+      const bool end = dialogs_.Ask(QStringLiteral(
+          "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
+          "abbrechen und Parvolind\rbeenden?"));
+      ends_now = exit_.QuestionClosed() || ends_now;
+      if (!end) {
+        exit_.SessionEndRefused();
+        return false;
+      }
+      // The user chose "B&eenden" while the question was open.
+      if (exit_.Ending()) return true;
+    }
+    log_.WriteShutdownStopEntry();
+    exit_.SessionEndAgreed();
+  }
+  if (ends_now) FollowExit(exit_.SessionEnds(run_in_progress_));
+  return true;
+}
+
+void TFormMain::FollowExit(ProgramExit::Step step) {
+  // From here on the program is ending: questions waiting are answered No.
+  confirm_.Abort();
+  recover_.Abort();
+  if (step == ProgramExit::Step::kEndNow) {
+    EndProgram();
+  } else {
+    // The run winds down to its cancelled end (the copy in hand is dropped safely);
+    // the program ends when it has returned.
+    cancel_requested_ = true;
+  }
+}
+
+void TFormMain::EndProgram() {
+  timer_jobs_.stop();
+  // Leaves every event loop at once, nested ones (a question, a run's events) included.
+  // quit() would first ask every window to close, and the main window refuses that.
+  QCoreApplication::exit(0);
+}
+
+void TFormMain::FormDestroy() {
+  if (exit_.UserStopEntryDue()) log_.WriteUserStopEntry();
+}
+
+// --- context menu ------------------------------------------------------------------
+
+void TFormMain::BuildPopupMenuJobs() {
+  popup_jobs_ = new QMenu(this);
+  popup_jobs_->setObjectName(QStringLiteral("PopupMenuJobs"));
+  AutomationActions& a = *actions_;
+  a.bearbeiten =
+      popup_jobs_->addAction(QStringLiteral("&Bearbeiten"), this, &TFormMain::FlatButtonEditClick);
+  a.entfernen =
+      popup_jobs_->addAction(QStringLiteral("&Entfernen"), this, &TFormMain::FlatButtonDeleteClick);
+  popup_jobs_->addSeparator();
+  a.durchfuehren = popup_jobs_->addAction(QStringLiteral("&Durchführen"), this,
+                                          &TFormMain::FlatButtonExecuteClick);
+  a.automatisierung = popup_jobs_->addMenu(QStringLiteral("&Automatisierung"));
+  a.inaktiv = a.automatisierung->addAction(
+      QStringLiteral("I&naktiv"), this, [this] { RunOnSelection(&AutomationMenu::Inaktiv1Click); });
+  a.automatisierung->addSeparator();
+  a.manuell = a.automatisierung->addAction(
+      QStringLiteral("&Manuell"), this, [this] { RunOnSelection(&AutomationMenu::Manuell1Click); });
+  a.intervall = a.automatisierung->addAction(QStringLiteral("&Intervall"), this, [this] {
+    RunOnSelection(&AutomationMenu::Intervall1Click);
+  });
+  a.uhrzeit = a.automatisierung->addAction(
+      QStringLiteral("&Uhrzeit"), this, [this] { RunOnSelection(&AutomationMenu::Uhrzeit1Click); });
+  for (QAction* action : {a.inaktiv, a.manuell, a.intervall, a.uhrzeit}) {
+    action->setCheckable(true);
+  }
+  a.bearbeiten->setIcon(MenuGlyphIcon(MenuGlyph::kEdit));
+  a.entfernen->setIcon(MenuGlyphIcon(MenuGlyph::kDelete));
+  a.durchfuehren->setIcon(MenuGlyphIcon(MenuGlyph::kRun));
+  a.automatisierung->setIcon(MenuGlyphIcon(MenuGlyph::kAutomation));
+  popup_jobs_->addSeparator();
+  a.informationen = popup_jobs_->addAction(QStringLiteral("&Informationen"), this,
+                                           &TFormMain::Informationen1Click);
+  a.informationen->setIcon(MenuGlyphIcon(MenuGlyph::kInformation));
+}
+
+void TFormMain::PopupMenuJobsPopup() {
+  automation_.PopupMenuJobsPopup(list_->SelectedName());
+  CopyAutomationState();
+}
+
+void TFormMain::RunOnSelection(void (AutomationMenu::*command)(const std::string&)) {
+  const std::optional<std::string> selected = list_->SelectedName();
+  if (selected) (automation_.*command)(*selected);
+  CopyAutomationState();
+}
+
+void TFormMain::CopyAutomationState() {
+  const AutomationMenuState& state = automation_.State();
+  AutomationActions& a = *actions_;
+  a.inaktiv->setChecked(state.inaktiv_checked);
+  a.manuell->setChecked(state.manuell_checked);
+  a.intervall->setChecked(state.intervall_checked);
+  a.uhrzeit->setChecked(state.uhrzeit_checked);
+  a.bearbeiten->setEnabled(state.bearbeiten_enabled);
+  a.entfernen->setEnabled(state.entfernen_enabled);
+  a.durchfuehren->setEnabled(state.durchfuehren_enabled);
+  a.automatisierung->setEnabled(state.automatisierung_enabled);
+  a.informationen->setEnabled(state.informationen_enabled);
+}
+
+// --- timers --------------------------------------------------------------------------
+
+void TFormMain::TimerJobsTimer() { tick_.TimerJobsTimer(); }
+
+void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Text())); }
+
+// --- RunHost ---------------------------------------------------------------------------
+
+void TFormMain::SetLabel(ProgressLabel label, std::string_view text) {
+  // The run names every file it copies; only the text standing when the window is
+  // next drawn is ever seen, so the labels take their texts then.
+  PendingLabel& pending = pending_labels_[static_cast<size_t>(label)];
+  pending.text.assign(text);
+  pending.changed = true;
+}
+
+void TFormMain::ApplyPendingLabels() {
+  for (size_t i = 0; i < pending_labels_.size(); ++i) {
+    PendingLabel& pending = pending_labels_[i];
+    if (!pending.changed) continue;
+    pending.changed = false;
+    progress_->SetLabel(static_cast<ProgressLabel>(i), ToQString(pending.text));
+  }
+}
+
+int TFormMain::LabelWidth(ProgressLabel label) const { return progress_->LabelWidth(label); }
+
+int TFormMain::TextWidth(ProgressLabel label, std::string_view text) const {
+  return progress_->TextWidth(label, ToQString(text));
+}
+
+void TFormMain::SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) {
+  progress_->Bar(bar).SetRange64(minimum, maximum);
+}
+
+void TFormMain::SetBarValue(ProgressBar bar, int64_t value) {
+  progress_->Bar(bar).SetValue64(value);
+}
+
+int64_t TFormMain::BarValue(ProgressBar bar) const { return progress_->Bar(bar).Value64(); }
+int64_t TFormMain::BarMinimum(ProgressBar bar) const { return progress_->Bar(bar).Minimum64(); }
+int64_t TFormMain::BarMaximum(ProgressBar bar) const { return progress_->Bar(bar).Maximum64(); }
+
+void TFormMain::ShowProgressPanel(bool visible) {
+  ApplyPendingLabels();
+  if (visible) {
+    info_->hide();
+    progress_->show();
+    progress_->raise();
+  } else {
+    progress_->hide();
+  }
+}
+
+void TFormMain::ProcessEvents() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_events_ < event_interval_) return;
+  last_events_ = now;
+  ApplyPendingLabels();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TFormMain::WaitUntil(const std::function<bool()>& done) {
+  // Looked at a few times a second, without keeping the processor busy: the wait lasts
+  // as long as the user keeps the wizard open.
+  QEventLoop loop;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done() || exit_.Ending()) loop.quit();
+  });
+  poll.start(100);
+  if (!done() && !exit_.Ending()) loop.exec();
+}
+
+void TFormMain::ShowFailureMessage(std::string_view text) { dialogs_.Warn(ToQString(text)); }
+
+bool TFormMain::AnimatedIcon() const { return settings_.animated_icon(); }
+
+void TFormMain::SetIconAnimation(bool on) {
+  if (icon_animation_) icon_animation_(on);
+}
+
+bool TFormMain::LoggingEnabled() const {
+  // Once the end of the session is logged, nothing may follow the shutdown entry.
+  return settings_.logfile() && !exit_.ShutdownLogged();
+}
+
+int32_t TFormMain::CopyBufferSize() const { return settings_.copy_buffer_size(); }
+
+bool TFormMain::TrashEnabled() const { return settings_.trash(); }
+
+// --- TickHost ----------------------------------------------------------------------------
+
+std::vector<std::string> TFormMain::EntryNames() const { return list_->RowNames(); }
+
+std::optional<std::string> TFormMain::ScheduleText(const std::string& job_name) const {
+  return list_->ScheduleText(job_name);
+}
+
+void TFormMain::SetScheduleText(const std::string& job_name, const std::string& text) {
+  list_->SetScheduleText(job_name, text);
+}
+
+void TFormMain::ShowError(const std::string& text) { dialogs_.ShowError(ToQString(text)); }
+
+void TFormMain::StopTimerJobs() { timer_jobs_.stop(); }
+
+void TFormMain::StartTimerJobs() {
+  if (!timer_jobs_.isActive()) timer_jobs_.start();
+}
+
+QuestionAnswer TFormMain::AskConfirmation(const std::string& job_name) {
+  return confirm_.Ask(job_name);
+}
+
+QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
+  return recover_.Ask(job_name);
+}
+
+void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
+  if (exit_.Ending()) return;
+  exit_.RunStarts();
+  last_events_ = {};
+  const RunResult result = run_.ExecuteSynchronisation(job_name);
+  if (result.log_error) emit RunLogNotWritten(ToQString(*result.log_error));
+  if (exit_.EndsAfterRun()) EndProgram();
+}
+
+// --- looks ----------------------------------------------------------------------------------
+
+QPainterPath TFormMain::Outline() const { return MainWindowOutline(); }
+
+void TFormMain::PaintSkin(QPainter& painter) { PaintMainSkin(painter, Outline()); }
+
+void TFormMain::mouseMoveEvent(QMouseEvent* event) {
+  if (childAt(event->position().toPoint()) == nullptr) CoolFormMainMouseMove();
+  SkinnedWindow::mouseMoveEvent(event);
+}
+
+void TFormMain::CoolFormMainMouseMove() {
+  for (SkinArea* area : menu_areas_) area->SetLit(false);
+  close_area_->SetLit(false);
+  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
+    button->SetLit(false);
+  }
+}
+
+void TFormMain::LightMenuArea(SkinArea* lit) {
+  for (SkinArea* area : menu_areas_) area->SetLit(area == lit);
+  close_area_->SetLit(false);
+}
+
+void TFormMain::LightJobButton(JobButton* lit) {
+  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
+    button->SetLit(button == lit);
+  }
+}
+
+}  // namespace parvolind::ui

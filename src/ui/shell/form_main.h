@@ -1,0 +1,316 @@
+#pragma once
+
+#include <QMenu>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/log_writer.h"
+#include "engine/run_host.h"
+#include "engine/synchronisation_run.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "platform/registry_hive.h"
+#include "platform/run_lock.h"
+#include "schedule/automation_menu.h"
+#include "schedule/clock_line.h"
+#include "schedule/job_tick.h"
+#include "schedule/schedule_computation.h"
+#include "schedule/tick_host.h"
+#include "store/job_store.h"
+#include "store/settings.h"
+#include "ui/shell/program_exit.h"
+#include "ui/toolkit/dialogs.h"
+#include "ui/toolkit/skinned_window.h"
+
+class QLabel;
+
+namespace parvolind::ui {
+
+class HelpWindow;
+class JobButton;
+class JobInfoPanel;
+class JobListView;
+class JobWizard;
+class LogWindow;
+class ProgressPanel;
+class SkinArea;
+class TFormConfirm;
+class TFormInfo;
+class TFormRecover;
+
+/// What the main window is handed by main(): the platform objects, the settings, the
+/// dialogs seam and the two question windows.
+struct MainWindowServices {
+  RegistryHive& hive;
+  FileSystem& fs;
+  RunLocks& locks;
+  const Clock& clock;
+  const Locale& locale;
+  Settings& settings;
+  Dialogs& dialogs;
+  TFormConfirm& confirm;
+  TFormRecover& recover;
+  TFormInfo& info;
+  std::string log_path;   ///< the log file (beside the executable, or the state folder)
+  std::string help_path;  ///< the help's start page
+  /// Opens a file (the log, the help) in the user's editor or browser, the way the
+  /// desktop does, and calls the callback with false when the desktop could not, so
+  /// that the window shows the file itself.
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url;
+};
+
+/// `TFormMain`: the job list with its information panel, the job wizard, the progress
+/// panel, the four job buttons, the clock line and the two timers. It shows and
+/// forwards: the run, the scheduler, the automation commands and the store decide.
+/// It is the run's host, the scheduler's host and the job list the automation
+/// commands work on.
+class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
+  Q_OBJECT
+
+ public:
+  explicit TFormMain(MainWindowServices services, QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  /// The start-up steps of the window: clock line, `GetJobs`, the wizard when there
+  /// is no job, the settings, the log's start entry, then the window shown (or only
+  /// the tray icon with "Minimiert starten"). Returns false when a step failed (its
+  /// error was shown and the remaining steps were skipped).
+  bool FormCreate(bool write_start_entry);
+
+  /// `GetJobs`: fills the list from the store, each row with its schedule text. An
+  /// error ends the filling with an error box; the rows added so far stay.
+  void GetJobs();
+
+  // Commands of the job buttons, the list and its context menu.
+  void FlatButtonNewClick();
+  void FlatButtonEditClick();
+  void FlatButtonDeleteClick();
+  void FlatButtonExecuteClick();
+  void ListViewJobsDblClick();
+  void Informationen1Click() { ListViewJobsDblClick(); }
+  void ShowJobInfo(const std::string& job_name);
+  void FlatButtonProgressCancelClick();
+
+  /// The job tick (`TimerJobsTimer`) and the clock line (`TimerTimeTimer`).
+  void TimerJobsTimer();
+  void TimerTimeTimer();
+
+  // Minimising, showing and ending.
+  /// Minimise (`Minimieren1Click`, `Minimieren2Click`, the skin's close button and every
+  /// close request): into the tray where there is one, else an ordinary minimise.
+  void Minimieren1Click();
+  /// Shows the window and brings it to the front (tray click, "&Anzeigen", a second
+  /// start of the program).
+  void Anzeigen1Click();
+  /// "B&eenden": ends the program with the user's stop entry. During a run the run is
+  /// cancelled first and reaches its cancelled end, then the program ends.
+  void Beenden1Click();
+  /// The session manager asks whether the session may end (it may still call the logout
+  /// off): minimises the window and, during a run, asks the user (unless `may_ask` is
+  /// false). Agreeing writes the shutdown stop entry; the program keeps working until the
+  /// session really ends. Returns whether the session may end.
+  bool WMQueryEndSession(bool may_ask = true);
+  /// The session ends now (SIGTERM, the session manager's last word): answers the query
+  /// first where that has not been done, then ends the program, a run in progress being
+  /// cancelled quietly. A No to the question during a run keeps the program running.
+  void SessionEnding();
+  /// The window's last words when the program ends: the user's stop entry, unless the
+  /// session's end was logged already.
+  void FormDestroy();
+  /// Whether minimising hides the window into the tray (a tray exists).
+  void SetMinimizeToTray(bool to_tray) { minimize_to_tray_ = to_tray; }
+  bool CloseAllowed() const { return exit_.CloseAllowed(); }
+  bool ShutdownLogged() const { return exit_.ShutdownLogged(); }
+
+  // The skin's hover areas and the window menus.
+  void CoolFormMainMouseMove();
+  void ImageMenuProgrammMoveClick();
+  void ImageMenuOptionenMoveClick();
+  void ImageMenuHilfeMoveClick();
+  /// "Logfile &anzeigen": the log in the user's editor, or in a viewer of the program's
+  /// own where the desktop has none for it. Nothing without a log.
+  void Logfileanzeigen1Click();
+  /// "&Hilfe": the help in the user's browser, or in a window of the program's own.
+  void Hilfe1Click();
+  /// The program's own help and log windows, once they have been needed (else null).
+  HelpWindow* OwnHelpWindow() const { return help_window_; }
+  LogWindow* OwnLogWindow() const { return log_window_; }
+  void Info1Click();
+  void Sicherung1Click();
+
+  /// How often a run hands control to the event loop at most (tests make every call
+  /// count).
+  void SetEventInterval(std::chrono::milliseconds interval) { event_interval_ = interval; }
+
+  /// Switches the tray animation; the application shell sets it.
+  void SetIconAnimationHandler(std::function<void(bool)> handler) {
+    icon_animation_ = std::move(handler);
+  }
+
+  // The parts, for the shell and the tests.
+  JobListView& ListViewJobs() { return *list_; }
+  JobInfoPanel& SimplePanelJobInfo() { return *info_; }
+  JobWizard& SimplePanelWizard() { return *wizard_; }
+  ProgressPanel& SimplePanelProgress() { return *progress_; }
+  QMenu& PopupMenuJobs() { return *popup_jobs_; }
+  QMenu& PopupMenuProgramm() { return *popup_programm_; }
+  QMenu& PopupMenuOptionen() { return *popup_optionen_; }
+  QMenu& PopupMenuHilfe() { return *popup_hilfe_; }
+  /// A named item of the three window menus ("Minimiertstarten1", "N64KB1", ...).
+  QAction* MenuItem(const QString& name) const;
+  SkinArea& MenuArea(int index) { return *menu_areas_[static_cast<size_t>(index)]; }
+  SkinArea& CloseArea() { return *close_area_; }
+  QTimer& TimerJobs() { return timer_jobs_; }
+  QLabel& LabelTime() { return *label_time_; }
+  JobButton& ButtonNew() { return *button_new_; }
+  JobButton& ButtonEdit() { return *button_edit_; }
+  JobButton& ButtonDelete() { return *button_delete_; }
+  JobButton& ButtonExecute() { return *button_execute_; }
+  Settings& ProgramSettings() { return settings_; }
+  LogWriter& Log() { return log_; }
+  JobTick& Scheduler() { return tick_; }
+
+  // RunHost
+  void SetLabel(ProgressLabel label, std::string_view text) override;
+  int LabelWidth(ProgressLabel label) const override;
+  int TextWidth(ProgressLabel label, std::string_view text) const override;
+  void SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) override;
+  void SetBarValue(ProgressBar bar, int64_t value) override;
+  int64_t BarValue(ProgressBar bar) const override;
+  int64_t BarMinimum(ProgressBar bar) const override;
+  int64_t BarMaximum(ProgressBar bar) const override;
+  void ShowProgressPanel(bool visible) override;
+  void ProcessEvents() override;
+  void WaitUntil(const std::function<bool()>& done) override;
+  /// A run that is to end the program stays cancelled, even where it clears its
+  /// request at its start.
+  bool CancelRequested() const override { return cancel_requested_ || exit_.EndsAfterRun(); }
+  void SetCancelRequested(bool requested) override { cancel_requested_ = requested; }
+  bool RunInProgress() const override { return run_in_progress_; }
+  void SetRunInProgress(bool running) override { run_in_progress_ = running; }
+  void ShowFailureMessage(std::string_view text) override;
+  bool AnimatedIcon() const override;
+  void SetIconAnimation(bool on) override;
+  bool LoggingEnabled() const override;
+  int32_t CopyBufferSize() const override;
+  bool TrashEnabled() const override;
+
+  // TickHost
+  std::vector<std::string> EntryNames() const override;
+  std::optional<std::string> ScheduleText(const std::string& job_name) const override;
+  void SetScheduleText(const std::string& job_name, const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  void StopTimerJobs() override;
+  void StartTimerJobs() override;
+  QuestionAnswer AskConfirmation(const std::string& job_name) override;
+  QuestionAnswer AskRecovery(const std::string& job_name) override;
+  bool ProgramEnding() const override { return exit_.Ending(); }
+  void ExecuteSynchronisation(const std::string& job_name) override;
+
+ signals:
+  /// A run could not write (all of) its log lines: once per run, with the first error's text,
+  /// so that the user hears of it (the CLI says so and exits with 4).
+  void RunLogNotWritten(const QString& error);
+
+ protected:
+  QPainterPath Outline() const override;
+  void PaintSkin(QPainter& painter) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  /// Watches the application for the platform's request to quit (installed by main()):
+  /// it is the end of the session.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildPopupMenuJobs();
+  void PopupMenuJobsPopup();
+  void CopyAutomationState();
+  void ShowWizard(bool hold_timer);
+  void WizardJobSaved(const QString& name, bool old_row_removed);
+  void WizardClosed();
+  void RunOnSelection(void (AutomationMenu::*command)(const std::string&));
+  void BuildSkinAreas();
+  void BuildWindowMenus();
+  void CopySettingsState();
+  void ChangeSetting(const std::function<void()>& change);
+  void LightMenuArea(SkinArea* lit);
+  void LightJobButton(JobButton* lit);
+  bool AnswerSessionEnd(bool may_ask, bool ends_now);
+  void OpenFile(const QString& path, const std::function<void(const QString&)>& own);
+  void OpenMenuFromKeyboard(void (TFormMain::*open)(), QMenu* menu);
+  void UpdateCoveredControls();
+  void FollowExit(ProgramExit::Step step);
+  void EndProgram();
+  void ApplyPendingLabels();
+
+  RegistryHive& hive_;
+  FileSystem& fs_;
+  const Clock& clock_;
+  const Locale& locale_;
+  Settings& settings_;
+  Dialogs& dialogs_;
+  TFormConfirm& confirm_;
+  TFormRecover& recover_;
+  TFormInfo& info_window_;
+  std::string help_path_;
+  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url_;
+  HelpWindow* help_window_ = nullptr;  ///< made when first needed
+  LogWindow* log_window_ = nullptr;    ///< made when first needed
+
+  JobStore store_;
+  ScheduleComputation schedule_;
+  ClockLine clock_line_;
+  LogWriter log_;
+  SynchronisationRun run_;
+  JobTick tick_;
+  AutomationMenu automation_;
+
+  JobListView* list_;
+  JobInfoPanel* info_;
+  JobWizard* wizard_;
+  ProgressPanel* progress_;
+  QLabel* label_time_;
+  JobButton* button_new_;
+  JobButton* button_edit_;
+  JobButton* button_delete_;
+  JobButton* button_execute_;
+  QMenu* popup_jobs_;
+  QMenu* popup_programm_;
+  QMenu* popup_optionen_;
+  QMenu* popup_hilfe_;
+  std::array<SkinArea*, 3> menu_areas_{};
+  SkinArea* close_area_;
+  struct AutomationActions;
+  std::unique_ptr<AutomationActions> actions_;
+
+  QTimer timer_jobs_;
+  QTimer timer_time_;
+  bool run_in_progress_ = false;
+  bool cancel_requested_ = false;
+  ProgramExit exit_;
+  bool wizard_holds_timer_ = false;
+  bool minimize_to_tray_ = false;
+  std::function<void(bool)> icon_animation_;
+  std::chrono::steady_clock::time_point last_events_{};
+  // A run hands control to the event loop at most this often: often enough for the
+  // cancel button and the clock (25 times a second), rare enough that 100,000 small
+  // files are not slowed down by repainting the panel.
+  std::chrono::milliseconds event_interval_{40};
+  /// Texts for the progress panel's labels, applied when events are next processed.
+  struct PendingLabel {
+    std::string text;
+    bool changed = false;
+  };
+  std::array<PendingLabel, 4> pending_labels_{};
+};
+
+}  // namespace parvolind::ui

@@ -1,0 +1,72 @@
+#include "ui/shell/log_window.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "ui/toolkit/accessible_kind.h"
+
+namespace parvolind::ui {
+
+LogWindow::LogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("LogWindow"));
+  setWindowTitle(QStringLiteral("Parvolind – Logfile"));
+  SetAccessibleKind(this, AccessibleKind::kFrame);
+  resize(720, 500);
+  text_ = new QPlainTextEdit(this);
+  text_->setObjectName(QStringLiteral("LogText"));
+  text_->setAccessibleName(QStringLiteral("Logfile"));
+  text_->setReadOnly(true);
+  // Keyboard users move through a read-only text with a cursor.
+  text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(text_);
+}
+
+void LogWindow::ShowFile(const QString& path) {
+  QFile file(path);
+  QString content;
+  if (file.open(QIODevice::ReadOnly)) {
+    // A log appended for years is shown from a line start near its end.
+    const qint64 size = file.size();
+    bool cut = false;
+    if (size > kMaxShownBytes) {
+      file.seek(size - kMaxShownBytes);
+      cut = true;
+    }
+    QByteArray bytes = file.readAll();
+    if (cut) bytes.remove(0, bytes.indexOf('\n') + 1);
+    content = QString::fromUtf8(bytes);
+    content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  } else {
+    content = QStringLiteral("Das Logfile kann nicht gelesen werden: ") + file.errorString();
+  }
+  text_->setPlainText(content);
+  text_->moveCursor(QTextCursor::End);
+  text_->verticalScrollBar()->setValue(text_->verticalScrollBar()->maximum());
+  if (isMinimized()) {
+    showNormal();
+  } else {
+    show();
+  }
+  raise();
+  activateWindow();
+  text_->setFocus(Qt::OtherFocusReason);
+}
+
+void LogWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace parvolind::ui

@@ -1,0 +1,36 @@
+#include "ui/toolkit/link_button.h"
+
+#include <QPainter>
+
+#include "ui/toolkit/theme.h"
+
+namespace parvolind::ui {
+
+LinkButton::LinkButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+  setText(text);
+  setAccessibleName(text);
+  QFont link_font = WindowFont(11);
+  link_font.setUnderline(true);
+  setFont(link_font);
+  setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::StrongFocus);
+  resize(sizeHint());
+}
+
+QSize LinkButton::sizeHint() const {
+  const QFontMetrics metrics(font());
+  return {metrics.horizontalAdvance(text()) + 2, metrics.height()};
+}
+
+void LinkButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setFont(font());
+  painter.setPen(isDown() ? palette::kSkinDark : palette::kAccent);
+  painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+  if (hasFocus()) {
+    painter.setPen(QPen(palette::kAccent, 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+}  // namespace parvolind::ui

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <string>
+
+#include "schedule/schedule_computation.h"
+#include "store/job_store.h"
+#include "ui/toolkit/dialogs.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QStackedWidget;
+
+namespace parvolind::ui {
+
+class FlatButton;
+class FolderButton;
+class JobNameEdit;
+class StepSpinBox;
+class TimeEdit;
+
+/// The job wizard: six pages that define a new job or change an existing one as a
+/// whole, and save it to the job store with "Fertig". The controls hold the job's
+/// values while the wizard is open; there is no other copy. The window that shows
+/// it stops the job timer while it is open and hides it on Closed().
+class JobWizard : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kWidth = 348;   ///< fixed size of the panel
+  static constexpr int kHeight = 304;  ///< fixed size of the panel
+  static constexpr int kPageCount = 6;
+
+  JobWizard(JobStore& store, ScheduleComputation& schedule, Dialogs& dialogs,
+            QWidget* parent = nullptr);
+
+  /// Starts a new job: forgets the edited job and shows page 1 with the controls
+  /// as the last reset (or the first start) left them.
+  void FlatButtonNewClick();
+  /// Starts editing `job_name`: loads its values into the controls. When loading
+  /// fails, forgets the job again, warns "Fehler beim Laden der Auftrags-Daten!"
+  /// and returns false; the wizard must then stay closed.
+  bool Edit(const std::string& job_name);
+  /// Fills the controls from the job's stored values; false on any store error,
+  /// the controls then being unchanged. The page, the step label and the
+  /// directory labels of the direction page are not touched.
+  bool LoadJobData(const std::string& job_name);
+  /// The name of the job being edited; empty while a new job is defined.
+  const std::string& EditedJobKey() const { return edited_job_key_; }
+
+  /// "Weiter" (next page) or "Fertig" (save) on the last page.
+  void FlatButtonNextClick();
+  /// "Zurück": the previous page.
+  void FlatButtonBackClick();
+  /// "Abbrechen": resets every control and closes the wizard.
+  void FlatButtonCancelClick();
+  /// The browse buttons beside the two directory fields.
+  void FlatButtonBrowse1Click();
+  void FlatButtonBrowse2Click();
+
+  /// The page shown, 0 to 5.
+  int CurrentPage() const;
+  /// The step label: "Schritt 1 von 6" and so on.
+  QString StepText() const;
+
+ signals:
+  /// A job was saved under `name`; `old_row_removed` when the edited job's old
+  /// key was deleted, so that its row goes. Emitted before the reset.
+  void JobSaved(const QString& name, bool old_row_removed);
+  /// The wizard was reset (Cancel or a completed save) and wants to be closed.
+  void Closed();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void BuildFrame();
+  QWidget* BuildWelcomePage();
+  QWidget* BuildDirectionPage();
+  QWidget* BuildCriteriaPage();
+  QWidget* BuildFileFilterPage();
+  QWidget* BuildAutomationPage();
+  QWidget* BuildFinalPage();
+
+  // Next and Back are one handler: `sender` is the button pressed.
+  void NextOrBack(const QObject* sender);
+  void ShowPage(int index);
+  void Save();
+  void Reset();
+  void Browse(QLineEdit* field);
+  void FitDirectionLabels();
+  void UpdateDirectionExplanation();
+  void ApplyTwoDirectionRule();
+  JobDefinition CollectJob() const;
+
+  JobStore& store_;
+  ScheduleComputation& schedule_;
+  Dialogs& dialogs_;
+  std::string edited_job_key_;
+  QString default_dir1_;
+  QString default_dir2_;
+  QString last_folder_;  ///< the folder dialog's preselection
+
+  QStackedWidget* pages_ = nullptr;
+  QLabel* step_label_ = nullptr;
+  FlatButton* next_button_ = nullptr;
+  FlatButton* back_button_ = nullptr;
+  FlatButton* cancel_button_ = nullptr;
+
+  QLineEdit* dir1_edit_ = nullptr;
+  QLineEdit* dir2_edit_ = nullptr;
+  FolderButton* browse1_button_ = nullptr;
+  FolderButton* browse2_button_ = nullptr;
+  QCheckBox* sub_dirs_box_ = nullptr;
+
+  QLabel* direction_dir1_label_ = nullptr;
+  QLabel* direction_dir2_label_ = nullptr;
+  QLabel* direction_explanation_ = nullptr;
+  QCheckBox* direction_up_box_ = nullptr;
+  QCheckBox* direction_down_box_ = nullptr;
+
+  QRadioButton* criterion_all_ = nullptr;
+  QRadioButton* criterion_new_ = nullptr;
+  QRadioButton* criterion_newer_ = nullptr;
+  QCheckBox* archive_box_ = nullptr;
+  QCheckBox* delete_box_ = nullptr;
+
+  QRadioButton* filter_all_ = nullptr;
+  QRadioButton* filter_only_ = nullptr;
+  QRadioButton* filter_except_ = nullptr;
+  QLineEdit* filter_edit_ = nullptr;
+  QCheckBox* filter_days_box_ = nullptr;
+  StepSpinBox* filter_days_spin_ = nullptr;
+
+  QCheckBox* interval_box_ = nullptr;
+  StepSpinBox* minutes_spin_ = nullptr;
+  QCheckBox* time_box_ = nullptr;
+  TimeEdit* time_edit_ = nullptr;
+  std::array<QCheckBox*, 7> weekday_boxes_{};  ///< Monday to Sunday
+
+  QCheckBox* crc_box_ = nullptr;
+  JobNameEdit* name_edit_ = nullptr;
+};
+
+}  // namespace parvolind::ui

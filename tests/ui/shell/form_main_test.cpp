@@ -1,0 +1,550 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTextBrowser>
+#include <QScrollBar>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "platform/run_lock.h"
+#include "store/job_store.h"
+#include "store/registry_key.h"
+#include "store/settings.h"
+#include "support/test_environment.h"
+#include "ui/jobs/job_button.h"
+#include "ui/jobs/job_info_panel.h"
+#include "ui/jobs/job_list_view.h"
+#include "ui/questions/question_button.h"
+#include "ui/questions/question_windows.h"
+#include "ui/run/progress_panel.h"
+#include "ui/shell/form_info.h"
+#include "ui/shell/form_main.h"
+#include "ui/shell/help_window.h"
+#include "ui/shell/log_window.h"
+#include "ui/shell/skin_area.h"
+#include "ui/toolkit/qt_strings.h"
+#include "ui/toolkit/flat_button.h"
+#include "ui/toolkit/theme.h"
+#include "ui/ui_test_support.h"
+#include "ui/wizard/job_wizard.h"
+
+namespace parvolind {
+namespace {
+
+using ui::TFormMain;
+
+// The main window on a store of the test's own, with scripted dialogs and a clock
+// standing at Tuesday, 8 December 2026, 14:05.
+class FormMainTest : public testing::TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    testing::EnsureApplication();
+    hive_ = OpenTestHive();
+    ASSERT_TRUE(hive_);
+    fs_ = CreateFileSystem();
+    locks_ = CreateRunLocks(PathOf("locks"));
+    settings_ = std::make_unique<Settings>(*hive_);
+    store_ = std::make_unique<JobStore>(*hive_, clock_, *locale_);
+    confirm_ = std::make_unique<ui::TFormConfirm>();
+    recover_ = std::make_unique<ui::TFormRecover>();
+    info_ = std::make_unique<ui::TFormInfo>(QStringLiteral("v0.1.0.0"));
+  }
+
+  void TearDown() override {
+    form_.reset();
+    TempDirTest::TearDown();
+  }
+
+  void CreateForm() {
+    form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
+        *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
+        PathOf("parvolind.log"), PathOf("help/index.html"),
+        [this](const QUrl& url, const std::function<void(bool)>& done) {
+          opened_.push_back(url);
+          if (done) done(desktop_opens_);
+        }});
+    // Every chance a run gives to process events is taken, so the tests' timers
+    // step in at the same points on any machine.
+    form_->SetEventInterval(std::chrono::milliseconds(0));
+    ASSERT_TRUE(form_->FormCreate(true));
+  }
+
+  // Saves a one-way job from `from` to `to` (folders of the test).
+  void SaveJob(const std::string& name, const std::string& from, const std::string& to,
+               const std::function<void(JobDefinition&)>& adjust = {}) {
+    JobDefinition job;
+    job.Name = name;
+    job.Dir1 = PathOf(from);
+    job.Dir2 = PathOf(to);
+    job.DirDown = true;
+    job.CritAll = false;
+    job.CritNew = true;
+    job.CRC32 = false;
+    if (adjust) adjust(job);
+    store_->SaveJob(job, "", [](const std::string&) { return 0.0; });
+  }
+
+  template <typename T>
+  T* Child(const char* name) const {
+    T* child = form_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  std::string Log() const { return ReadFile(PathOf("parvolind.log")); }
+
+  testing::FakeClock clock_{{2026, 12, 8, 14, 5, 0, 0}};
+  std::unique_ptr<Locale> locale_ = CreateLocale("de_DE");
+  std::unique_ptr<RegistryHive> hive_;
+  std::unique_ptr<FileSystem> fs_;
+  std::unique_ptr<RunLocks> locks_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<JobStore> store_;
+  testing::ScriptedDialogs dialogs_;
+  // Widgets come after the application, which SetUp() makes sure of.
+  std::unique_ptr<ui::TFormConfirm> confirm_;
+  std::unique_ptr<ui::TFormRecover> recover_;
+  std::unique_ptr<ui::TFormInfo> info_;
+  std::vector<QUrl> opened_;
+  bool desktop_opens_ = true;  ///< whether the desktop has a program for what is opened
+  std::unique_ptr<TFormMain> form_;
+};
+
+TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
+  SaveJob("beta", "b1", "b2");
+  CreateForm();
+  ui::JobListView& list = form_->ListViewJobs();
+  ui::JobWizard& wizard = form_->SimplePanelWizard();
+  EXPECT_EQ(list.RowNames(), std::vector<std::string>{"beta"});
+  EXPECT_FALSE(wizard.isVisibleTo(form_.get()));
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+
+  // A new job through the wizard; the timer rests while it is open.
+  form_->ButtonNew().click();
+  EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
+  EXPECT_FALSE(form_->TimerJobs().isActive());
+  Child<QLineEdit>("FlatEditDir1")->setText(ui::ToQString(PathOf("a1")));
+  Child<QLineEdit>("FlatEditDir2")->setText(ui::ToQString(PathOf("a2")));
+  for (int page = 0; page < 5; ++page) wizard.FlatButtonNextClick();
+  Child<QLineEdit>("FlatEditFinalName")->setText(QStringLiteral("alpha"));
+  wizard.FlatButtonNextClick();
+  EXPECT_TRUE(dialogs_.warnings.empty());
+  EXPECT_TRUE(store_->JobExists("alpha"));
+  EXPECT_EQ(list.RowNames(), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_EQ(list.SelectedName(), "alpha");
+  EXPECT_EQ(list.ScheduleText("alpha"), "manuell");
+  EXPECT_FALSE(wizard.isVisibleTo(form_.get()));
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+
+  // Renaming it through Edit replaces its own row, also when the selection in the
+  // covered list has moved on meanwhile.
+  form_->ButtonEdit().click();
+  EXPECT_FALSE(list.isVisibleTo(form_.get()));
+  list.SelectRow("beta");
+  EXPECT_EQ(Child<QLineEdit>("FlatEditFinalName")->text(), QStringLiteral("alpha"));
+  for (int page = 0; page < 5; ++page) wizard.FlatButtonNextClick();
+  Child<QLineEdit>("FlatEditFinalName")->setText(QStringLiteral("gamma"));
+  wizard.FlatButtonNextClick();
+  EXPECT_EQ(list.RowNames(), (std::vector<std::string>{"beta", "gamma"}));
+  EXPECT_FALSE(store_->JobExists("alpha"));
+
+  // The information panel shows the stored values; a delete answered No keeps the
+  // job but hides the panel, Yes removes job and row.
+  list.SelectRow("gamma");
+  form_->ListViewJobsDblClick();
+  EXPECT_TRUE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_EQ(form_->SimplePanelJobInfo().NameText(), QStringLiteral("gamma"));
+  dialogs_.answers = {false};
+  form_->ButtonDelete().click();
+  EXPECT_FALSE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_TRUE(store_->JobExists("gamma"));
+  dialogs_.answers = {true};
+  form_->ButtonDelete().click();
+  EXPECT_FALSE(store_->JobExists("gamma"));
+  EXPECT_EQ(list.RowNames(), std::vector<std::string>{"beta"});
+  ASSERT_EQ(dialogs_.questions.size(), 2u);
+  EXPECT_EQ(dialogs_.questions[0],
+            QStringLiteral("Soll der ausgewählte Auftrag wirklich gelöscht werden?"));
+
+  // Without a selection nothing asks.
+  list.clearSelection();
+  form_->ButtonDelete().click();
+  EXPECT_EQ(dialogs_.questions.size(), 2u);
+}
+
+TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
+  WriteFile("src/a.txt", "a");
+  WriteFile("src/b.txt", "b");
+  SaveJob("Fotos", "src", "dst");
+  WriteFile("big/large.bin", std::string(64 << 20, 'x'));
+  SaveJob("Groß", "big", "bigcopy");
+  CreateForm();
+  ui::ProgressPanel& panel = form_->SimplePanelProgress();
+
+  form_->ListViewJobs().SelectRow("Fotos");
+  form_->ButtonExecute().click();
+  EXPECT_FALSE(panel.isVisibleTo(form_.get()));
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  EXPECT_FALSE(form_->RunInProgress());
+  EXPECT_NE(Log().find("Ende der Durchführung"), std::string::npos);
+
+  // The panel shows during a run, and its cancel button stops the run while the large
+  // file is copied in small blocks.
+  form_->ProgramSettings().ChooseBufferSize(32);
+  QTimer canceller;
+  QObject::connect(&canceller, &QTimer::timeout, [&] {
+    if (panel.isVisibleTo(form_.get())) panel.CancelButton().click();
+  });
+  canceller.start(0);
+  form_->ListViewJobs().SelectRow("Groß");
+  form_->ButtonExecute().click();
+  canceller.stop();
+  EXPECT_FALSE(panel.isVisibleTo(form_.get()));
+  EXPECT_NE(Log().find("Abbruch der Durchführung"), std::string::npos);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("bigcopy/large.bin"))));
+}
+
+TEST_F(FormMainTest, ADueJobIsAskedThroughTheQuestionWindowAndRuns) {
+  WriteFile("src/a.txt", "a");
+  SaveJob("Abends", "src", "dst", [](JobDefinition& job) {
+    job.TimeEnabled = true;
+    job.Time = "14:06";
+  });
+  CreateForm();
+  EXPECT_EQ(form_->ListViewJobs().ScheduleText("Abends"), "14:06 Uhr");
+  clock_.AdvanceMinutes(1);
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [this] {
+    if (confirm_->IsWaiting()) confirm_->YesButton().click();
+  });
+  answerer.start(0);
+  form_->TimerJobsTimer();
+  answerer.stop();
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  RegistryKey key(*hive_);
+  ASSERT_TRUE(key.OpenForReading(JobKeyPath("Abends")));
+  EXPECT_TRUE(key.ReadBool("Confirm"));
+  EXPECT_NE(key.ReadString("Execution"), "n/a");
+}
+
+TEST_F(FormMainTest, NothingUnderAPanelCanBeReachedAndNoRunStartsUnderTheWizard) {
+  WriteFile("src/a.txt", "a");
+  SaveJob("Abends", "src", "dst", [](JobDefinition& job) {
+    job.TimeEnabled = true;
+    job.Time = "14:06";
+  });
+  SaveJob("Hand", "src", "hand");
+  CreateForm();
+  ui::JobListView& list = form_->ListViewJobs();
+  const auto reachable = [this](QWidget& widget) {
+    return widget.isVisibleTo(form_.get()) &&
+           !QAccessible::queryAccessibleInterface(&widget)->state().invisible;
+  };
+
+  // The information panel covers the list, not the buttons; Esc closes it.
+  list.SelectRow("Hand");
+  form_->ListViewJobsDblClick();
+  EXPECT_FALSE(reachable(list));
+  EXPECT_TRUE(reachable(form_->ButtonDelete()));
+  ui::FlatButton& back = form_->SimplePanelJobInfo().BackButton();
+  EXPECT_EQ(form_->focusWidget(), &back);
+  QTest::keyClick(&back, Qt::Key_Escape);
+  EXPECT_FALSE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
+  EXPECT_TRUE(reachable(list));
+
+  // "Durchführen" while the question waits, then "Neu", then "Ja": nothing runs until
+  // the wizard, which covers the buttons and the list, is closed again.
+  clock_.AdvanceMinutes(1);
+  bool ran_under_wizard = false;
+  int step = 0;
+  QElapsedTimer wizard_open;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    ui::JobWizard& wizard = form_->SimplePanelWizard();
+    if (wizard.isVisibleTo(form_.get()) && form_->RunInProgress()) ran_under_wizard = true;
+    if (step == 0 && confirm_->IsWaiting()) {
+      step = 1;
+      form_->ButtonExecute().click();
+      form_->ButtonNew().click();
+      wizard_open.start();
+      confirm_->YesButton().click();
+    } else if (step == 1 && wizard_open.elapsed() > 300) {
+      step = 2;
+      EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
+      EXPECT_FALSE(reachable(form_->ButtonDelete()) || reachable(form_->ButtonExecute()));
+      EXPECT_FALSE(reachable(list));
+      wizard.FlatButtonCancelClick();
+    }
+  });
+  user.start(0);
+  form_->TimerJobsTimer();
+  user.stop();
+  EXPECT_EQ(step, 2);
+  EXPECT_FALSE(ran_under_wizard);
+  EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
+  EXPECT_EQ(ReadFile(PathOf("hand/a.txt")), "a");
+  EXPECT_TRUE(reachable(form_->ButtonDelete()) && reachable(list));
+}
+
+TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray) {
+  CreateForm();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(form_->SimplePanelWizard().isVisibleTo(form_.get()));
+  form_.reset();
+
+  settings_->ChooseStartMinimized();
+  SaveJob("beta", "b1", "b2");
+  form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
+      *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
+      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&, const std::function<void(bool)>&) {}});
+  form_->SetMinimizeToTray(true);
+  ASSERT_TRUE(form_->FormCreate(true));
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_FALSE(form_->SimplePanelWizard().isVisibleTo(form_.get()));
+  const std::string log = Log();
+  EXPECT_NE(log.find("Parvolind gestartet"), log.rfind("Parvolind gestartet")) << "two starts";
+}
+
+TEST_F(FormMainTest, ClosingMinimisesAndTheSessionEndsOnlyWhenItReallyEnds) {
+  CreateForm();
+  EXPECT_NE(Log().find("Parvolind gestartet"), std::string::npos);
+
+  // A close request only minimises, and so does the window manager's minimise, into the
+  // tray with the taskbar entry.
+  form_->SetMinimizeToTray(true);
+  EXPECT_FALSE(form_->close());
+  EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  form_->setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form_->isVisible());
+  form_->Anzeigen1Click();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->isMinimized());
+  EXPECT_EQ(Log().find("Parvolind beendet"), std::string::npos);
+
+  // The session manager's question is answered and logged, but the logout may still be
+  // called off: the program goes on working, and a close request still minimises.
+  EXPECT_TRUE(form_->WMQueryEndSession());
+  EXPECT_FALSE(form_->isVisible()) << "the window goes out of the way first";
+  EXPECT_NE(Log().find("System-ShutDown"), std::string::npos);
+  EXPECT_FALSE(form_->ProgramEnding());
+  EXPECT_TRUE(form_->TimerJobs().isActive());
+  form_->Anzeigen1Click();
+  EXPECT_FALSE(form_->close());
+
+  // The session ends: no second entry, and no user entry after it.
+  form_->SessionEnding();
+  EXPECT_TRUE(form_->ProgramEnding());
+  EXPECT_FALSE(form_->TimerJobs().isActive());
+  form_->FormDestroy();
+  const std::string log = Log();
+  EXPECT_EQ(log.find("System-ShutDown"), log.rfind("System-ShutDown"));
+  EXPECT_EQ(log.find("Terminierung durch Anwender"), std::string::npos);
+}
+
+TEST_F(FormMainTest, TheSessionEndDuringARunAsksOnceAndAYesEndsTheLogAfterTheRunsLines) {
+  WriteFile("big/large.bin", std::string(32 << 20, 'x'));
+  SaveJob("Groß", "big", "bigcopy");
+  CreateForm();
+  form_->ProgramSettings().ChooseBufferSize(32);
+  // A second SIGTERM while the question is open asks nothing of its own.
+  dialogs_.while_asking = [this] { form_->SessionEnding(); };
+  int requests = 0;
+  QTimer terminator;
+  QObject::connect(&terminator, &QTimer::timeout, [&] {
+    if (!form_->RunInProgress() || requests == 2) return;
+    dialogs_.answers = {requests == 1};
+    ++requests;
+    form_->SessionEnding();
+    if (requests == 1) {
+      EXPECT_FALSE(form_->ProgramEnding()) << "a No keeps the program and its run going";
+    }
+  });
+  terminator.start(0);
+  form_->ListViewJobs().SelectRow("Groß");
+  form_->ButtonExecute().click();
+  terminator.stop();
+  EXPECT_EQ(requests, 2);
+  EXPECT_EQ(dialogs_.questions.size(), 2u);
+  EXPECT_TRUE(form_->ProgramEnding());
+  const std::string log = Log();
+  const size_t shutdown = log.find("System-ShutDown");
+  ASSERT_NE(shutdown, std::string::npos);
+  EXPECT_EQ(log.find("Beendet um:", shutdown), std::string::npos) << log;
+  EXPECT_EQ(log.find("Grund:"), std::string::npos) << "the run ends without its end lines";
+  EXPECT_TRUE(form_->ShutdownLogged());
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("bigcopy/large.bin"))));
+}
+
+TEST_F(FormMainTest, QuittingDuringARunLetsTheRunEndCancelledFirst) {
+  WriteFile("big/large.bin", std::string(32 << 20, 'x'));
+  SaveJob("Groß", "big", "bigcopy");
+  CreateForm();
+  form_->ProgramSettings().ChooseBufferSize(32);
+  QTimer quitter;
+  QObject::connect(&quitter, &QTimer::timeout, [&] {
+    if (form_->RunInProgress()) form_->MenuItem(QStringLiteral("Beenden1"))->trigger();
+  });
+  quitter.start(0);
+  form_->ListViewJobs().SelectRow("Groß");
+  form_->ButtonExecute().click();
+  quitter.stop();
+  EXPECT_TRUE(form_->ProgramEnding());
+  form_->FormDestroy();
+  const std::string log = Log();
+  const size_t cancelled = log.find("Abbruch der Durchführung");
+  ASSERT_NE(cancelled, std::string::npos) << log;
+  EXPECT_NE(log.find("Terminierung durch Anwender", cancelled), std::string::npos) << log;
+}
+
+TEST_F(FormMainTest, ARunWhoseLogCannotBeWrittenSaysSoOnce) {
+  SaveJob("Fotos", "src", "dst");
+  CreateForm();
+  std::filesystem::remove(PathOf("parvolind.log"));
+  std::filesystem::create_directory(PathOf("parvolind.log"));  // no file can be written there
+  QSignalSpy told(form_.get(), &TFormMain::RunLogNotWritten);
+  form_->ListViewJobs().SelectRow("Fotos");
+  form_->ButtonExecute().click();
+  ASSERT_EQ(told.count(), 1);
+  EXPECT_FALSE(told.front().front().toString().isEmpty());
+}
+
+TEST_F(FormMainTest, AJobWithAnUnreadableTimeIsListedWithTheJobsAfterIt) {
+  SaveJob("alpha", "a1", "a2", [](JobDefinition& job) { job.TimeEnabled = true; });
+  SaveJob("beta", "b1", "b2");
+  {
+    RegistryKey key(*hive_);
+    ASSERT_TRUE(key.OpenForWriting(JobKeyPath("alpha"), false));
+    key.WriteString("Time", "xx:yy");
+  }
+  CreateForm();
+  EXPECT_EQ(form_->ListViewJobs().RowNames(), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_EQ(dialogs_.errors.size(), 1u);
+}
+
+TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
+  CreateForm();
+  ui::SkinArea& programm = form_->MenuArea(0);
+  ui::SkinArea& optionen = form_->MenuArea(1);
+  emit programm.Hovered();
+  emit optionen.Hovered();
+  EXPECT_FALSE(programm.Lit());
+  EXPECT_TRUE(optionen.Lit());
+  emit form_->CloseArea().Hovered();
+  EXPECT_TRUE(form_->CloseArea().Lit());
+  EXPECT_TRUE(optionen.Lit()) << "the close button darkens nothing";
+  emit programm.Hovered();
+  EXPECT_FALSE(form_->CloseArea().Lit()) << "a menu area darkens the close button";
+  emit optionen.Hovered();
+  emit form_->ButtonNew().Hovered();
+  emit form_->ButtonEdit().Hovered();
+  EXPECT_FALSE(form_->ButtonNew().Lit());
+  EXPECT_TRUE(form_->ButtonEdit().Lit());
+  EXPECT_TRUE(optionen.Lit()) << "a button leaves the menu areas alone";
+  form_->CoolFormMainMouseMove();
+  EXPECT_FALSE(optionen.Lit() || form_->CloseArea().Lit() || form_->ButtonEdit().Lit());
+
+  // Each option is written at once.
+  form_->MenuItem(QStringLiteral("Minimiertstarten1"))->trigger();
+  form_->MenuItem(QStringLiteral("N64KB1"))->trigger();
+  form_->MenuItem(QStringLiteral("Logfileerstellen1"))->trigger();
+  form_->MenuItem(QStringLiteral("AnimiertesSymbol1"))->trigger();
+  RegistryKey key(*hive_);
+  ASSERT_TRUE(key.OpenForReading(kProgramKeyPath));
+  EXPECT_TRUE(key.ReadBool("Minimized"));
+  EXPECT_EQ(key.ReadInteger("BufferSize"), 64);
+  EXPECT_FALSE(key.ReadBool("Logfile"));
+  EXPECT_FALSE(key.ReadBool("AnimatedIcon"));
+  EXPECT_EQ(form_->CopyBufferSize(), 65535);
+  EXPECT_TRUE(form_->MenuItem(QStringLiteral("N64KB1"))->isChecked());
+  EXPECT_FALSE(form_->MenuItem(QStringLiteral("N128KB1"))->isChecked());
+
+  // The backup reports where it went; help and the log open in the user's programs.
+  form_->MenuItem(QStringLiteral("Sicherung1"))->trigger();
+  ASSERT_EQ(dialogs_.warnings.size(), 1u);
+  EXPECT_TRUE(dialogs_.warnings[0].startsWith(
+      QStringLiteral("Die Konfiguration von Parvolind wurde gesichert:")));
+  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
+  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  ASSERT_EQ(opened_.size(), 2u);
+  EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("parvolind.log")));
+  EXPECT_TRUE(opened_[1].toLocalFile().endsWith(QStringLiteral("index.html")));
+  EXPECT_EQ(form_->OwnLogWindow(), nullptr);
+  EXPECT_EQ(form_->OwnHelpWindow(), nullptr);
+
+  // Where the desktop has no program for them, the window shows them itself: the log
+  // from its end, the help with its links.
+  desktop_opens_ = false;
+  WriteFile("help/index.html",
+            "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
+  WriteFile("help/seite.html", "<h2 id=\"teil\">Teil</h2>");
+  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
+  ASSERT_NE(form_->OwnLogWindow(), nullptr);
+  QPlainTextEdit& log_text = form_->OwnLogWindow()->Text();
+  EXPECT_TRUE(form_->OwnLogWindow()->isVisible());
+  EXPECT_TRUE(log_text.isReadOnly());
+  EXPECT_TRUE(log_text.toPlainText().contains(QStringLiteral("Parvolind gestartet")));
+  EXPECT_EQ(log_text.verticalScrollBar()->value(), log_text.verticalScrollBar()->maximum());
+  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  ASSERT_NE(form_->OwnHelpWindow(), nullptr);
+  QTextBrowser& browser = form_->OwnHelpWindow()->Browser();
+  EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("weiter")));
+  browser.setSource(browser.source().resolved(QUrl(QStringLiteral("seite.html#teil"))));
+  EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("Teil")));
+
+  // The keyboard opens the menus: Alt and a caption's first letter, F10 the Programm
+  // menu, each with its first item chosen.
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    QMenu* menu;
+  } keys[] = {{Qt::Key_P, Qt::AltModifier, &form_->PopupMenuProgramm()},
+              {Qt::Key_O, Qt::AltModifier, &form_->PopupMenuOptionen()},
+              {Qt::Key_H, Qt::AltModifier, &form_->PopupMenuHilfe()},
+              {Qt::Key_F10, Qt::NoModifier, &form_->PopupMenuProgramm()}};
+  for (const auto& press : keys) {
+    QTest::keyClick(form_.get(), static_cast<Qt::Key>(press.key), press.modifiers);
+    EXPECT_TRUE(press.menu->isVisible()) << press.menu->objectName().toStdString();
+    EXPECT_EQ(press.menu->activeAction(), press.menu->actions().value(0));
+    press.menu->hide();
+  }
+}
+
+TEST_F(FormMainTest, EveryReachableControlHasAnAccessibleName) {
+  SaveJob("beta", "b1", "b2");
+  CreateForm();
+  for (QWidget* widget : form_->findChildren<QWidget*>()) {
+    // A spin box's text field is part of the spin box, which carries the name.
+    if (widget->focusPolicy() == Qt::NoFocus ||
+        qobject_cast<QAbstractSpinBox*>(widget->parentWidget()) != nullptr) {
+      continue;
+    }
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+        << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace parvolind
