@@ -14,6 +14,7 @@ packages=(
   dosfstools fusefat                # tests on a real FAT stick
   xvfb xdotool trayer               # the test that drives the program under an X server
   fonts-wine                        # Tahoma-metric window font
+  appstream desktop-file-utils man-db  # tests: validate metadata, desktop entry, man pages
   e2fsprogs mount                   # tests on a damaged ext4 image and bind mounts (as root)
 )
 

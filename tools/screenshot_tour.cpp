@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
@@ -38,9 +39,11 @@
 #include "ui/run/progress_panel.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
+#include "ui/shell/help_window.h"
 #include "ui/shell/skin_area.h"
 #include "ui/shell/tray_icon.h"
 #include "ui/toolkit/flat_button.h"
+#include "ui/toolkit/qt_translations.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"
 
@@ -126,6 +129,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parvolind"));
   QApplication::setQuitOnLastWindowClosed(false);
+  ui::InstallGermanQtTexts(application);
   if (argc != 2) {
     std::cerr << "Aufruf: parvolind-screenshot-tour ORDNER\n";
     return 2;
@@ -154,8 +158,10 @@ int main(int argc, char** argv) {
   ui::TFormConfirm confirm;
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral("0.1.0.1"));
+  // The desktop of the tour opens nothing, so the help shows in the program's own window.
   ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
-                      info, std::string(), std::string(), [](const QUrl&, const std::function<void(bool)>&) {}});
+                      info, std::string(), HelpFilePath(),
+                      [](const QUrl&, const std::function<void(bool)>& done) { done(false); }});
   ui::TrayIcon tray;
   tray.Show();
   form.SetMinimizeToTray(tray.Available());
@@ -234,6 +240,23 @@ int main(int argc, char** argv) {
   Settle();
   Shoot(info, folder, QStringLiteral("09-info.png"));
   info.hide();
+
+  // The keyboard's place on a job button, apart from the lit face of the mouse's.
+  form.activateWindow();
+  Settle(200);
+  emit form.ButtonNew().Hovered();
+  form.ButtonEdit().setFocus(Qt::TabFocusReason);
+  Settle();
+  Shoot(form, folder, QStringLiteral("11-fokus.png"));
+  form.CoolFormMainMouseMove();
+
+  // The help in the program's own window, where the desktop has no browser for it.
+  form.Hilfe1Click();
+  Settle(800);
+  if (ui::HelpWindow* help = form.OwnHelpWindow()) {
+    Shoot(*help, folder, QStringLiteral("12-hilfe.png"));
+    help->hide();
+  }
 
   // The tray's menu, opened where a click on the tray (bottom right) opens it.
   QScreen* screen = QGuiApplication::primaryScreen();

@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parvolind"));
   QApplication::setApplicationDisplayName(QStringLiteral("Parvolind"));
+  // The installed desktop entry's name, so that the desktop's window list and software
+  // centre tie the window to the entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("de.orbelt.parvolind"));
   // Closing the window only hides it; the program lives on in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
   // The program speaks German, and so must the dialogs and buttons Qt draws for it.

@@ -25,10 +25,15 @@ std::string RuntimeDirectory();
 std::string RemovableMediaDirectory();
 
 /// The path of the file `file_name` ("parvolind.log", "parvolind.reg") beside
-/// the executable, so that the desktop program and the CLI share it. When the
-/// executable's folder is not writable the file goes into StateDirectory()
-/// instead, which is then created.
+/// the executable, so that the desktop program and the CLI share it. An
+/// installed copy (its executable in a folder named bin with share/parvolind/
+/// beside that folder) and a copy whose folder is not writable keep the file in
+/// StateDirectory() instead, which is then created.
 std::string FileBesideExecutable(const std::string& file_name);
+
+/// The same choice for an executable in `executable_folder`.
+std::string FileBesideExecutableFor(const std::string& executable_folder,
+                                    const std::string& file_name);
 
 /// The start page of the help: help/index.html beside the executable (the build
 /// folder), else ../share/parvolind/help/index.html relative to the executable's

@@ -18,9 +18,9 @@ namespace parvolind {
 /// the tick has ended, and the timer is started again only when no tick, no run
 /// and no hold is left. No run starts under a hold: a tick that finds one (the
 /// wizard was opened while a question waited) waits for its end before it goes on
-/// with the next entry or starts a run, and so does a deferred manual run. After every wait the tick looks its entry up again by job
-/// name and reopens the job's key, so an entry deleted or renamed meanwhile is
-/// left alone and an edit saved meanwhile is seen.
+/// with the next entry or starts a run, and so does a deferred manual run. After every wait the
+/// tick looks its entry up again by job name and reopens the job's key, so an entry deleted or
+/// renamed meanwhile is left alone and an edit saved meanwhile is seen.
 class JobTick {
  public:
   JobTick(RegistryHive& hive, const Clock& clock, TickHost& host);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "support/cli_process.h"
 #include "support/test_environment.h"
@@ -75,7 +75,6 @@ TEST_F(AppProcessTest, ASecondStartEndsAtOnceAndTheSessionEndIsLogged) {
   EXPECT_EQ(log.find("Terminierung durch Anwender"), std::string::npos) << log;
 }
 
-
 // The program under a real X server (Xvfb), with and without a tray (trayer), driven
 // by the mouse through xdotool: "B&eenden" ends it every time, from either menu.
 class AppUnderXTest : public AppProcessTest {
@@ -95,7 +94,8 @@ class AppUnderXTest : public AppProcessTest {
                                                QStringLiteral("0"), QStringLiteral("1024x768x24"),
                                                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
       if (!x_server_.waitForStarted()) break;
-      if (WaitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); })) {
+      if (WaitFor(
+              [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); })) {
         return;
       }
       x_server_.kill();
@@ -156,14 +156,16 @@ class AppUnderXTest : public AppProcessTest {
   }
 
   bool WaitForLogCount(const std::string& text, int count) const {
-    return WaitFor([&] {
-      const std::string log = Log();
-      int found = 0;
-      for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
-        ++found;
-      }
-      return found >= count;
-    }, 30000);
+    return WaitFor(
+        [&] {
+          const std::string log = Log();
+          int found = 0;
+          for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+            ++found;
+          }
+          return found >= count;
+        },
+        30000);
   }
 
   // The geometry of a window of the program: x, y, width, height.
@@ -174,9 +176,9 @@ class AppUnderXTest : public AppProcessTest {
   std::optional<Geometry> AppWindow(const std::function<bool(const Geometry&)>& wanted) {
     std::optional<Geometry> result;
     WaitFor([&] {
-      const QStringList ids = QString::fromStdString(XDoTool({"search", "--onlyvisible",
-                                                             "--classname", "parvolind"}))
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+      const QStringList ids =
+          QString::fromStdString(XDoTool({"search", "--onlyvisible", "--classname", "parvolind"}))
+              .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
       for (const QString& id : ids) {
         Geometry geometry;
         for (const QString& line :
@@ -217,8 +219,8 @@ class AppUnderXTest : public AppProcessTest {
     const std::optional<Geometry> window =
         AppWindow([](const Geometry& g) { return g.width == 598 && g.height == 414; });
     ASSERT_TRUE(window);
-    Click(window->x + 78, window->y + 44);     // the Programm menu area
-    Click(window->x + 90, window->y + 86);     // its second item
+    Click(window->x + 78, window->y + 44);  // the Programm menu area
+    Click(window->x + 90, window->y + 86);  // its second item
   }
 
   QString display_;

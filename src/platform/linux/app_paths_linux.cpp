@@ -61,15 +61,24 @@ std::string RemovableMediaDirectory() {
   return user.empty() ? std::string("/media/") : "/media/" + user + "/";
 }
 
-std::string FileBesideExecutable(const std::string& file_name) {
-  const QFileInfo exe(QString::fromStdString(ExecutablePath()));
-  const std::string folder = exe.absolutePath().toStdString();
-  if (!folder.empty() && access(folder.c_str(), W_OK) == 0) {
-    return folder + "/" + file_name;
+std::string FileBesideExecutableFor(const std::string& executable_folder,
+                                    const std::string& file_name) {
+  const QString folder = QDir::cleanPath(QString::fromStdString(executable_folder));
+  // An installed copy shares bin/ with other programs (~/.local/bin is writable),
+  // so its log and backup belong to the user's state folder, not beside it.
+  const bool installed = QFileInfo(folder).fileName() == QStringLiteral("bin") &&
+                         QFileInfo(folder + QStringLiteral("/../share/parvolind")).isDir();
+  if (!installed && !folder.isEmpty() && access(folder.toLocal8Bit().constData(), W_OK) == 0) {
+    return folder.toStdString() + "/" + file_name;
   }
   const std::string state = StateDirectory();
   CreatePrivateFolderPath(state);
   return state + "/" + file_name;
+}
+
+std::string FileBesideExecutable(const std::string& file_name) {
+  return FileBesideExecutableFor(
+      QFileInfo(QString::fromStdString(ExecutablePath())).absolutePath().toStdString(), file_name);
 }
 
 std::string HelpFilePathFor(const std::string& executable_folder) {

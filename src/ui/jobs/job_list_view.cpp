@@ -1,5 +1,6 @@
 #include "ui/jobs/job_list_view.h"
 
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -42,6 +43,17 @@ class RowDelegate : public QStyledItemDelegate {
     const QString text =
         QFontMetrics(font).elidedText(row_option.text, Qt::ElideRight, text_rect.width());
     painter->drawText(text_rect, alignment, text);
+    // The keyboard's row: a dotted line round it while the list has the focus.
+    if ((option.state & QStyle::State_HasFocus) != 0) {
+      painter->setPen(QPen(selected ? QColor(Qt::white) : palette::kSkinDark, 1, Qt::DotLine));
+      const QRect frame = option.rect.adjusted(0, 0, -1, -1);
+      painter->drawLine(frame.topLeft(), frame.topRight());
+      painter->drawLine(frame.bottomLeft(), frame.bottomRight());
+      if (index.column() == kNameColumn) painter->drawLine(frame.topLeft(), frame.bottomLeft());
+      if (index.column() == kScheduleColumn) {
+        painter->drawLine(frame.topRight(), frame.bottomRight());
+      }
+    }
   }
 
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -156,6 +168,19 @@ void JobListView::SetScheduleText(const std::string& job_name, const std::string
   const auto found = rows_.find(job_name);
   if (found == rows_.end()) return;
   found->second->setText(kScheduleColumn, ToQString(text));
+}
+
+void JobListView::focusInEvent(QFocusEvent* event) {
+  // Reached with Tab and nothing selected: the keyboard starts on the current row (the
+  // first) and selects it, so that the commands have a job to act on.
+  const Qt::FocusReason reason = event->reason();
+  if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) &&
+      selectedItems().isEmpty() && topLevelItemCount() > 0) {
+    QTreeWidgetItem* row = currentItem() != nullptr ? currentItem() : topLevelItem(0);
+    setCurrentItem(row);
+    row->setSelected(true);
+  }
+  QTreeWidget::focusInEvent(event);
 }
 
 void JobListView::keyPressEvent(QKeyEvent* event) {

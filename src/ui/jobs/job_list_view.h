@@ -44,6 +44,7 @@ class JobListView : public QTreeWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   int SortedPosition(const std::string& job_name) const;

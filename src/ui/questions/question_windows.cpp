@@ -36,13 +36,14 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 QuestionWindow::QuestionWindow(const Layout& layout, QWidget* parent)
     : SkinnedWindow(parent, Qt::WindowStaysOnTopHint) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kDialog);
   const QString name = QLatin1String(layout.name);
   setObjectName(QStringLiteral("TForm") + name);
   setWindowTitle(layout.title);
   setFixedSize(layout.client);
   setMouseTracking(true);
   setAttribute(Qt::WA_ShowWithoutActivating);
-  SetAccessibleKind(this, AccessibleKind::kDialog);
 
   MakeLabel(this, QStringLiteral("LabelInfo"), layout.title, QRect(24, 21, 260, 16), true,
             palette::kTitleText);
@@ -67,8 +68,7 @@ QuestionWindow::QuestionWindow(const Layout& layout, QWidget* parent)
   check_box_->setAccessibleName(kDontShowAgain);
   // The box at 24,185 with room around it for its focus mark.
   check_box_->setGeometry(24 - FlatCheckBox::kFocusMargin, 185 - FlatCheckBox::kFocusMargin,
-                          13 + 2 * FlatCheckBox::kFocusMargin,
-                          13 + 2 * FlatCheckBox::kFocusMargin);
+                          13 + 2 * FlatCheckBox::kFocusMargin, 13 + 2 * FlatCheckBox::kFocusMargin);
   check_label_ = MakeLabel(this, QStringLiteral("Label%13").arg(name), kDontShowAgain,
                            QRect(40, 185, 240, 14), false, palette::kText);
   check_label_->installEventFilter(this);

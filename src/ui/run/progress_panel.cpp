@@ -69,6 +69,7 @@ ProgressPanel::ProgressPanel(QWidget* parent) : QWidget(parent) {
 
   actual_ = new GradientProgressBar(inner);
   actual_->setObjectName(QStringLiteral("FlatProgressBarActual"));
+  actual_->setAccessibleName(QStringLiteral("Fortschritt der Datei"));
   actual_->setGeometry(6, 154, 338, 19);
 
   QLabel* total_caption =

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "ui/art/app_emblem.h"
+#include "ui/toolkit/accessible_kind.h"
 #include "ui/toolkit/link_button.h"
 #include "ui/toolkit/theme.h"
 
@@ -43,6 +44,8 @@ QString VersionText(const QString& four_part) {
 
 TFormInfo::TFormInfo(const QString& version, QWidget* parent)
     : SkinnedWindow(parent, Qt::WindowStaysOnTopHint) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kFrame);
   setObjectName(QStringLiteral("TFormInfo"));
   setWindowTitle(QStringLiteral("Parvolind"));
   setFixedSize(309, 220);

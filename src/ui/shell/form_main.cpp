@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 #include <exception>
 
 #include "ui/art/menu_glyphs.h"
@@ -20,6 +21,7 @@
 #include "ui/run/progress_panel.h"
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
+#include "ui/toolkit/accessible_kind.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"
@@ -67,6 +69,8 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       tick_(services.hive, services.clock, *this),
       automation_(services.hive, services.clock, *this),
       actions_(std::make_unique<AutomationActions>()) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kFrame);
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral("Parvolind"));
   setAccessibleName(QStringLiteral("Parvolind"));
@@ -121,6 +125,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
 
   label_time_ = new QLabel(this);
   label_time_->setObjectName(QStringLiteral("LabelTime"));
+  SetAccessibleKind(label_time_, AccessibleKind::kTextValue);
   label_time_->setAccessibleName(QStringLiteral("Datum und Uhrzeit"));
   label_time_->setGeometry(210, 354, 349, 18);
   label_time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -197,7 +202,7 @@ void TFormMain::ShowWizard(bool hold_timer) {
   }
   wizard_->show();
   wizard_->raise();
-  wizard_->setFocus();
+  wizard_->FocusFirstField();
 }
 
 void TFormMain::FlatButtonNewClick() {
@@ -335,12 +340,21 @@ void TFormMain::UpdateCoveredControls() {
   // buttons and the list, the information panel the list only.
   const bool buttons_covered = !wizard_->isHidden() || !progress_->isHidden();
   const bool list_covered = buttons_covered || !info_->isHidden();
-  const bool list_had_focus = list_->hasFocus();
-  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
-    button->setVisible(!buttons_covered);
-  }
+  const std::array<JobButton*, 4> buttons{button_new_, button_edit_, button_delete_,
+                                          button_execute_};
+  // The keyboard comes back to where it was when the panel goes again.
+  QWidget* focused = focusWidget();
+  const bool focused_below =
+      focused != nullptr &&
+      ((focused == list_ && list_covered) ||
+       (buttons_covered && std::find(buttons.begin(), buttons.end(), focused) != buttons.end()));
+  if (focused_below) focus_under_panel_ = focused;
+  for (JobButton* button : buttons) button->setVisible(!buttons_covered);
   list_->setVisible(!list_covered);
-  if (!list_covered && list_had_focus) list_->setFocus(Qt::OtherFocusReason);
+  if (!focus_under_panel_.isNull() && !focused_below && focus_under_panel_->isVisibleTo(this)) {
+    focus_under_panel_->setFocus(Qt::OtherFocusReason);
+    focus_under_panel_.clear();
+  }
 }
 
 void TFormMain::Beenden1Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -263,8 +264,9 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   TFormInfo& info_window_;
   std::string help_path_;
   std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url_;
-  HelpWindow* help_window_ = nullptr;  ///< made when first needed
-  LogWindow* log_window_ = nullptr;    ///< made when first needed
+  HelpWindow* help_window_ = nullptr;    ///< made when first needed
+  QPointer<QWidget> focus_under_panel_;  ///< had the focus when a panel covered it
+  LogWindow* log_window_ = nullptr;      ///< made when first needed
 
   JobStore store_;
   ScheduleComputation schedule_;

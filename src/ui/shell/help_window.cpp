@@ -10,9 +10,10 @@
 namespace parvolind::ui {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kFrame);
   setObjectName(QStringLiteral("HelpWindow"));
   setWindowTitle(QStringLiteral("Parvolind – Hilfe"));
-  SetAccessibleKind(this, AccessibleKind::kFrame);
   resize(680, 560);
   browser_ = new QTextBrowser(this);
   browser_->setObjectName(QStringLiteral("HelpBrowser"));

@@ -13,9 +13,10 @@
 namespace parvolind::ui {
 
 LogWindow::LogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kFrame);
   setObjectName(QStringLiteral("LogWindow"));
   setWindowTitle(QStringLiteral("Parvolind – Logfile"));
-  SetAccessibleKind(this, AccessibleKind::kFrame);
   resize(720, 500);
   text_ = new QPlainTextEdit(this);
   text_->setObjectName(QStringLiteral("LogText"));

@@ -17,9 +17,10 @@ bool FlatCheckBox::hitButton(const QPoint& position) const { return rect().conta
 
 void FlatCheckBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QRect box = rect().adjusted(kFocusMargin, kFocusMargin, -kFocusMargin - 1,
-                                    -kFocusMargin - 1);
-  painter.fillRect(box.adjusted(0, 0, 1, 1), isDown() ? palette::kButtonPressed : QColor(Qt::white));
+  const QRect box =
+      rect().adjusted(kFocusMargin, kFocusMargin, -kFocusMargin - 1, -kFocusMargin - 1);
+  painter.fillRect(box.adjusted(0, 0, 1, 1),
+                   isDown() ? palette::kButtonPressed : QColor(Qt::white));
   painter.setPen(underMouse() ? palette::kAccent : palette::kFrameLine);
   painter.drawRect(box);
   // The keyboard's place, apart from the mouse's: a dotted ring around the box.

@@ -2,11 +2,14 @@
 
 #include <QPainter>
 
+#include "ui/toolkit/accessible_kind.h"
 #include "ui/toolkit/theme.h"
 
 namespace parvolind::ui {
 
 LinkButton::LinkButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+  // First of all: an interface asked for before the mark would keep the wrong role.
+  SetAccessibleKind(this, AccessibleKind::kLink);
   setText(text);
   setAccessibleName(text);
   QFont link_font = WindowFont(11);

@@ -12,8 +12,7 @@ bool InstallGermanQtTexts(QCoreApplication& application) {
   // translator lives as long as the application.
   auto* translator = new QTranslator(&application);
   if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                        QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     delete translator;
     return false;
   }

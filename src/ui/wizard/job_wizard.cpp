@@ -1,11 +1,14 @@
 #include "ui/wizard/job_wizard.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <exception>
@@ -156,10 +159,9 @@ void JobWizard::paintEvent(QPaintEvent*) {
 }
 
 void JobWizard::NextOrBack(const QObject* sender) {
+  // No page is checked: the time is tested when the user leaves its field, and "Weiter"
+  // and "Zurück" always move on.
   const int page = CurrentPage();
-  // The time field keeps its focus while a button is clicked, so leaving its page
-  // is leaving the field.
-  if (page == kAutomationPage && !time_edit_->Validate()) return;
   if (sender == back_button_) {
     if (page > 0) ShowPage(page - 1);
     return;
@@ -172,6 +174,8 @@ void JobWizard::NextOrBack(const QObject* sender) {
 }
 
 void JobWizard::ShowPage(int index) {
+  // Turning the page takes the focus from the time field without the user leaving it.
+  if (time_edit_->hasFocus()) time_edit_->PageLeft();
   pages_->setCurrentIndex(index);
   step_label_->setText(QStringLiteral("Schritt %1 von 6").arg(index + 1));
   back_button_->setVisible(index != 0);
@@ -180,6 +184,44 @@ void JobWizard::ShowPage(int index) {
   next_button_->setText(index == kPageCount - 1 ? QStringLiteral("Fertig")
                                                 : QStringLiteral("Weiter"));
   next_button_->setAccessibleName(next_button_->text());
+  if (isVisible()) FocusFirstField();
+}
+
+void JobWizard::FocusFirstField() {
+  // The first control of the page in the Tab order; of a group of radio buttons the
+  // selected one, where Tab lands too.
+  QWidget* page = pages_->currentWidget();
+  for (QWidget* widget = page->nextInFocusChain(); widget != page && page->isAncestorOf(widget);
+       widget = widget->nextInFocusChain()) {
+    if ((widget->focusPolicy() & Qt::TabFocus) == 0 || !widget->isVisibleTo(page) ||
+        !widget->isEnabled()) {
+      continue;
+    }
+    const auto* radio = qobject_cast<QRadioButton*>(widget);
+    if (radio != nullptr && radio->autoExclusive() && !radio->isChecked()) continue;
+    widget->setFocus(Qt::TabFocusReason);
+    return;
+  }
+}
+
+void JobWizard::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // Enter presses "Weiter" ("Fertig" on the last page), or the button that has the
+      // focus.
+      if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+        button->click();
+      } else {
+        next_button_->click();
+      }
+      return;
+    case Qt::Key_Escape:
+      cancel_button_->click();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
 }
 
 void JobWizard::Save() {
@@ -241,7 +283,7 @@ void JobWizard::Browse(QLineEdit* field) {
 void JobWizard::FitDirectionLabels() {
   const auto fit = [](QLabel* label, const QString& path) {
     const QFontMetrics metrics(label->font());
-    const int width = label->contentsRect().width();
+    const int width = label->width();
     label->setText(
         ToQString(FitPathToWidth(ToStdString(path), width, [&metrics](std::string_view text) {
           return metrics.horizontalAdvance(ToQString(text));
@@ -270,7 +312,13 @@ void JobWizard::UpdateDirectionExplanation() {
   } else {
     text = QStringLiteral("Bei der aktuellen Auswahl wird keine Synchronisation durchgeführt.");
   }
+  if (direction_explanation_->text() == text) return;
   direction_explanation_->setText(text);
+  // A screen reader hears the new explanation with the box that changed it.
+  direction_up_box_->setAccessibleDescription(text);
+  direction_down_box_->setAccessibleDescription(text);
+  QAccessibleEvent changed(direction_explanation_, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void JobWizard::ApplyTwoDirectionRule() {

@@ -62,6 +62,10 @@ class JobWizard : public QWidget {
   void FlatButtonBrowse1Click();
   void FlatButtonBrowse2Click();
 
+  /// Puts the focus on the first control of the page shown (of a radio group, the
+  /// selected one). The wizard does so itself whenever it turns a page while shown.
+  void FocusFirstField();
+
   /// The page shown, 0 to 5.
   int CurrentPage() const;
   /// The step label: "Schritt 1 von 6" and so on.
@@ -76,6 +80,8 @@ class JobWizard : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  /// Enter presses "Weiter" ("Fertig") unless a button has the focus, Esc "Abbrechen".
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildFrame();

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QValidator>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "ui/toolkit/theme.h"
@@ -28,6 +29,16 @@ StepSpinBox::StepSpinBox(int minimum, int maximum, int step, QWidget* parent) : 
   lineEdit()->setCursor(Qt::ArrowCursor);
   setAlignment(Qt::AlignRight);
 }
+
+void StepSpinBox::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+    event->ignore();
+    return;
+  }
+  QSpinBox::keyPressEvent(event);
+}
+
+void StepSpinBox::wheelEvent(QWheelEvent* event) { event->ignore(); }
 
 TimeEdit::TimeEdit(QWidget* parent) : QLineEdit(parent) {
   setInputMask(QString::fromLatin1(kTimeMask));
@@ -64,6 +75,7 @@ bool TimeEdit::Validate() {
 }
 
 void TimeEdit::focusInEvent(QFocusEvent* event) {
+  page_left_ = false;
   if (!isModified()) original_ = displayText();
   QLineEdit::focusInEvent(event);
 }
@@ -73,6 +85,10 @@ void TimeEdit::focusOutEvent(QFocusEvent* event) {
   // Switching to another window or opening a menu is no leaving of the field.
   const Qt::FocusReason reason = event->reason();
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+  if (page_left_) {
+    page_left_ = false;
+    return;
+  }
   Validate();
 }
 

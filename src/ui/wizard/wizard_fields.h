@@ -8,8 +8,9 @@
 
 namespace parvolind::ui {
 
-/// A number field that changes only by its arrows (or the arrow and page keys), one
-/// step at a time, within its bounds; its text cannot be typed into. A number set
+/// A number field that changes only by its arrows (or the arrow keys), one step at a
+/// time, within its bounds; its text cannot be typed into, and neither the page keys
+/// nor the mouse wheel move it. A number set
 /// by the program is clamped to the bounds but otherwise shown as it is, also when
 /// it is not a multiple of the step.
 class StepSpinBox : public QSpinBox {
@@ -17,6 +18,10 @@ class StepSpinBox : public QSpinBox {
 
  public:
   StepSpinBox(int minimum, int maximum, int step, QWidget* parent = nullptr);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 };
 
 /// The time-of-day field "hh:mm": an optional first hour digit, a required second
@@ -36,6 +41,9 @@ class TimeEdit : public QLineEdit {
   /// After a change with a required digit missing: beeps, reports InvalidInput(),
   /// puts the focus back into the field and returns false. True otherwise.
   bool Validate();
+  /// The field's page is turned while it has the focus: that loss of the focus is no
+  /// leaving of the field and is not checked.
+  void PageLeft() { page_left_ = true; }
 
  signals:
   /// A change left a required digit unfilled; the receiver tells the user.
@@ -49,6 +57,7 @@ class TimeEdit : public QLineEdit {
  private:
   QString original_;  ///< what Escape brings back, in the mask's display form
   bool validating_ = false;
+  bool page_left_ = false;
 };
 
 /// Whether a character may be part of a job name typed into the wizard: A-Z, a-z,

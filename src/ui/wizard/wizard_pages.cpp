@@ -120,6 +120,9 @@ void JobWizard::BuildFrame() {
   for (FlatButton* button : {back_button_, next_button_, cancel_button_}) {
     button->setFocusPolicy(Qt::TabFocus);
   }
+  // After the page's fields Tab goes along the bar from left to right.
+  setTabOrder(back_button_, next_button_);
+  setTabOrder(next_button_, cancel_button_);
 }
 
 QWidget* JobWizard::BuildWelcomePage() {
@@ -141,7 +144,7 @@ QWidget* JobWizard::BuildWelcomePage() {
     label->setBuddy(edit);
     button =
         Named(new FolderButton, button_name, QStringLiteral("Durchsuchen ") + caption.right(1));
-    button->setToolTip(QStringLiteral("Browse"));
+    button->setToolTip(QStringLiteral("Durchsuchen"));
     button->setFixedSize(24, 21);
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
@@ -177,7 +180,8 @@ QWidget* JobWizard::BuildDirectionPage() {
     label->setObjectName(QString::fromLatin1(object_name));
     label->setFont(WindowFont(11, true));
     label->setAlignment(Qt::AlignCenter);
-    label->setContentsMargins(6, 3, 6, 3);
+    // The path is fitted to the label's whole width, so no side margin takes from it.
+    label->setContentsMargins(0, 3, 0, 3);
     label->setFixedSize(kWidth - 2 - 2 * kPageMargin, 21);
     label->setAutoFillBackground(true);
     QPalette colours = label->palette();

@@ -2,17 +2,19 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTextBrowser>
-#include <QScrollBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -32,14 +34,16 @@
 #include "ui/jobs/job_list_view.h"
 #include "ui/questions/question_button.h"
 #include "ui/questions/question_windows.h"
+#include "ui/run/gradient_progress_bar.h"
 #include "ui/run/progress_panel.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
 #include "ui/shell/help_window.h"
 #include "ui/shell/log_window.h"
 #include "ui/shell/skin_area.h"
-#include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/flat_button.h"
+#include "ui/toolkit/link_button.h"
+#include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/ui_test_support.h"
 #include "ui/wizard/job_wizard.h"
@@ -198,9 +202,18 @@ TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
   CreateForm();
   ui::ProgressPanel& panel = form_->SimplePanelProgress();
 
-  form_->ListViewJobs().SelectRow("Fotos");
-  form_->ButtonExecute().click();
+  // By keyboard: Tab from "Durchführen" into the list selects its first row, Shift+Tab
+  // and Space run it, and the keyboard is back on the button afterwards.
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  form_->ButtonExecute().setFocus();
+  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Tab);
+  EXPECT_EQ(form_->focusWidget(), &form_->ListViewJobs());
+  EXPECT_EQ(form_->ListViewJobs().SelectedName(), "Fotos");
+  QTest::keyClick(&form_->ListViewJobs(), Qt::Key_Tab, Qt::ShiftModifier);
+  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Space);
   EXPECT_FALSE(panel.isVisibleTo(form_.get()));
+  EXPECT_EQ(form_->focusWidget(), &form_->ButtonExecute()) << "the keyboard is back";
   EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
   EXPECT_FALSE(form_->RunInProgress());
   EXPECT_NE(Log().find("Ende der Durchführung"), std::string::npos);
@@ -313,7 +326,8 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   SaveJob("beta", "b1", "b2");
   form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
       *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-      PathOf("parvolind.log"), PathOf("help/index.html"), [](const QUrl&, const std::function<void(bool)>&) {}});
+      PathOf("parvolind.log"), PathOf("help/index.html"),
+      [](const QUrl&, const std::function<void(bool)>&) {}});
   form_->SetMinimizeToTray(true);
   ASSERT_TRUE(form_->FormCreate(true));
   EXPECT_FALSE(form_->isVisible());
@@ -493,8 +507,7 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   // Where the desktop has no program for them, the window shows them itself: the log
   // from its end, the help with its links.
   desktop_opens_ = false;
-  WriteFile("help/index.html",
-            "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
+  WriteFile("help/index.html", "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
   WriteFile("help/seite.html", "<h2 id=\"teil\">Teil</h2>");
   form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
   ASSERT_NE(form_->OwnLogWindow(), nullptr);
@@ -530,19 +543,109 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   }
 }
 
-TEST_F(FormMainTest, EveryReachableControlHasAnAccessibleName) {
+// Every focusable control that is shown below `root` has a name and a role that says
+// what it is; nothing is described in English.
+void ExpectNamedAndTyped(QAccessibleInterface* root, const std::string& where) {
+  for (int i = 0; i < root->childCount(); ++i) {
+    QAccessibleInterface* child = root->child(i);
+    if (child == nullptr) continue;
+    // Items of a list have no object of their own.
+    const QObject* object = child->object();
+    const std::string what = where + " / " +
+                             (object != nullptr ? std::string(object->metaObject()->className()) +
+                                                      " " + object->objectName().toStdString()
+                                                : child->text(QAccessible::Name).toStdString());
+    const QAccessible::State state = child->state();
+    if (state.focusable && !state.invisible) {
+      EXPECT_FALSE(child->text(QAccessible::Name).isEmpty()) << what;
+      const QAccessible::Role role = child->role();
+      EXPECT_TRUE(role != QAccessible::Client && role != QAccessible::NoRole &&
+                  role != QAccessible::Pane && role != QAccessible::Grouping)
+          << what << " has the role " << role;
+    }
+    EXPECT_NE(child->text(QAccessible::Description), QStringLiteral("Browse")) << what;
+    ExpectNamedAndTyped(child, where);
+  }
+}
+
+TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   SaveJob("beta", "b1", "b2");
   CreateForm();
-  for (QWidget* widget : form_->findChildren<QWidget*>()) {
-    // A spin box's text field is part of the spin box, which carries the name.
-    if (widget->focusPolicy() == Qt::NoFocus ||
-        qobject_cast<QAbstractSpinBox*>(widget->parentWidget()) != nullptr) {
-      continue;
+  const auto check = [](QWidget& window, const std::string& where) {
+    ExpectNamedAndTyped(QAccessible::queryAccessibleInterface(&window), where);
+  };
+  const auto role_of = [](QWidget& widget) {
+    return QAccessible::queryAccessibleInterface(&widget)->role();
+  };
+
+  // The main window with the list, then with each panel laid over it.
+  EXPECT_EQ(role_of(*form_), QAccessible::Window);
+  QLabel& clock = form_->LabelTime();
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&clock)->text(QAccessible::Name),
+            QStringLiteral("Datum und Uhrzeit"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&clock)->text(QAccessible::Value), clock.text());
+  check(*form_, "list");
+  form_->ListViewJobs().SelectRow("beta");
+  form_->ListViewJobsDblClick();
+  check(*form_, "information");
+  bool dir_read_with_heading = false;
+  for (QLabel* label : form_->SimplePanelJobInfo().findChildren<QLabel*>()) {
+    if (label->accessibleName() ==
+        QStringLiteral("Verzeichnis 1: ") + ui::ToQString(PathOf("b1"))) {
+      dir_read_with_heading = true;
     }
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-    ASSERT_NE(accessible, nullptr);
-    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
-        << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+  }
+  EXPECT_TRUE(dir_read_with_heading);
+  form_->SimplePanelJobInfo().BackButton().click();
+  form_->ShowProgressPanel(true);
+  check(*form_, "progress");
+  for (const ProgressBar bar : {ProgressBar::kActual, ProgressBar::kTotal}) {
+    QAccessibleInterface* accessible =
+        QAccessible::queryAccessibleInterface(&form_->SimplePanelProgress().Bar(bar));
+    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
+    EXPECT_NE(accessible->valueInterface(), nullptr);
+  }
+  form_->ShowProgressPanel(false);
+  form_->ButtonNew().click();
+  ui::JobWizard& wizard = form_->SimplePanelWizard();
+  for (int page = 0; page < ui::JobWizard::kPageCount; ++page) {
+    check(*form_, "wizard page " + std::to_string(page + 1));
+    if (page + 1 < ui::JobWizard::kPageCount) wizard.FlatButtonNextClick();
+  }
+
+  // A changed explanation of the direction goes with the boxes that changed it, so a
+  // screen reader reads it where the user is.
+  while (wizard.CurrentPage() > 1) wizard.FlatButtonBackClick();
+  auto* down = form_->findChild<QCheckBox*>(QStringLiteral("CheckBoxDirectionDown"));
+  down->click();
+  const QString explanation = form_->findChild<QLabel*>(QStringLiteral("LabelDirection3"))->text();
+  EXPECT_TRUE(explanation.startsWith(QStringLiteral("Verzeichnis 2 erhält")));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(down)->text(QAccessible::Description),
+            explanation);
+  wizard.FlatButtonCancelClick();
+
+  // The other windows: the questions are dialogs, the information window a frame with a
+  // link, the help and the log frames of their own.
+  for (ui::QuestionWindow* question :
+       std::initializer_list<ui::QuestionWindow*>{confirm_.get(), recover_.get()}) {
+    question->show();
+    EXPECT_EQ(role_of(*question), QAccessible::Dialog);
+    check(*question, question->objectName().toStdString());
+    question->hide();
+  }
+  info_->Show();
+  EXPECT_EQ(role_of(*info_), QAccessible::Window);
+  EXPECT_EQ(role_of(info_->ProductLink()), QAccessible::Link);
+  check(*info_, "information window");
+  desktop_opens_ = false;
+  WriteFile("help/index.html", "<h1>Hilfe</h1>");
+  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
+  for (QWidget* window : {static_cast<QWidget*>(form_->OwnHelpWindow()),
+                          static_cast<QWidget*>(form_->OwnLogWindow())}) {
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(role_of(*window), QAccessible::Window);
+    check(*window, window->objectName().toStdString());
   }
 }
 

@@ -12,7 +12,9 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStringList>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 
 #include "platform/locale.h"
@@ -132,26 +134,22 @@ TEST_F(JobWizardTest, WalksThePagesAndKeepsTheirRules) {
   QTest::keyClick(days, Qt::Key_Up);
   EXPECT_EQ(days->value(), 15);
 
-  // An incomplete time keeps the page until Escape undoes the change.
+  // The page keys and the wheel do not move the spin fields.
+  QTest::keyClick(days, Qt::Key_PageUp);
+  QWheelEvent wheel(QPointF(5, 5), days->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(days, &wheel);
+  EXPECT_EQ(days->value(), 15);
+
+  // A time is not tested when the page is turned: "Weiter" moves on.
   GoTo(4);
   auto* time = Find<ui::TimeEdit>("MaskEditAutomatisationTime");
   time->selectAll();
   QTest::keyClicks(time, "7");
   wizard_->FlatButtonNextClick();
-  EXPECT_EQ(wizard_->CurrentPage(), 4);
-  ASSERT_EQ(dialogs_.errors.size(), 1u);
-  EXPECT_EQ(dialogs_.errors[0],
-            "Ungültiger Eingabewert. Mit der Taste ESC machen Sie die Änderungen rückgängig.");
-  QTest::keyClick(time, Qt::Key_Escape);
-  EXPECT_EQ(time->Time(), "18:00");
-  time->setCursorPosition(0);
-  QTest::keyClicks(time, " 830");
-  EXPECT_EQ(time->Time(), " 8:30");
-
-  wizard_->FlatButtonNextClick();
   EXPECT_EQ(wizard_->StepText(), "Schritt 6 von 6");
   EXPECT_EQ(NextCaption(), "Fertig");
-  EXPECT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_TRUE(dialogs_.errors.empty());
 
   // Only A-Z, a-z, 0-9, space, '-', '.', '_' reach the name, typed or pasted.
   auto* name = Find<ui::JobNameEdit>("FlatEditFinalName");
@@ -170,6 +168,75 @@ TEST_F(JobWizardTest, WalksThePagesAndKeepsTheirRules) {
   while (wizard_->CurrentPage() > 0) wizard_->FlatButtonBackClick();
   EXPECT_FALSE(BackShown());
   EXPECT_EQ(wizard_->StepText(), "Schritt 1 von 6");
+}
+
+TEST_F(JobWizardTest, TheKeyboardWalksThePagesInTheirVisualOrder) {
+  wizard_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(wizard_.get()));
+  wizard_->FocusFirstField();
+  const auto focused = [] {
+    return QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->objectName()
+                                                  : QString();
+  };
+  const auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  };
+
+  // Tab follows the page from top to bottom, then the bar from left to right.
+  QStringList order{focused()};
+  for (int step = 0; step < 6; ++step) {
+    press(Qt::Key_Tab);
+    order << focused();
+  }
+  EXPECT_EQ(order,
+            (QStringList{"FlatEditDir1", "FlatButtonBrowse1", "FlatEditDir2", "FlatButtonBrowse2",
+                         "CheckBoxSubDirs", "FlatButtonNext", "FlatButtonCancel"}));
+
+  // Enter in a field presses "Weiter"; each page starts at its first field, a radio
+  // group at its selected radio, which the arrows move.
+  Find<QLineEdit>("FlatEditDir1")->setFocus();
+  press(Qt::Key_Return);
+  EXPECT_EQ(focused(), "CheckBoxDirectionUp");
+  press(Qt::Key_Return);
+  EXPECT_EQ(focused(), "RadioButtonCriterionAll");
+  press(Qt::Key_Down);
+  EXPECT_TRUE(Ticked("RadioButtonCriterionNew"));
+  press(Qt::Key_Tab);
+  EXPECT_EQ(focused(), "CheckBoxCriterionArchiv");
+  press(Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(focused(), "RadioButtonCriterionNew");
+  press(Qt::Key_Return);
+  press(Qt::Key_Return);
+  EXPECT_EQ(wizard_->CurrentPage(), 4);
+  EXPECT_EQ(focused(), "CheckBoxAutomatisationMinutes");
+
+  // Leaving the time field with a digit missing tells so and keeps the focus there;
+  // Escape undoes the change, a space leaves the first hour digit unfilled.
+  auto* time = Find<ui::TimeEdit>("MaskEditAutomatisationTime");
+  time->setFocus();
+  time->selectAll();
+  QTest::keyClicks(time, "7");
+  press(Qt::Key_Tab);
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(dialogs_.errors[0],
+            "Ungültiger Eingabewert. Mit der Taste ESC machen Sie die Änderungen rückgängig.");
+  EXPECT_EQ(focused(), "MaskEditAutomatisationTime");
+  press(Qt::Key_Escape);
+  EXPECT_EQ(time->Time(), "18:00");
+  EXPECT_EQ(wizard_->CurrentPage(), 4) << "the Escape belonged to the field";
+  time->setCursorPosition(0);
+  QTest::keyClicks(time, " 830");
+  EXPECT_EQ(time->Time(), " 8:30");
+
+  // Enter on a button presses that button; Esc presses "Abbrechen".
+  Find<QAbstractButton>("FlatButtonBack")->setFocus();
+  press(Qt::Key_Return);
+  EXPECT_EQ(wizard_->CurrentPage(), 3);
+  QSignalSpy closed(wizard_.get(), &ui::JobWizard::Closed);
+  press(Qt::Key_Escape);
+  EXPECT_EQ(closed.count(), 1);
+  EXPECT_EQ(wizard_->CurrentPage(), 0);
+  EXPECT_EQ(dialogs_.errors.size(), 1u);
 }
 
 TEST_F(JobWizardTest, SavesANewJobAndRefusesDuplicatesAndRelativeDirectories) {
