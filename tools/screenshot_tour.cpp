@@ -159,9 +159,20 @@ int main(int argc, char** argv) {
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral("0.1.0.1"));
   // The desktop of the tour opens nothing, so the help shows in the program's own window.
-  ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
-                      info, std::string(), HelpFilePath(),
-                      [](const QUrl&, const std::function<void(bool)>& done) { done(false); }});
+  ui::TFormMain form(ui::MainWindowServices{
+      .hive = *hive,
+      .fs = *fs,
+      .locks = *locks,
+      .clock = *clock,
+      .locale = *locale,
+      .settings = settings,
+      .dialogs = dialogs,
+      .confirm = confirm,
+      .recover = recover,
+      .info = info,
+      .log_path = std::string(),
+      .help_path = HelpFilePath(),
+      .open_url = [](const QUrl&, const std::function<void(bool)>& done) { done(false); }});
   ui::TrayIcon tray;
   tray.Show();
   form.SetMinimizeToTray(tray.Available());

@@ -48,9 +48,20 @@ int main(int argc, char** argv) {
   ui::TFormConfirm confirm;
   ui::TFormRecover recover;
   ui::TFormInfo info(QStringLiteral("0.0.0.0"));
-  ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
-                      info, FileBesideExecutable("parvolind.log"), std::string(),
-                      [](const QUrl&, const std::function<void(bool)>&) {}});
+  ui::TFormMain form(
+      ui::MainWindowServices{.hive = *hive,
+                             .fs = *fs,
+                             .locks = *locks,
+                             .clock = *clock,
+                             .locale = *locale,
+                             .settings = settings,
+                             .dialogs = dialogs,
+                             .confirm = confirm,
+                             .recover = recover,
+                             .info = info,
+                             .log_path = FileBesideExecutable("parvolind.log"),
+                             .help_path = std::string(),
+                             .open_url = [](const QUrl&, const std::function<void(bool)>&) {}});
   if (!form.FormCreate(false)) return 1;
   form.show();
   const std::string job = argv[1];

@@ -77,8 +77,19 @@ int main(int argc, char** argv) {
   const auto open_url = [](const QUrl& url, std::function<void(bool)> done) {
     OpenWithDesktop(url.toLocalFile().toStdString(), std::move(done));
   };
-  ui::TFormMain form({*hive, *fs, *locks, *clock, *locale, settings, dialogs, confirm, recover,
-                      info, FileBesideExecutable("parvolind.log"), HelpFilePath(), open_url});
+  ui::TFormMain form(ui::MainWindowServices{.hive = *hive,
+                                            .fs = *fs,
+                                            .locks = *locks,
+                                            .clock = *clock,
+                                            .locale = *locale,
+                                            .settings = settings,
+                                            .dialogs = dialogs,
+                                            .confirm = confirm,
+                                            .recover = recover,
+                                            .info = info,
+                                            .log_path = FileBesideExecutable("parvolind.log"),
+                                            .help_path = HelpFilePath(),
+                                            .open_url = open_url});
   dialogs.SetParent(&form);
 
   ui::TrayIcon tray;

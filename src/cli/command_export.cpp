@@ -37,8 +37,7 @@ int ExportCommand(CliContext& context, const std::vector<std::string>& args) {
   }
   if (args.size() == 1 && args[0] == "-") return ExportToStandardOutput(context);
   const ConfigBackup backup(context.hive);
-  const BackupResult result =
-      args.empty() ? backup.Sicherung1Click() : backup.Sicherung1Click(args[0]);
+  const BackupResult result = args.empty() ? backup.ExportBackup() : backup.ExportBackup(args[0]);
   if (!result.ok) {
     context.err << kFailureText << result.reason << "\n";
     return 1;

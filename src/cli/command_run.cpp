@@ -11,7 +11,9 @@
 
 #include "cli/cli_commands.h"
 #include "engine/log_writer.h"
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
+#include "engine/run_control.h"
+#include "engine/run_options.h"
 #include "engine/synchronisation_run.h"
 #include "platform/app_paths.h"
 #include "platform/file_system.h"
@@ -61,20 +63,18 @@ struct Bar {
   int64_t value = 0;
 };
 
-/// The run's host in a terminal: keeps the panel's state, shows the action and the
+/// The run's progress in a terminal: keeps the panel's state, shows the action and the
 /// overall progress on one line when standard output is a terminal (and nothing
-/// otherwise), turns Ctrl-C into the cancel request, and prints the failure
+/// otherwise), turns Ctrl-C into `control`'s cancel request, and prints the failure
 /// message to standard error.
-class TerminalHost : public RunHost {
+class TerminalProgress : public ProgressSink {
  public:
-  TerminalHost(std::ostream& out, std::ostream& err, const InterruptWatch& interrupt, bool logging,
-               int32_t copy_buffer_size, bool trash)
+  TerminalProgress(std::ostream& out, std::ostream& err, const InterruptWatch& interrupt,
+                   RunControl& control)
       : out_(out),
         err_(err),
         interrupt_(interrupt),
-        logging_(logging),
-        copy_buffer_size_(copy_buffer_size),
-        trash_(trash),
+        control_(control),
         terminal_(StandardOutputIsTerminal()),
         columns_(terminal_ ? TerminalColumns() : 80) {}
 
@@ -100,17 +100,14 @@ class TerminalHost : public RunHost {
     Bar& b = bars_[Index(bar)];
     if (value >= b.minimum && value <= b.maximum) b.value = value;
   }
-  int64_t BarValue(ProgressBar bar) const override { return bars_[Index(bar)].value; }
-  int64_t BarMinimum(ProgressBar bar) const override { return bars_[Index(bar)].minimum; }
-  int64_t BarMaximum(ProgressBar bar) const override { return bars_[Index(bar)].maximum; }
 
   void ShowProgressPanel(bool visible) override {
     if (!visible) ClearLine();
   }
 
   void ProcessEvents() override {
-    if (interrupt_.Requested() && !cancel_) {
-      cancel_ = true;
+    if (interrupt_.Requested() && !control_.CancelRequested()) {
+      control_.SetCancelRequested(true);
       interrupt_seen_ = true;
     }
     if (!terminal_) return;
@@ -122,21 +119,12 @@ class TerminalHost : public RunHost {
     Draw();
   }
 
-  bool CancelRequested() const override { return cancel_; }
-  void SetCancelRequested(bool requested) override { cancel_ = requested; }
-  bool RunInProgress() const override { return running_; }
-  void SetRunInProgress(bool running) override { running_ = running; }
-
   void ShowFailureMessage(std::string_view text) override {
     ClearLine();
     err_ << text << "\n";
   }
 
-  bool AnimatedIcon() const override { return false; }
   void SetIconAnimation(bool) override {}
-  bool LoggingEnabled() const override { return logging_; }
-  int32_t CopyBufferSize() const override { return copy_buffer_size_; }
-  bool TrashEnabled() const override { return trash_; }
 
   /// Whether Ctrl-C or SIGTERM asked for the cancel.
   bool InterruptSeen() const { return interrupt_seen_; }
@@ -169,16 +157,12 @@ class TerminalHost : public RunHost {
   std::ostream& out_;
   std::ostream& err_;
   const InterruptWatch& interrupt_;
-  bool logging_;
-  int32_t copy_buffer_size_;
-  bool trash_;
+  RunControl& control_;
   bool terminal_;
   int columns_;
   std::string action_;
   Bar bars_[2];
-  bool cancel_ = false;
   bool interrupt_seen_ = false;
-  bool running_ = false;
   int drawn_width_ = 0;
   std::chrono::steady_clock::time_point last_event_{};
   std::chrono::steady_clock::time_point last_redraw_{};
@@ -222,12 +206,16 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
   std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
   ScheduleComputation schedule(context.hive, context.clock);
   InterruptWatch interrupt;
-  TerminalHost host(context.out, context.err, interrupt, logging, copy_buffer_size, trash);
-  LogWriter log(FileBesideExecutable("parvolind.log"), *fs, host, context.clock, context.locale);
+  RunControl control;
+  TerminalProgress progress(context.out, context.err, interrupt, control);
+  LogWriter log(
+      FileBesideExecutable("parvolind.log"), *fs, progress, [logging] { return logging; },
+      context.clock, context.locale);
   SynchronisationRun run(
-      context.hive, *fs, host, log, context.clock, context.locale,
+      context.hive, *fs, progress, control, log, context.clock, context.locale,
       [&schedule](const std::string& name) { return schedule.GetJobDate(name); }, *locks);
-  const RunResult result = run.ExecuteSynchronisation(job_name);
+  const RunResult result =
+      run.ExecuteSynchronisation(job_name, RunOptions{.copy_buffer_size = copy_buffer_size, .trash = trash});
 
   if (result.log_error) {
     context.err << "Das Protokoll konnte nicht geschrieben werden: " << *result.log_error << "\n";

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "engine/fit_path.h"
+#include "platform/path_rules.h"
 
 namespace parvolind {
 namespace {
@@ -20,12 +21,13 @@ int64_t FloorMilliseconds(int64_t nanoseconds) {
   return nanoseconds / 1000000 - (nanoseconds % 1000000 < 0 ? 1 : 0);
 }
 
-// "/a/b" for "/a/b/c"; empty above "/".
+// "/a/b" for "/a/b/c", "/" for "/a"; empty above the root ("/", or "C:\" on Windows).
 std::string ParentOf(const std::string& folder) {
-  if (folder == "/") return {};
-  const size_t slash = folder.rfind('/');
+  const size_t root = RootLength(folder);
+  if (folder.size() <= root) return {};
+  const size_t slash = folder.rfind(kPathSeparator);
   if (slash == std::string::npos) return {};
-  return slash == 0 ? std::string("/") : folder.substr(0, slash);
+  return slash < root ? folder.substr(0, root) : folder.substr(0, slash);
 }
 
 char LowerAsciiLetter(char c) {
@@ -49,9 +51,14 @@ struct FileCollector::Walk {
   std::vector<Identity> other_and_above;
 };
 
-FileCollector::FileCollector(FileSystem& fs, RunHost& host, const Clock& clock,
-                             FileTransfer& transfer, LogWriter& log)
-    : fs_(fs), host_(host), clock_(clock), transfer_(transfer), log_(log) {}
+FileCollector::FileCollector(FileSystem& fs, ProgressSink& progress, const RunControl& control,
+                             const Clock& clock, FileTransfer& transfer, LogWriter& log)
+    : fs_(fs),
+      progress_(progress),
+      control_(control),
+      clock_(clock),
+      transfer_(transfer),
+      log_(log) {}
 
 std::string FileCollector::FilterHaystack(std::string_view filter) {
   std::string haystack;
@@ -97,8 +104,8 @@ void FileCollector::GetSyncFiles(const std::string& directory, const std::string
       if (status.exists) walk.other_and_above.emplace_back(status.device, status.inode);
     }
   }
-  if (!directory.empty() && directory.back() != '/') {
-    WalkDirectory(walk, directory + '/', false);
+  if (!directory.empty() && directory.back() != kPathSeparator) {
+    WalkDirectory(walk, directory + kPathSeparator, false);
   } else {
     WalkDirectory(walk, directory, false);
   }
@@ -223,10 +230,10 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
   }
 
   const std::string shown = FitPathToWidth(
-      directory, host_.LabelWidth(ProgressLabel::kDir1) - 100,
-      [this](std::string_view text) { return host_.TextWidth(ProgressLabel::kDir1, text); });
-  host_.SetLabel(ProgressLabel::kAction, shown + std::string(kReadingSuffix));
-  host_.ProcessEvents();
+      directory, progress_.LabelWidth(ProgressLabel::kDir1) - 100,
+      [this](std::string_view text) { return progress_.TextWidth(ProgressLabel::kDir1, text); });
+  progress_.SetLabel(ProgressLabel::kAction, shown + std::string(kReadingSuffix));
+  progress_.ProcessEvents();
 
   if (!stream) {
     // A directory that vanished meanwhile is simply gone; one that is there but cannot be
@@ -242,8 +249,8 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
 
   walk.ancestors.push_back(identity);
   for (const auto& [name, link] : subdirectories) {
-    WalkDirectory(walk, directory + name + '/', link);
-    host_.ProcessEvents();
+    WalkDirectory(walk, directory + name + kPathSeparator, link);
+    progress_.ProcessEvents();
   }
   walk.ancestors.pop_back();
 }
@@ -291,8 +298,8 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
         PassesAgeFilter(path, have_status ? &status : nullptr, walk.days)) {
       walk.list.push_back(path);
     }
-    host_.ProcessEvents();
-    if (host_.CancelRequested()) return false;
+    progress_.ProcessEvents();
+    if (control_.CancelRequested()) return false;
   }
   // A read that fails part way is no end of the directory: what it did not list may be there.
   if (stream.Error() != 0) NoteIncomplete(directory, kCouldNotReadAll);

@@ -11,7 +11,8 @@
 
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
+#include "engine/run_control.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 
@@ -26,8 +27,8 @@ class FileCollector {
   /// Temporary copy files whose last write lies further back than this count as left behind.
   static constexpr int64_t kStaleTemporaryAgeMinutes = 10;
 
-  FileCollector(FileSystem& fs, RunHost& host, const Clock& clock, FileTransfer& transfer,
-                LogWriter& log);
+  FileCollector(FileSystem& fs, ProgressSink& progress, const RunControl& control,
+                const Clock& clock, FileTransfer& transfer, LogWriter& log);
 
   /// Appends to `list` every file of `directory` (which ends in '/') that passes the filters, and
   /// with `sub_dirs` those of its subdirectories (depth first; directories whose names begin with
@@ -35,11 +36,11 @@ class FileCollector {
   /// 1 (only the listed ones) or 2 (all but the listed ones; any other value admits nothing),
   /// `days` the age limit (0 or less: none). A missing directory adds nothing; one that cannot
   /// be read, or only in part, is logged, counted in Failures() and noted in
-  /// IncompleteFolders(). Stops early when the host's cancel request is set. Links are followed,
-  /// except back into a directory above on the same walk. A directory that is `other_root`
-  /// (the run's other side), lies inside it or contains it is passed over and logged once; so is
-  /// a directory that a walk of another root with another side reached already since Reset()
-  /// (the same directory seen from the other side, through a bind mount for example): see
+  /// IncompleteFolders(). Stops early when the run control's cancel request is set. Links are
+  /// followed, except back into a directory above on the same walk. A directory that is
+  /// `other_root` (the run's other side), lies inside it or contains it is passed over and logged
+  /// once; so is a directory that a walk of another root with another side reached already since
+  /// Reset() (the same directory seen from the other side, through a bind mount for example): see
   /// SharedFolders().
   void GetSyncFiles(const std::string& directory, const std::string& filter, FileList& list,
                     bool sub_dirs, int32_t filter_type, int32_t days,
@@ -94,7 +95,8 @@ class FileCollector {
   bool PassesAgeFilter(const std::string& path, const FileStatus* known_status, int32_t days);
 
   FileSystem& fs_;
-  RunHost& host_;
+  ProgressSink& progress_;
+  const RunControl& control_;
   const Clock& clock_;
   FileTransfer& transfer_;
   LogWriter& log_;

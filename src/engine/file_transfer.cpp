@@ -1,30 +1,32 @@
 #include "engine/file_transfer.h"
 
-#include <libdeflate.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+
+#include "engine/crc32.h"
+#include "platform/path_rules.h"
 
 namespace parvolind {
 namespace {
 
 constexpr int32_t kDefaultBlockSize = 131071;
 constexpr size_t kChecksumBlockSize = 1 << 18;
-constexpr uint32_t kPermissionBits = 0777;
 // A batch of replacements holds one open file each and their unsynced data in the page cache:
 // both stay well within what a process and the machine can spare.
 constexpr size_t kBatchFiles = 128;
 constexpr int64_t kBatchBytes = int64_t{64} << 20;
 
 std::string DirectoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.rfind(kPathSeparator);
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 }  // namespace
 
-FileTransfer::FileTransfer(FileSystem& fs, RunHost& host) : fs_(fs), host_(host) {}
+FileTransfer::FileTransfer(FileSystem& fs, ProgressSink& progress, const RunControl& control,
+                           const RunOptions& options)
+    : fs_(fs), progress_(progress), control_(control), options_(options) {}
 
 FileTransfer::~FileTransfer() {
   try {
@@ -62,7 +64,7 @@ void FileTransfer::FinishPendingReplacements() {
   for (size_t i = 0; i < batch.size(); ++i) {
     if (finished[i] == 0 && on_late_failure_) on_late_failure_(batch[i].source);
   }
-  host_.ProcessEvents();
+  progress_.ProcessEvents();
 }
 
 bool FileTransfer::PutInPlace(const std::string& temporary_path, const std::string& destination,
@@ -100,7 +102,7 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
 
 bool FileTransfer::Copy(const std::string& source, const std::string& target,
                         bool unnamed_allowed) {
-  int32_t block_size = host_.CopyBufferSize();
+  int32_t block_size = options_.copy_buffer_size;
   if (block_size <= 0) block_size = kDefaultBlockSize;
 
   FileStatus before;
@@ -120,7 +122,7 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   if (existing.exists && !existing.is_regular) return false;
 
   std::string folder = DirectoryOf(destination);
-  if (folder.empty()) folder = "./";
+  if (folder.empty()) folder = std::string(".") + kPathSeparator;
   // A new target is written into a file without a name that gets the target's name only when
   // complete: one directory change instead of two, and a killed run leaves nothing behind. The
   // name must be entirely free for that: a link is replaced the named way.
@@ -151,8 +153,8 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   };
 
   const int64_t size = before.size;
-  host_.SetBarRange(ProgressBar::kActual, 0, size);
-  host_.SetBarValue(ProgressBar::kActual, 0);
+  progress_.SetBarRange(ProgressBar::kActual, 0, size);
+  progress_.SetBarValue(ProgressBar::kActual, 0);
 
   int64_t done = 0;
   while (done < size) {
@@ -160,11 +162,11 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     const int64_t moved = fs_.CopyBlock(*input, *output, wanted, buffer_);
     if (moved < 0) return fail();
     done += moved;
-    host_.SetBarValue(ProgressBar::kActual, done);
-    host_.ProcessEvents();
+    progress_.SetBarValue(ProgressBar::kActual, done);
+    progress_.ProcessEvents();
     // A source that ends early shrank while it was read: what was copied is not the file.
     if (moved < wanted) return fail();
-    if (host_.CancelRequested()) return fail();
+    if (control_.CancelRequested()) return fail();
   }
 
   // A source written to while it was copied gives a mixture of old and new: not a copy.
@@ -181,7 +183,7 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     }
     output->SetPermissions(existing.mode);
   } else {
-    output->SetPermissions(before.mode & kPermissionBits);
+    output->SetPermissions(before.mode & kCopiedModeBits);
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
   if (existing.exists && batched_) {
@@ -193,14 +195,14 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     if (std::any_of(pending_.begin(), pending_.end(), same)) FinishPendingReplacements();
     output->StartWriteBack();
     pending_.push_back({std::move(output), std::move(temporary_path), destination, source,
-                        host_.TrashEnabled(), times_after_rename_, before.atime_ns,
+                        options_.trash, times_after_rename_, before.atime_ns,
                         before.mtime_ns});
     pending_bytes_ += size;
     if (pending_.size() >= kBatchFiles || pending_bytes_ >= kBatchBytes) {
       FinishPendingReplacements();
     }
-    host_.ProcessEvents();
-    host_.SetBarValue(ProgressBar::kActual, size);
+    progress_.ProcessEvents();
+    progress_.SetBarValue(ProgressBar::kActual, size);
     return true;
   }
   // A file being replaced must not turn into an empty one after a crash: its new data goes to
@@ -227,14 +229,14 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     }
   } else {
     if (!output->Close()) return fail();
-    if (!PutInPlace(temporary_path, destination, existing.exists && host_.TrashEnabled(),
+    if (!PutInPlace(temporary_path, destination, existing.exists && options_.trash,
                     times_after_rename_, before.atime_ns, before.mtime_ns)) {
       return fail();
     }
   }
 
-  host_.ProcessEvents();
-  host_.SetBarValue(ProgressBar::kActual, size);
+  progress_.ProcessEvents();
+  progress_.SetBarValue(ProgressBar::kActual, size);
   return true;
 }
 
@@ -246,7 +248,7 @@ uint32_t FileTransfer::GetFileCRC32(const std::string& path) {
   for (;;) {
     const int64_t count = input->Read(buffer_.data(), static_cast<int64_t>(kChecksumBlockSize));
     if (count <= 0) break;  // the end, or a read error: the CRC of what was read
-    crc = libdeflate_crc32(crc, buffer_.data(), static_cast<size_t>(count));
+    crc = UpdateCrc32(crc, buffer_.data(), static_cast<size_t>(count));
   }
   return crc;
 }

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
+#include "engine/run_control.h"
+#include "engine/run_options.h"
 #include "platform/file_system.h"
 #include "store/date_time.h"
 
@@ -22,7 +24,10 @@ class FileTransfer {
   /// Called with the source of a replacement that failed while it was being finished.
   using LateFailure = std::function<void(const std::string& source)>;
 
-  FileTransfer(FileSystem& fs, RunHost& host);
+  /// Shows the per-file bar on `progress`, stops a copy when `control` asks, and copies
+  /// in blocks of the size `options` gives when a copy begins.
+  FileTransfer(FileSystem& fs, ProgressSink& progress, const RunControl& control,
+               const RunOptions& options);
   /// Finishes the replacements still waiting (see FinishReplacementsInBatches()).
   ~FileTransfer();
   FileTransfer(const FileTransfer&) = delete;
@@ -42,14 +47,14 @@ class FileTransfer {
   /// rename as its time, so the times are set again once the copy has its name.
   void SetTimesAgainAfterRename(bool again) { times_after_rename_ = again; }
 
-  /// Copies `source` onto `target` in blocks of host.CopyBufferSize() bytes, into a temporary
-  /// file beside the target that replaces the target only when it is complete (for a new target
-  /// a file without a name where the file system allows, named only when complete); the
+  /// Copies `source` onto `target` in blocks of the options' copy_buffer_size bytes, into a
+  /// temporary file beside the target that replaces the target only when it is complete (for a new
+  /// target a file without a name where the file system allows, named only when complete); the
   /// target's folder is created when missing. A target that appears while a new one is copied
   /// is left as it is and the copy fails. A target that is a link to a file is replaced by the
   /// copy, never written through. The kActual bar shows the bytes; the cancel request is
   /// looked at after every block. A new target gets the source's permission bits, a replaced one
-  /// keeps its own; both get the source's time stamps. With the host's trash on, the old version
+  /// keeps its own; both get the source's time stamps. With the options' trash on, the old version
   /// of a replaced target goes into the desktop's trash as the new one takes its place; a target
   /// that cannot be put there is not replaced. False when cancelled or failed, or when
   /// the source changed while it was read: the old target is then untouched, a new one absent,
@@ -100,7 +105,9 @@ class FileTransfer {
                   bool times_again, int64_t atime_ns, int64_t mtime_ns);
 
   FileSystem& fs_;
-  RunHost& host_;
+  ProgressSink& progress_;
+  const RunControl& control_;
+  const RunOptions& options_;
   std::vector<char> buffer_;
   bool batched_ = false;
   bool times_after_rename_ = false;

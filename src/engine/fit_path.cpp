@@ -1,10 +1,13 @@
 #include "engine/fit_path.h"
 
+#include "platform/path_rules.h"
+
 namespace parvolind {
 namespace {
 
-constexpr char kSeparator = '/';
-constexpr std::string_view kEllipsisDirectory = ".../";
+constexpr char kSeparator = kPathSeparator;
+constexpr char kEllipsisText[] = {'.', '.', '.', kSeparator, '\0'};
+constexpr std::string_view kEllipsisDirectory = kEllipsisText;
 
 }  // namespace
 

@@ -55,13 +55,19 @@ std::string Printable(std::string_view text) {
 
 }  // namespace
 
-LogWriter::LogWriter(std::string log_path, FileSystem& fs, RunHost& host, const Clock& clock,
+LogWriter::LogWriter(std::string log_path, FileSystem& fs, ProgressSink& progress,
+                     std::function<bool()> logging_enabled, const Clock& clock,
                      const Locale& locale)
-    : log_path_(std::move(log_path)), fs_(fs), host_(host), clock_(clock), locale_(locale) {}
+    : log_path_(std::move(log_path)),
+      fs_(fs),
+      progress_(progress),
+      logging_enabled_(std::move(logging_enabled)),
+      clock_(clock),
+      locale_(locale) {}
 
 bool LogWriter::WriteLogInfo(std::string_view line) {
   bool written = true;
-  if (host_.LoggingEnabled()) {
+  if (logging_enabled_()) {
     std::string bytes;
     bytes.reserve(line.size() + 2);
     bytes.append(line);
@@ -73,7 +79,7 @@ bool LogWriter::WriteLogInfo(std::string_view line) {
       if (!first_error_) first_error_ = IoErrorText(error);
     }
   }
-  host_.ProcessEvents();
+  progress_.ProcessEvents();
   return written;
 }
 

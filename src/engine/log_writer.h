@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
@@ -17,11 +18,13 @@ namespace parvolind {
 /// and error texts are written with each control character as '?'.
 class LogWriter {
  public:
-  /// `log_path` is the log file (the program passes the file beside its executable).
-  LogWriter(std::string log_path, FileSystem& fs, RunHost& host, const Clock& clock,
-            const Locale& locale);
+  /// `log_path` is the log file (the program passes the file beside its executable);
+  /// `logging_enabled` says, asked for every line, whether lines are written at all
+  /// (`Logfileerstellen1`).
+  LogWriter(std::string log_path, FileSystem& fs, ProgressSink& progress,
+            std::function<bool()> logging_enabled, const Clock& clock, const Locale& locale);
 
-  /// Appends `line` + CR LF when the host has logging on, then lets the host process events
+  /// Appends `line` + CR LF when logging is on, then lets `progress` process events
   /// (also when logging is off or the write failed). False when the line could not be written;
   /// the first such error's text is kept until TakeFirstError().
   bool WriteLogInfo(std::string_view line);
@@ -59,7 +62,8 @@ class LogWriter {
  private:
   std::string log_path_;
   FileSystem& fs_;
-  RunHost& host_;
+  ProgressSink& progress_;
+  std::function<bool()> logging_enabled_;
   const Clock& clock_;
   const Locale& locale_;
   std::optional<std::string> first_error_;

@@ -6,12 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace parvolind {
+#include "platform/path_rules.h"
 
-/// Whether file names compare without regard to case on this platform. Linux file
-/// systems tell A.TXT and a.txt apart, so the run does too; a platform whose file
-/// names ignore case switches this one constant.
-inline constexpr bool kFileNamesIgnoreCase = false;
+namespace parvolind {
 
 /// Whether two file names (or relative paths) denote the same file on this platform.
 bool SameFileName(std::string_view a, std::string_view b, bool ignore_case = kFileNamesIgnoreCase);

@@ -12,6 +12,7 @@
 
 #include "engine/file_collector.h"
 #include "engine/file_transfer.h"
+#include "platform/path_rules.h"
 #include "engine/fit_path.h"
 #include "engine/path_index.h"
 #include "store/registry_key.h"
@@ -60,7 +61,7 @@ int64_t MillisecondsOf(const FileStatus& status) {
 }
 
 std::string WithSeparator(std::string directory) {
-  if (directory.empty() || directory.back() != '/') directory += '/';
+  if (directory.empty() || directory.back() != kPathSeparator) directory += kPathSeparator;
   return directory;
 }
 
@@ -79,27 +80,30 @@ bool InMountFolders(std::string_view path, bool strictly) {
 // The folder part of a path ending in '/': "/a/b/" for "/a/b/c" and for "/a/b/c/".
 std::string ParentFolder(const std::string& path) {
   std::string folder = path;
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  const size_t slash = folder.rfind('/');
+  if (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
+  const size_t slash = folder.rfind(kPathSeparator);
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
+
+// Whether `folder` is the root of its file system or drive ("/", "C:\\").
+bool IsRoot(const std::string& folder) { return RootLength(folder) == folder.size(); }
 
 bool StartsWithPath(std::string_view path, std::string_view prefix) {
   return path.size() >= prefix.size() && SameFileName(path.substr(0, prefix.size()), prefix);
 }
 
-// `relative` (folder names, each ending in '/') below `folder`, with "." and ".." taken out as
-// creating the folders one by one would take them.
+// `relative` (folder names, each ending in the separator) below `folder`, with "." and ".." taken
+// out as creating the folders one by one would take them.
 std::string Joined(std::string folder, std::string_view relative) {
   size_t begin = 0;
   while (begin < relative.size()) {
-    size_t end = relative.find('/', begin);
+    size_t end = relative.find(kPathSeparator, begin);
     if (end == std::string_view::npos) end = relative.size();
     const std::string_view part = relative.substr(begin, end - begin);
     if (part == "..") {
-      if (folder != "/") folder = ParentFolder(folder);
+      if (!IsRoot(folder)) folder = ParentFolder(folder);
     } else if (!part.empty() && part != ".") {
-      folder.append(part).push_back('/');
+      folder.append(part).push_back(kPathSeparator);
     }
     begin = end + 1;
   }
@@ -180,16 +184,19 @@ enum class SynchronisationRun::TimeOrder {
 /// A directory root as the file system will see it once created: its nearest existing
 /// folder, resolved, and the names of the folders still missing below it.
 struct SynchronisationRun::Located {
-  std::string existing;  ///< real path, ending in '/'
-  std::string missing;   ///< plain folder names, each ending in '/'; empty when the root exists
+  std::string existing;  ///< real path, ending in the separator
+  /// plain folder names, each ending in the separator; empty when the root exists
+  std::string missing;
 };
 
-SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHost& host,
-                                       LogWriter& log, const Clock& clock, const Locale& locale,
-                                       JobDateFunction job_date, RunLocks& locks)
+SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, ProgressSink& progress,
+                                       RunControl& control, LogWriter& log, const Clock& clock,
+                                       const Locale& locale, JobDateFunction job_date,
+                                       RunLocks& locks)
     : hive_(hive),
       fs_(fs),
-      host_(host),
+      progress_(progress),
+      control_(control),
       log_(log),
       clock_(clock),
       locale_(locale),
@@ -199,8 +206,8 @@ SynchronisationRun::SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHo
 std::string SynchronisationRun::Shortened(std::string_view path, ProgressLabel label,
                                           int spare) const {
   return FitPathToWidth(
-      path, host_.LabelWidth(label) - spare,
-      [this, label](std::string_view text) { return host_.TextWidth(label, text); });
+      path, progress_.LabelWidth(label) - spare,
+      [this, label](std::string_view text) { return progress_.TextWidth(label, text); });
 }
 
 void SynchronisationRun::WriteNextSync(RegistryKey& key, const std::string& job_name) {
@@ -215,7 +222,7 @@ RunResult SynchronisationRun::Refuse(const std::string& job_name, std::string_vi
   result.failure_reason = std::string(reason);
   log_.WriteRunStart(job_name);
   log_.WriteError(reason);
-  host_.ShowFailureMessage(kRunFailedMessage);
+  progress_.ShowFailureMessage(kRunFailedMessage);
   try {
     RegistryKey key(hive_);
     if (key.OpenForWriting(std::string(kJobsKeyPrefix) + job_name, false)) {
@@ -229,12 +236,13 @@ RunResult SynchronisationRun::Refuse(const std::string& job_name, std::string_vi
   return result;
 }
 
-RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_name) {
+RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_name,
+                                                     const RunOptions& options) {
   // Errors of lines written before this run are not this run's to report.
   log_.TakeFirstError();
   // Names match without regard to case; the log and the panel show the job as it is stored.
   const std::string job_name = JobStore(hive_, clock_, locale_).StoredName(typed_name);
-  if (host_.RunInProgress()) return Refuse(job_name, kAlreadyRunning);
+  if (control_.RunInProgress()) return Refuse(job_name, kAlreadyRunning);
   std::unique_ptr<RunLock> lock;
   switch (locks_.TryLock(job_name, &lock)) {
     case RunLockStatus::kAcquired:
@@ -245,6 +253,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
       return Refuse(job_name, kLockFailed);
   }
 
+  options_ = options;
   previous_run_died_ = lock->TakenOver();
   failed_files_ = 0;
   for (int i = 0; i < 2; ++i) {
@@ -254,9 +263,9 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
   reported_paths_.clear();
 
   RunResult result;
-  host_.SetRunInProgress(true);
-  const bool animated = host_.AnimatedIcon();
-  if (animated) host_.SetIconAnimation(true);
+  control_.SetRunInProgress(true);
+  const bool animated = options_.animated_icon;
+  if (animated) progress_.SetIconAnimation(true);
   const uint32_t start_tick = clock_.TickCount();
   int64_t copies = 0;
   // A log line that cannot be written never stops the run; the first such error
@@ -268,9 +277,9 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
     key.OpenForWriting(std::string(kJobsKeyPrefix) + job_name, false);
     Work(job_name, key, copies);
     WriteNextSync(key, job_name);
-    if (host_.CancelRequested()) {
+    if (control_.CancelRequested()) {
       log_.WriteRunCancelled();
-      host_.SetCancelRequested(false);
+      control_.SetCancelRequested(false);
       result.outcome = RunOutcome::kCancelled;
     } else {
       const uint32_t elapsed = clock_.TickCount() - start_tick;
@@ -296,7 +305,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
   }
 
   if (result.outcome == RunOutcome::kFailed) {
-    host_.ShowFailureMessage(kRunFailedMessage);
+    progress_.ShowFailureMessage(kRunFailedMessage);
     // A job whose key is gone is not brought back: the key was opened without
     // creating it, and a key that did not open gets no write at all.
     if (key.IsOpen()) {
@@ -307,14 +316,14 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
       }
     }
     log_.WriteRunCancelled();
-    host_.SetCancelRequested(false);
+    control_.SetCancelRequested(false);
     key.Close();
   }
   result.files = copies;
   result.failed_files = failed_files_;
-  host_.SetRunInProgress(false);
-  if (animated || host_.AnimatedIcon()) host_.SetIconAnimation(false);
-  host_.ShowProgressPanel(false);
+  control_.SetRunInProgress(false);
+  if (animated) progress_.SetIconAnimation(false);
+  progress_.ShowProgressPanel(false);
   result.log_error = log_.TakeFirstError();
   return result;
 }
@@ -330,8 +339,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   if (job.dir2.empty()) throw std::runtime_error("Verzeichnis 2 ist nicht angegeben.");
   // A relative root would be taken from whichever folder the caller was started in, so the
   // window, the command line and a timed run would each work on other folders.
-  if (job.dir1.front() != '/') Refusal(log_, kDir1Relative);
-  if (job.dir2.front() != '/') Refusal(log_, kDir2Relative);
+  if (!IsAbsolutePath(job.dir1)) Refusal(log_, kDir1Relative);
+  if (!IsAbsolutePath(job.dir2)) Refusal(log_, kDir2Relative);
   job.dir1 = WithSeparator(job.dir1);
   job.dir2 = WithSeparator(job.dir2);
   job.filter = key.ReadString("Filter");
@@ -353,15 +362,15 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   job.del_others = key.ReadBool("DelOthers");
   job.crc32 = key.ReadBool("CRC32");
 
-  host_.SetLabel(ProgressLabel::kJob, job_name);
-  host_.SetLabel(ProgressLabel::kDir1, Shortened(job.dir1, ProgressLabel::kDir1, 0));
-  host_.SetLabel(ProgressLabel::kDir2, Shortened(job.dir2, ProgressLabel::kDir2, 0));
-  host_.SetLabel(ProgressLabel::kAction, kActionPrepare);
-  host_.SetBarValue(ProgressBar::kActual, host_.BarMinimum(ProgressBar::kActual));
-  host_.SetBarValue(ProgressBar::kTotal, host_.BarMinimum(ProgressBar::kTotal));
-  host_.SetCancelRequested(false);
-  host_.ProcessEvents();
-  host_.ShowProgressPanel(true);
+  progress_.SetLabel(ProgressLabel::kJob, job_name);
+  progress_.SetLabel(ProgressLabel::kDir1, Shortened(job.dir1, ProgressLabel::kDir1, 0));
+  progress_.SetLabel(ProgressLabel::kDir2, Shortened(job.dir2, ProgressLabel::kDir2, 0));
+  progress_.SetLabel(ProgressLabel::kAction, kActionPrepare);
+  progress_.SetBarValue(ProgressBar::kActual, 0);
+  progress_.SetBarValue(ProgressBar::kTotal, 0);
+  control_.SetCancelRequested(false);
+  progress_.ProcessEvents();
+  progress_.ShowProgressPanel(true);
 
   if (!job.dir_down && !job.dir_up) return;
   const bool both = job.dir_down && job.dir_up;
@@ -386,12 +395,17 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
 
   // Replacements are finished in batches, so that their disk syncs overlap; whatever still
   // waits is finished when `transfer` goes, however this ends.
-  FileTransfer transfer(fs_, host_);
-  transfer.FinishReplacementsInBatches([this](const std::string& source) {
+  FileTransfer transfer(fs_, progress_, control_, options_);
+  transfer.FinishReplacementsInBatches([this, &job](const std::string& source) {
     log_.WriteFileFailure(source);
-    ++failed_files_;
+    ++failed_files_;  // a replacement that failed at its end failed like any other copy
+    // A file whose copy did not arrive after all is marked for the next run again.
+    if (job.archiv_bit && kArchiveModeBit != 0) {
+      const FileStatus status = fs_.Stat(source);
+      if (status.exists) fs_.SetPermissions(source, status.mode | kArchiveModeBit);
+    }
   });
-  FileCollector collector(fs_, host_, clock_, transfer, log_);
+  FileCollector collector(fs_, progress_, control_, clock_, transfer, log_);
   collector.Reset();
   FileList sources;
   collector.GetSyncFiles(sending_root, job.filter, sources, job.sub_dirs, job.filter_type, job.days,
@@ -410,10 +424,10 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
       return source.compare(0, shared.size(), shared) == 0;
     });
   }
-  host_.SetBarRange(ProgressBar::kTotal, host_.BarMinimum(ProgressBar::kTotal),
-                    static_cast<int64_t>(sources.size() + targets.size()));
-  host_.ProcessEvents();
-  if (host_.CancelRequested()) return;
+  progress_.SetBarRange(ProgressBar::kTotal, 0,
+                        static_cast<int64_t>(sources.size() + targets.size()));
+  progress_.ProcessEvents();
+  if (control_.CancelRequested()) return;
   // The roots are remembered only once the run has got this far on them.
   mounts_[0] = mount1;
   mounts_[1] = mount2;
@@ -454,7 +468,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     if (previous_run_died_) RemoveLeftoverCopies(second, job.sub_dirs, transfer);
   }
 
-  int64_t total = host_.BarValue(ProgressBar::kTotal);
+  int64_t total = 0;
   std::optional<PathIndex> target_index;
   if (has_targets) target_index.emplace(targets, receiving_root.size());
 
@@ -502,8 +516,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
       log_.WriteError(sending_root + " ist leer oder fehlt; es wurde nichts gelöscht.");
     }
     total += static_cast<int64_t>(target_index->RemainingCount());
-    host_.SetBarValue(ProgressBar::kTotal, total);
-    host_.ProcessEvents();
+    progress_.SetBarValue(ProgressBar::kTotal, total);
+    progress_.ProcessEvents();
     return;
   }
   const PathIndex source_index(sources, sending_root.size());
@@ -517,14 +531,14 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     const std::string_view relative = std::string_view(entry).substr(receiving_root.size());
     if (source_index.Find(relative) == PathIndex::kNotFound &&
         !SendingSideMayHold(sending_root, relative, collector) && MayChange(first, entry)) {
-      host_.SetLabel(
+      progress_.SetLabel(
           ProgressLabel::kAction,
           Shortened(entry, ProgressLabel::kAction, kActionSpare) + std::string(kDeleting));
-      host_.ProcessEvents();
+      progress_.ProcessEvents();
       DeleteSurplus(entry);
     }
-    host_.SetBarValue(ProgressBar::kTotal, ++total);
-    host_.ProcessEvents();
+    progress_.SetBarValue(ProgressBar::kTotal, ++total);
+    progress_.ProcessEvents();
   }
 }
 
@@ -535,8 +549,8 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
   for (size_t position = 0; position < sources.size(); ++position) {
     if (pass.skip != nullptr && pass.skip->IsRemoved(position)) continue;
     const std::string& source = sources[position];
-    host_.SetLabel(ProgressLabel::kAction, kActionCompare);
-    host_.ProcessEvents();
+    progress_.SetLabel(ProgressLabel::kAction, kActionCompare);
+    progress_.ProcessEvents();
 
     bool copy = StartsWithPath(source, pass.sending_root);
     const std::string_view relative =
@@ -547,11 +561,13 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
     bool source_known = false;
     bool conflict = false;
     if (copy && job.archiv_bit) {
-      // Every regular file carries the archive mark here; whatever is no longer a
+      // Only a file marked as changed since it was last archived is a candidate (where the file
+      // system has no such mark, every regular file carries it); whatever is no longer a
       // regular file (gone, or replaced by a folder) is not a candidate.
       source_status = fs_.Stat(source);
       source_known = true;
-      copy = source_status.exists && source_status.is_regular;
+      copy = source_status.exists && source_status.is_regular &&
+             (kArchiveModeBit == 0 || (source_status.mode & kArchiveModeBit) != 0);
     }
     if (copy && job.mode != 0) {
       const FileStatus target_status = fs_.Stat(target);
@@ -603,21 +619,25 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
     }
     if (copy) {
       ++copies;
-      host_.SetLabel(
+      progress_.SetLabel(
           ProgressLabel::kAction,
           Shortened(source, ProgressLabel::kAction, kActionSpare) + std::string(kCopying));
-      host_.ProcessEvents();
+      progress_.ProcessEvents();
       if (!pass.transfer->SynchronizeFile(source, target)) {
         log_.WriteFileFailure(source);
         ++failed_files_;
+      } else if (job.archiv_bit && kArchiveModeBit != 0) {
+        // The archive mark says "changed since last copied": a file copied under the archive
+        // criterion loses it, so that the next run copies only what changed since.
+        fs_.SetPermissions(source, source_status.mode & ~kArchiveModeBit);
       }
       // Taken out of the receiving list also after a failed copy, so that the file
       // is neither copied back nor deleted.
       RemoveTarget(pass, relative, total);
     }
-    host_.SetBarValue(ProgressBar::kTotal, ++total);
-    host_.ProcessEvents();
-    if (host_.CancelRequested()) {
+    progress_.SetBarValue(ProgressBar::kTotal, ++total);
+    progress_.ProcessEvents();
+    if (control_.CancelRequested()) {
       pass.cancelled = true;
       return;
     }
@@ -629,7 +649,7 @@ void SynchronisationRun::RemoveTarget(Pass& pass, std::string_view relative, int
   const size_t found = pass.targets->Find(relative);
   if (found == PathIndex::kNotFound) return;
   pass.targets->Remove(found);
-  host_.SetBarValue(ProgressBar::kTotal, ++total);
+  progress_.SetBarValue(ProgressBar::kTotal, ++total);
 }
 
 bool SynchronisationRun::WalkTree(
@@ -653,10 +673,10 @@ bool SynchronisationRun::WalkTree(
       if (!visit(folder, name, type)) return false;
       // Links are not followed: what they lead to is not this job's tree.
       if (type == EntryType::kDirectory && sub_dirs && name.front() != '.') {
-        folders.push_back(folder + std::string(name) + "/");
+        folders.push_back(folder + std::string(name) + kPathSeparator);
       }
     }
-    host_.ProcessEvents();
+    progress_.ProcessEvents();
   }
   return true;
 }
@@ -688,7 +708,7 @@ SynchronisationRun::Located SynchronisationRun::Locate(const std::string& root) 
   // Walks up to the nearest folder that exists; what lies below it is still to be created.
   const auto split = [this](std::string path) {
     Located located;
-    while (path != "/" && !fs_.Stat(path).exists) {
+    while (!IsRoot(path) && !fs_.Stat(path).exists) {
       const std::string parent = ParentFolder(path);
       if (parent.empty()) break;
       located.missing.insert(0, path, parent.size());
@@ -719,7 +739,7 @@ bool SynchronisationRun::Within(const Located& inner, const Located& outer) {
         StartsWithPath(below, outer.missing)) {
       return true;
     }
-    if (folder == "/") return false;
+    if (IsRoot(folder)) return false;
     const std::string parent = ParentFolder(folder);
     if (parent.empty()) return false;
     below.insert(0, folder, parent.size());
@@ -864,7 +884,7 @@ void SynchronisationRun::DeleteSurplus(const std::string& entry) {
   // Removing a name needs no write permission on the file itself here, so a read-only file goes
   // without its permissions being touched. A file that cannot go into the trash stays.
   const int error =
-      host_.TrashEnabled() ? fs_.PutInTrash(entry, false, nullptr) : fs_.RemoveFile(entry);
+      options_.trash ? fs_.PutInTrash(entry, false, nullptr) : fs_.RemoveFile(entry);
   if (error != 0 && error != ENOENT) {  // a file gone meanwhile is as good as deleted
     log_.WriteError(entry + std::string(kNotDeleted));
     ++failed_files_;

@@ -10,7 +10,9 @@
 #include "engine/file_collector.h"
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
+#include "engine/run_control.h"
+#include "engine/run_options.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
@@ -65,14 +67,16 @@ struct RunResult {
 /// receiving file systems keep (2 s on FAT, whole seconds on some exFAT drivers).
 class SynchronisationRun {
  public:
+  /// The run shows its progress on `progress` and follows `control`'s cancel request;
   /// `job_date` computes a job's next scheduled moment (the schedule layer's
   /// GetJobDate); `locks` keeps one job from running twice at the same time.
-  SynchronisationRun(RegistryHive& hive, FileSystem& fs, RunHost& host, LogWriter& log,
-                     const Clock& clock, const Locale& locale, JobDateFunction job_date,
-                     RunLocks& locks);
+  SynchronisationRun(RegistryHive& hive, FileSystem& fs, ProgressSink& progress,
+                     RunControl& control, LogWriter& log, const Clock& clock, const Locale& locale,
+                     JobDateFunction job_date, RunLocks& locks);
 
-  /// Runs the job `job_name` (the name of its key under Jobs, in any case). Never throws.
-  RunResult ExecuteSynchronisation(const std::string& job_name);
+  /// Runs the job `job_name` (the name of its key under Jobs, in any case) with `options`.
+  /// Never throws.
+  RunResult ExecuteSynchronisation(const std::string& job_name, const RunOptions& options);
 
  private:
   struct Job;
@@ -115,12 +119,15 @@ class SynchronisationRun {
 
   RegistryHive& hive_;
   FileSystem& fs_;
-  RunHost& host_;
+  ProgressSink& progress_;
+  RunControl& control_;
   LogWriter& log_;
   const Clock& clock_;
   const Locale& locale_;
   JobDateFunction job_date_;
   RunLocks& locks_;
+  // The options of the run under way.
+  RunOptions options_;
   // Copies that failed in the current run.
   int64_t failed_files_ = 0;
   // The mount points of the roots of this run and those kept from the last completed one

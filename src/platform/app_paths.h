@@ -21,7 +21,7 @@ std::string ConfigDirectory();
 std::string RuntimeDirectory();
 
 /// The folder under which the user's removable media appear (/media/<user>/ on
-/// Linux), with a trailing separator; it need not exist.
+/// Linux, the drive "d:\" on Windows), with a trailing separator; it need not exist.
 std::string RemovableMediaDirectory();
 
 /// The path of the file `file_name` ("parvolind.log", "parvolind.reg") beside

@@ -113,15 +113,22 @@ enum class HiveAccess {
 
 /// Opens the hive stored at `database_path` (with kReadWrite creating it if
 /// needed). Returns null and sets `error` to the path and the cause when the
-/// store cannot be opened.
+/// store cannot be opened. On Windows, where an ordinary user cannot load a hive
+/// file of their own, the path names a key of the real registry that stands in
+/// for the file (below HKEY_CURRENT_USER\Software\Orbelt\Parvolind-Stores), so
+/// that every such hive is still a hive of its own.
 std::unique_ptr<RegistryHive> OpenRegistryHive(const std::string& database_path, std::string* error,
                                                HiveAccess access = HiveAccess::kReadWrite);
 
 /// Opens the current user's hive in its usual place (on Linux
 /// $XDG_CONFIG_HOME/parvolind/registry.sqlite; with kReadWrite the folders are
-/// created as needed).
+/// created as needed; on Windows HKEY_CURRENT_USER itself).
 std::unique_ptr<RegistryHive> OpenUserRegistryHive(std::string* error,
                                                    HiveAccess access = HiveAccess::kReadWrite);
+
+/// Removes the hive that OpenRegistryHive() keeps for `database_path`, with
+/// everything in it; no hive of it may be open. True when it is gone (or never was).
+bool DeleteRegistryHive(const std::string& database_path);
 
 /// Groups hive operations into one all-or-nothing unit: rolls back unless
 /// Commit() was called.

@@ -16,7 +16,7 @@ std::string JobKeyPath(const std::string& job_name) {
 AutomationMenu::AutomationMenu(RegistryHive& hive, const Clock& clock, JobListHost& host)
     : hive_(hive), host_(host), schedule_(hive, clock) {}
 
-void AutomationMenu::PopupMenuJobsPopup(const std::optional<std::string>& selected_job) {
+void AutomationMenu::ReadStateFor(const std::optional<std::string>& selected_job) {
   const bool selected = selected_job.has_value();
   if (selected) {
     // The marks only reflect the job; a job that cannot be read keeps the marks
@@ -37,7 +37,7 @@ void AutomationMenu::PopupMenuJobsPopup(const std::optional<std::string>& select
   state_.informationen_enabled = selected;
 }
 
-void AutomationMenu::Inaktiv1Click(const std::string& job_name) {
+void AutomationMenu::ToggleInactive(const std::string& job_name) {
   state_.inaktiv_checked = !state_.inaktiv_checked;
   if (state_.inaktiv_checked) {
     host_.SetScheduleText(job_name, std::string(kScheduleTextInactive));
@@ -46,7 +46,7 @@ void AutomationMenu::Inaktiv1Click(const std::string& job_name) {
   }
 }
 
-void AutomationMenu::Manuell1Click(const std::string& job_name) {
+void AutomationMenu::SetManual(const std::string& job_name) {
   state_.inaktiv_checked = false;
   state_.manuell_checked = true;
   state_.intervall_checked = false;
@@ -55,7 +55,7 @@ void AutomationMenu::Manuell1Click(const std::string& job_name) {
   SetFreshScheduleText(job_name);
 }
 
-void AutomationMenu::Intervall1Click(const std::string& job_name) {
+void AutomationMenu::ToggleInterval(const std::string& job_name) {
   state_.inaktiv_checked = false;
   state_.intervall_checked = !state_.intervall_checked;
   UpdateManuell();
@@ -63,7 +63,7 @@ void AutomationMenu::Intervall1Click(const std::string& job_name) {
   SetFreshScheduleText(job_name);
 }
 
-void AutomationMenu::Uhrzeit1Click(const std::string& job_name) {
+void AutomationMenu::ToggleTime(const std::string& job_name) {
   state_.inaktiv_checked = false;
   state_.uhrzeit_checked = !state_.uhrzeit_checked;
   UpdateManuell();

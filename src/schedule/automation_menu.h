@@ -38,24 +38,24 @@ class AutomationMenu {
   /// The state the window's menu shows.
   const AutomationMenuState& State() const { return state_; }
 
-  /// `PopupMenuJobsPopup`: without a selection the five commands are disabled;
-  /// otherwise "&Intervall" and "&Uhrzeit" follow the job's `IntEnabled` and
+  /// Before the menu opens (the window's `PopupMenuJobsPopup`): without a selection the five
+  /// commands are disabled; otherwise "&Intervall" and "&Uhrzeit" follow the job's `IntEnabled` and
   /// `TimeEnabled` where they exist, "&Manuell" is checked when neither is, and
   /// the five commands are enabled. A job that cannot be read leaves the marks.
-  void PopupMenuJobsPopup(const std::optional<std::string>& selected_job);
+  void ReadStateFor(const std::optional<std::string>& selected_job);
 
-  /// `Inaktiv1Click`: toggles "I&naktiv"; checked switches the job off ("inaktiv"
+  /// `Inaktiv1Click` of the window: toggles "I&naktiv"; checked switches the job off ("inaktiv"
   /// in the list, nothing stored), cleared gives it its computed text again.
-  void Inaktiv1Click(const std::string& job_name);
-  /// `Manuell1Click`: stores `IntEnabled` and `TimeEnabled` as false and sets the
+  void ToggleInactive(const std::string& job_name);
+  /// `Manuell1Click` of the window: stores `IntEnabled` and `TimeEnabled` as false and sets the
   /// job's text afresh.
-  void Manuell1Click(const std::string& job_name);
-  /// `Intervall1Click`: toggles "&Intervall", stores it as `IntEnabled` and sets
+  void SetManual(const std::string& job_name);
+  /// `Intervall1Click` of the window: toggles "&Intervall", stores it as `IntEnabled` and sets
   /// the job's text afresh.
-  void Intervall1Click(const std::string& job_name);
-  /// `Uhrzeit1Click`: toggles "&Uhrzeit", stores it as `TimeEnabled` and sets the
+  void ToggleInterval(const std::string& job_name);
+  /// `Uhrzeit1Click` of the window: toggles "&Uhrzeit", stores it as `TimeEnabled` and sets the
   /// job's text afresh.
-  void Uhrzeit1Click(const std::string& job_name);
+  void ToggleTime(const std::string& job_name);
 
  private:
   void UpdateManuell();

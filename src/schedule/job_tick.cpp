@@ -49,7 +49,7 @@ std::string CountDown(std::string_view text) {
 JobTick::JobTick(RegistryHive& hive, const Clock& clock, TickHost& host)
     : hive_(hive), clock_(clock), host_(host), schedule_(hive, clock) {}
 
-void JobTick::TimerJobsTimer() {
+void JobTick::RunDueJobs() {
   // The timer is stopped for the whole tick and for every run, so a tick that
   // still arrives now (queued before the stop) must not start a second walk.
   // A tick held back by the open wizard waits for the wizard to close.
@@ -91,7 +91,7 @@ void JobTick::RunDeferred() {
   }
 }
 
-void JobTick::FlatButtonExecuteClick(const std::optional<std::string>& selected_job) {
+void JobTick::RunNow(const std::optional<std::string>& selected_job) {
   if (!selected_job) return;
   if (tick_active_) {
     deferred_run_ = *selected_job;

@@ -25,8 +25,8 @@ class JobTick {
  public:
   JobTick(RegistryHive& hive, const Clock& clock, TickHost& host);
 
-  /// `TimerJobsTimer`: walks the job list once. Counts interval jobs down,
-  /// recognises time-of-day jobs whose minute has come (once for each scheduled
+  /// The job tick (the window's `TimerJobsTimer` calls it): walks the job list once. Counts
+  /// interval jobs down, recognises time-of-day jobs whose minute has come (once for each scheduled
   /// moment, also when the clock shows that minute twice), asks for confirmation
   /// where the job wants it, runs due jobs in list order and catches up missed
   /// timed runs. A job whose schedule cannot be worked out gets an empty schedule
@@ -34,13 +34,13 @@ class JobTick {
   /// the other entries go on. Any other failure ends the tick with an error box;
   /// the entries not yet examined wait for the next tick. Ignored while a tick, a
   /// manual run or a hold is under way.
-  void TimerJobsTimer();
+  void RunDueJobs();
 
-  /// `FlatButtonExecuteClick`: runs the selected job now, without a question and
-  /// without touching its schedule text. Nothing happens without a selection or
-  /// while a run is under way; during a tick the run is carried out when the tick
-  /// has ended (the last request counts).
-  void FlatButtonExecuteClick(const std::optional<std::string>& selected_job);
+  /// "Durchführen" (the window's `FlatButtonExecuteClick`): runs the selected job now, without a
+  /// question and without touching its schedule text. Nothing happens without a selection or while
+  /// a run is under way; during a tick the run is carried out when the tick has ended (the last
+  /// request counts).
+  void RunNow(const std::optional<std::string>& selected_job);
 
   /// Keeps `TimerJobs` stopped (the job wizard is open) until the matching
   /// ReleaseTimerJobs(). Holds nest.

@@ -75,7 +75,8 @@ class TickHost : public JobListHost {
   /// Whether the program is ending ("B&eenden", the end of the session). A tick
   /// that learns this after a wait examines no further entry and starts no run.
   virtual bool ProgramEnding() const = 0;
-  /// Runs the job to its end (`ExecuteSynchronisation`). The run handles its own
+  /// Runs the job to its end: a forwarder to SynchronisationRun::ExecuteSynchronisation,
+  /// with the host's run options. The run handles its own
   /// failures and writes the job's `NextSync` when it ends.
   virtual void ExecuteSynchronisation(const std::string& job_name) = 0;
 };

@@ -33,14 +33,14 @@ class ConfigBackup {
   bool SaveRegData(std::string_view key_path, const std::string& target_file,
                    std::string* error) const;
 
-  /// The menu's backup command: exports `\Software\Orbelt\Parvolind` into
-  /// `target_file` and returns the outcome with the text to show, "Die
-  /// Konfiguration von Parvolind wurde gesichert:" ... on success and "Die
-  /// Konfiguration konnte nicht gesichert werden:" with the reason on failure.
-  BackupResult Sicherung1Click(const std::string& target_file) const;
+  /// The menu's backup command (the window's `Sicherung1Click`, the CLI's export): exports
+  /// `\Software\Orbelt\Parvolind` into `target_file` and returns the outcome with the text to show,
+  /// "Die Konfiguration von Parvolind wurde gesichert:" ... on success and "Die Konfiguration
+  /// konnte nicht gesichert werden:" with the reason on failure.
+  BackupResult ExportBackup(const std::string& target_file) const;
 
   /// The same into the default place, DefaultBackupPath().
-  BackupResult Sicherung1Click() const;
+  BackupResult ExportBackup() const;
 
   /// The backup file beside the program ("parvolind.reg"), or in the per-user
   /// state folder when the program's folder is not writable.

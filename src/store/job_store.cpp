@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/path_rules.h"
 #include "store/registry_key.h"
 
 namespace parvolind {
@@ -32,7 +33,7 @@ bool HasForbiddenCharacter(std::string_view name) {
 // A run resolves a relative directory against whatever folder the program
 // happens to run in, and an empty one would become the root folder: neither may
 // reach the store.
-bool IsAbsoluteDirectory(std::string_view path) { return !path.empty() && path.front() == '/'; }
+bool IsAbsoluteDirectory(std::string_view path) { return IsAbsolutePath(path); }
 
 // Key names compare as the hive compares them: A-Z folded, other bytes as they are.
 bool SameKeyName(std::string_view a, std::string_view b) {

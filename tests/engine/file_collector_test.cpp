@@ -88,10 +88,10 @@ class FileCollectorTest : public testing::TempDirTest {
   std::unique_ptr<FileSystem> fs_ = CreateFileSystem();
   RecordingHost host_;
   FakeClock clock_;
-  FileTransfer transfer_{*fs_, host_};
+  FileTransfer transfer_{*fs_, host_, host_.control, host_.options};
   std::unique_ptr<Locale> locale_ = CreateLocale("de_DE");
-  LogWriter log_{PathOf("log"), *fs_, host_, clock_, *locale_};
-  FileCollector collector_{*fs_, host_, clock_, transfer_, log_};
+  LogWriter log_{PathOf("log"), *fs_, host_, host_.Logging(), clock_, *locale_};
+  FileCollector collector_{*fs_, host_, host_.control, clock_, transfer_, log_};
 };
 
 TEST_F(FileCollectorTest, ListsFilesBeforeSubdirectoriesAndSkipsDotDirectories) {
@@ -209,7 +209,7 @@ TEST_F(FileCollectorTest, CancelStopsTheDirectoryInHandAndItsSubdirectories) {
   const std::string root = PathOf("r/");
   // Events: 1 for r's status line, then one per candidate; cancel after the second file.
   host_.on_process_events = [&](int events) {
-    if (events == 3) host_.cancel = true;
+    if (events == 3) host_.control.SetCancelRequested(true);
   };
   const FileList list = Collect(root);
   EXPECT_EQ(list.size(), 2u);
@@ -226,7 +226,7 @@ TEST_F(FileCollectorTest, AfterACancelDeeperDirectoriesTakeTheirFirstCandidateOn
   WriteFile("r/s2/d2", "x");
   WriteFile("r/s3/u/e1", "x");
   const std::string root = PathOf("r/");
-  host_.cancel = true;  // pressed while r's (empty) file pass ran
+  host_.control.SetCancelRequested(true);  // pressed while r's (empty) file pass ran
   const FileList list = Collect(root);
   // r has no candidates, so its subdirectories are entered; each stops after one candidate, and
   // s3 (no candidates of its own) still enters u.

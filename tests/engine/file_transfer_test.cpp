@@ -54,7 +54,7 @@ class FileTransferTest : public testing::TempDirTest {
 
   std::unique_ptr<FileSystem> fs_ = CreateFileSystem();
   RecordingHost host_;
-  FileTransfer transfer_{*fs_, host_};
+  FileTransfer transfer_{*fs_, host_, host_.control, host_.options};
 };
 
 TEST_F(FileTransferTest, CopiesInBlocksOfTheBufferSizeWithTimesAndProgress) {
@@ -122,7 +122,7 @@ TEST_F(FileTransferTest, CancelOrFailureLeavesTheOldTargetAndNoTemporaryFile) {
   const std::string old = Pattern(5000, 4);
   const std::string target = WriteFile("b/big.bin", old);
   host_.on_process_events = [&](int events) {
-    if (events == 2) host_.cancel = true;
+    if (events == 2) host_.control.SetCancelRequested(true);
   };
   EXPECT_FALSE(transfer_.SynchronizeFile(source, target));
   EXPECT_EQ(host_.events, 2);  // stopped after the second block
@@ -133,7 +133,7 @@ TEST_F(FileTransferTest, CancelOrFailureLeavesTheOldTargetAndNoTemporaryFile) {
   host_.events = 0;
   EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/new.bin")));
   EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"big.bin"});
-  host_.cancel = false;
+  host_.control.SetCancelRequested(false);
   host_.on_process_events = nullptr;
 
   // A target folder that cannot be created (its parent is a file), a missing source, a
@@ -170,12 +170,12 @@ TEST_F(FileTransferTest, ANewTargetAppearsOnlyWhenCompleteAndNeverOverwritesOneT
 
   // Cancelled part way: no target, no temporary name.
   host_.on_process_events = [&](int events) {
-    if (events == 2) host_.cancel = true;
+    if (events == 2) host_.control.SetCancelRequested(true);
   };
   host_.events = 0;
   EXPECT_FALSE(transfer_.SynchronizeFile(source, PathOf("b/cancelled.bin")));
   EXPECT_EQ(Listing(PathOf("b")), std::vector<std::string>{"big.bin"});
-  host_.cancel = false;
+  host_.control.SetCancelRequested(false);
 
   // Someone else creates the target while it is copied: that file is kept as it is, the copy
   // fails and leaves nothing of its own behind.
@@ -217,7 +217,7 @@ class NamedFilesOnly : public testing::FaultyFileSystem {
 
 TEST_F(FileTransferTest, WithoutFilesWithoutANameANewTargetGoesThroughANamedOne) {
   NamedFilesOnly named(*fs_);
-  FileTransfer transfer(named, host_);
+  FileTransfer transfer(named, host_, host_.control, host_.options);
   const std::string source = WriteFile("a/file.bin", Pattern(300000, 11));
   ASSERT_EQ(fs_->SetPermissions(source, 0640), 0);
 
@@ -235,7 +235,7 @@ TEST_F(FileTransferTest, WithoutFilesWithoutANameANewTargetGoesThroughANamedOne)
 
   host_.events = 0;
   host_.on_process_events = [&](int events) {
-    if (events == 1) host_.cancel = true;
+    if (events == 1) host_.control.SetCancelRequested(true);
   };
   EXPECT_FALSE(transfer.SynchronizeFile(source, PathOf("b/c/other.bin")));
   EXPECT_EQ(Listing(PathOf("b/c")), std::vector<std::string>{"file.bin"});
@@ -247,7 +247,7 @@ TEST_F(FileTransferTest, AReplacementWhoseSyncOrRenameFailsKeepsTheOldTarget) {
   const std::string other = WriteFile("a/other.bin", Pattern(200000, 12));
   const std::string target = WriteFile("b/t1.bin", "old 1");
   {
-    FileTransfer transfer(faulty, host_);
+    FileTransfer transfer(faulty, host_, host_.control, host_.options);
     faulty.failing_sync = "other.bin";
     EXPECT_FALSE(transfer.SynchronizeFile(other, target));
     faulty.failing_rename = "t1.bin";
@@ -263,7 +263,7 @@ TEST_F(FileTransferTest, AReplacementWhoseSyncOrRenameFailsKeepsTheOldTarget) {
   faulty.failing_rename = "t3.bin";
   faulty.steps.clear();
   {
-    FileTransfer transfer(faulty, host_);
+    FileTransfer transfer(faulty, host_, host_.control, host_.options);
     transfer.FinishReplacementsInBatches([&](const std::string& s) { failed.push_back(s); });
     for (const char* name : {"t1.bin", "t2.bin", "t3.bin", "t4.bin"}) {
       const std::string& from = std::string(name) == "t2.bin" ? other : source;
@@ -350,7 +350,7 @@ TEST_F(FileTransferTest, CopiesFilesOfTwoGibibytesAndMore) {
     out.seekp(int64_t{1} << 30);
     out << "middle";
   }
-  host_.buffer_size = 524287;
+  host_.options.copy_buffer_size = 524287;
   const std::string target = PathOf("out/big.copy");
   ASSERT_TRUE(transfer_.SynchronizeFile(source, target));
   const FileStatus copied = fs_->Stat(target);

@@ -29,7 +29,7 @@ class LogWriterTest : public testing::TempDirTest {
 
 TEST_F(LogWriterTest, WritesEveryEntryLineForLine) {
   const std::string path = PathOf("parvolind.log");
-  LogWriter log(path, *fs_, host_, clock_, *locale_);
+  LogWriter log(path, *fs_, host_, host_.Logging(), clock_, *locale_);
   log.WriteStartEntry();
   log.WriteRunStart("Backup");
   log.WriteFileFailure("/home/anna/Bücher/ä.txt");
@@ -90,7 +90,7 @@ TEST_F(LogWriterTest, WritesEveryEntryLineForLine) {
 
 TEST_F(LogWriterTest, ControlCharactersInNamesAndPathsCannotForgeLines) {
   const std::string path = PathOf("parvolind.log");
-  LogWriter log(path, *fs_, host_, clock_, *locale_);
+  LogWriter log(path, *fs_, host_, host_.Logging(), clock_, *locale_);
   log.WriteRunStart("Job\r\nAuftrag:      X");
   log.WriteFileFailure("/a/b\nFehler:       c\x7f\t\xC2\x85.txt");
   log.WriteFileConflict("/a/\x1b[2J\xC2\xA0.txt");
@@ -108,7 +108,7 @@ TEST_F(LogWriterTest, ControlCharactersInNamesAndPathsCannotForgeLines) {
 }
 
 TEST_F(LogWriterTest, TimeStampLeavesOutTheTimeOnlyAtMidnight) {
-  LogWriter log(PathOf("x.log"), *fs_, host_, clock_, *locale_);
+  LogWriter log(PathOf("x.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
   clock_.Set({2026, 12, 8, 0, 0, 0, 0});
   EXPECT_EQ(log.TimeStamp(), "08.12.2026");
   clock_.Set({2026, 12, 8, 0, 0, 0, 999});
@@ -121,7 +121,7 @@ TEST_F(LogWriterTest, TimeStampLeavesOutTheTimeOnlyAtMidnight) {
 
 TEST_F(LogWriterTest, FailedWritesNeverStopTheCallerAndKeepTheFirstError) {
   WriteFile("plain", "a regular file, not a folder");
-  LogWriter log(PathOf("plain/parvolind.log"), *fs_, host_, clock_, *locale_);
+  LogWriter log(PathOf("plain/parvolind.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
   EXPECT_FALSE(log.WriteLogInfo("eins"));
   EXPECT_EQ(host_.events, 1);  // events are processed all the same
   log.WriteRunCancelled();
@@ -131,14 +131,14 @@ TEST_F(LogWriterTest, FailedWritesNeverStopTheCallerAndKeepTheFirstError) {
   EXPECT_FALSE(log.TakeFirstError().has_value());
 
   // Of two different errors, the first is the one reported.
-  LogWriter nested(PathOf("missing/parvolind.log"), *fs_, host_, clock_, *locale_);
+  LogWriter nested(PathOf("missing/parvolind.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
   EXPECT_FALSE(nested.WriteLogInfo("eins"));
   ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("missing/parvolind.log/")));
   EXPECT_FALSE(nested.WriteLogInfo("zwei"));
   EXPECT_EQ(nested.TakeFirstError(), std::optional<std::string>("Datei nicht gefunden"));
 
   // Appending goes on where it left off once the file can be written again.
-  LogWriter good(PathOf("good.log"), *fs_, host_, clock_, *locale_);
+  LogWriter good(PathOf("good.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
   WriteFile("good.log", "alt\r\n");
   EXPECT_TRUE(good.WriteLogInfo("neu"));
   EXPECT_EQ(ReadFile(PathOf("good.log")), "alt\r\nneu\r\n");
@@ -147,7 +147,7 @@ TEST_F(LogWriterTest, FailedWritesNeverStopTheCallerAndKeepTheFirstError) {
 TEST_F(LogWriterTest, LoggingOffTouchesNothingButStillProcessesEvents) {
   host_.logging = false;
   const std::string path = PathOf("off.log");
-  LogWriter log(path, *fs_, host_, clock_, *locale_);
+  LogWriter log(path, *fs_, host_, host_.Logging(), clock_, *locale_);
   log.WriteStartEntry();
   EXPECT_TRUE(log.WriteLogInfo("x"));
   EXPECT_FALSE(fs_->Stat(path).exists);

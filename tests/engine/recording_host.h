@@ -5,14 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
+#include "engine/run_control.h"
+#include "engine/run_options.h"
 
 namespace parvolind::testing {
 
-/// A run host without a window: records what the engine shows and counts event processing.
-/// Widths count characters. `on_process_events` lets a test act in the middle of the work
-/// (press cancel, change a file).
-class RecordingHost : public RunHost {
+/// A run's surroundings without a window: records what the engine shows and counts event
+/// processing, and holds the run control, the options and the log switch. Widths count
+/// characters. `on_process_events` lets a test act in the middle of the work (press cancel,
+/// change a file).
+class RecordingHost : public ProgressSink {
  public:
   void SetLabel(ProgressLabel label, std::string_view text) override {
     labels[static_cast<int>(label)].emplace_back(text);
@@ -30,24 +33,20 @@ class RecordingHost : public RunHost {
     b.value = value;
     if (bar == ProgressBar::kActual) actual_values.push_back(value);
   }
-  int64_t BarValue(ProgressBar bar) const override { return bars[static_cast<int>(bar)].value; }
-  int64_t BarMinimum(ProgressBar bar) const override { return bars[static_cast<int>(bar)].minimum; }
-  int64_t BarMaximum(ProgressBar bar) const override { return bars[static_cast<int>(bar)].maximum; }
+  /// What a bar shows now.
+  int64_t BarValue(ProgressBar bar) const { return bars[static_cast<int>(bar)].value; }
+  int64_t BarMaximum(ProgressBar bar) const { return bars[static_cast<int>(bar)].maximum; }
   void ShowProgressPanel(bool) override {}
   void ProcessEvents() override {
     ++events;
     if (on_process_events) on_process_events(events);
   }
-  bool CancelRequested() const override { return cancel; }
-  void SetCancelRequested(bool requested) override { cancel = requested; }
-  bool RunInProgress() const override { return running; }
-  void SetRunInProgress(bool value) override { running = value; }
   void ShowFailureMessage(std::string_view) override {}
-  bool AnimatedIcon() const override { return false; }
   void SetIconAnimation(bool) override {}
-  bool LoggingEnabled() const override { return logging; }
-  int32_t CopyBufferSize() const override { return buffer_size; }
-  bool TrashEnabled() const override { return trash; }
+  /// The log switch for a LogWriter.
+  std::function<bool()> Logging() {
+    return [this] { return logging; };
+  }
 
   /// The texts a label was given, in order.
   const std::vector<std::string>& Labels(ProgressLabel label) const {
@@ -65,12 +64,10 @@ class RecordingHost : public RunHost {
   std::vector<int64_t> actual_values;
   int events = 0;
   std::function<void(int)> on_process_events;
-  bool cancel = false;
-  bool running = false;
+  RunControl control;
+  RunOptions options{.copy_buffer_size = 131071};
   bool logging = true;
   int label_width = 400;
-  int32_t buffer_size = 131071;
-  bool trash = false;
 };
 
 }  // namespace parvolind::testing

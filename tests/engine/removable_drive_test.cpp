@@ -58,11 +58,11 @@ class RemovableDriveTest : public testing::TempDirTest {
   }
 
   RunResult Run(const std::string& name) {
-    LogWriter log(PathOf("parvolind.log"), *fs_, host_, clock_, *locale_);
+    LogWriter log(PathOf("parvolind.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
     SynchronisationRun run(
-        *hive_, *fs_, host_, log, clock_, *locale_, [](const std::string&) { return 0.0; },
-        *locks_);
-    return run.ExecuteSynchronisation(name);
+        *hive_, *fs_, host_, host_.control, log, clock_, *locale_,
+        [](const std::string&) { return 0.0; }, *locks_);
+    return run.ExecuteSynchronisation(name, host_.options);
   }
 
   // A file whose last write lies `seconds` after kBaseTime.
@@ -123,7 +123,7 @@ TEST_F(RemovableDriveTest, FatStickCopiesUnchangedFilesOnlyOnce) {
 
 TEST_F(RemovableDriveTest, ExfatStickKeepsReplacedAndDeletedFilesInItsTrash) {
   if (!Plug(testing::RemovableDrive::Kind::kExfat)) GTEST_SKIP() << "exFAT stick: " << why_;
-  host_.trash = true;
+  host_.options.trash = true;
   // The job's root is the stick's top folder, where its trash lies too.
   Save("Stick", PathOf("home"), stick_, false, true);
   Put("home/a", "old", 1);

@@ -30,9 +30,9 @@ constexpr DateTime kNextSync = 46400.75;
 constexpr int64_t kBaseSeconds = 1765000000;
 constexpr int64_t kSecond = 1000000000;
 
-/// A window stand-in that keeps what the run shows and lets a test act inside
-/// ProcessEvents().
-class FakeRunHost : public RunHost {
+/// A window stand-in that keeps what the run shows, holds its control and options, and
+/// lets a test act inside ProcessEvents().
+class FakeRunHost : public ProgressSink {
  public:
   void SetLabel(ProgressLabel label, std::string_view text) override {
     labels[static_cast<int>(label)] = std::string(text);
@@ -51,23 +51,15 @@ class FakeRunHost : public RunHost {
     Bar& b = bars[static_cast<int>(bar)];
     if (value >= b.minimum && value <= b.maximum) b.value = value;
   }
-  int64_t BarValue(ProgressBar bar) const override { return bars[static_cast<int>(bar)].value; }
-  int64_t BarMinimum(ProgressBar bar) const override { return bars[static_cast<int>(bar)].minimum; }
-  int64_t BarMaximum(ProgressBar bar) const override { return bars[static_cast<int>(bar)].maximum; }
   void ShowProgressPanel(bool visible) override { panel_visible = visible; }
   void ProcessEvents() override {
     if (on_events) on_events(*this);
   }
-  bool CancelRequested() const override { return cancel; }
-  void SetCancelRequested(bool requested) override { cancel = requested; }
-  bool RunInProgress() const override { return running; }
-  void SetRunInProgress(bool value) override { running = value; }
   void ShowFailureMessage(std::string_view text) override { failures.emplace_back(text); }
-  bool AnimatedIcon() const override { return animated; }
   void SetIconAnimation(bool on) override { icon_cycling = on; }
-  bool LoggingEnabled() const override { return logging; }
-  int32_t CopyBufferSize() const override { return buffer_size; }
-  bool TrashEnabled() const override { return trash; }
+  std::function<bool()> Logging() {
+    return [this] { return logging; };
+  }
 
   bool ActionSeen(std::string_view part) const {
     for (const std::string& action : actions) {
@@ -86,14 +78,11 @@ class FakeRunHost : public RunHost {
   std::vector<std::string> actions;
   std::vector<std::string> failures;
   std::function<void(FakeRunHost&)> on_events;
-  bool cancel = false;
-  bool running = false;
+  RunControl control;
+  RunOptions options{.copy_buffer_size = 131071, .animated_icon = true};
   bool panel_visible = false;
-  bool animated = true;
   bool icon_cycling = false;
   bool logging = true;
-  int32_t buffer_size = 131071;
-  bool trash = false;
 };
 
 class SynchronisationRunTest : public testing::TempDirTest {
@@ -129,15 +118,15 @@ class SynchronisationRunTest : public testing::TempDirTest {
   }
 
   RunResult Run(const std::string& name = "Demo", FileSystem* fs = nullptr) {
-    LogWriter log(PathOf("parvolind.log"), *fs_, host_, clock_, *locale_);
+    LogWriter log(PathOf("parvolind.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
     SynchronisationRun run(
-        *hive_, fs != nullptr ? *fs : *fs_, host_, log, clock_, *locale_,
+        *hive_, fs != nullptr ? *fs : *fs_, host_, host_.control, log, clock_, *locale_,
         [this](const std::string&) {
           ++job_date_calls_;
           return kNextSync;
         },
         *locks_);
-    return run.ExecuteSynchronisation(name);
+    return run.ExecuteSynchronisation(name, host_.options);
   }
 
   /// Writes a file below the temporary folder with a last-write time of
@@ -230,7 +219,7 @@ TEST_F(SynchronisationRunTest, BothWaysWorkedExampleCopiesThreeAndWritesExactLog
 
   EXPECT_EQ(Execution(), "08. Dezember 2026, 14:05 Uhr");
   EXPECT_EQ(NextSync(), kNextSync);
-  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.control.RunInProgress());
   EXPECT_FALSE(host_.icon_cycling);
   EXPECT_FALSE(host_.panel_visible);
   EXPECT_TRUE(host_.failures.empty());
@@ -424,7 +413,7 @@ TEST_F(SynchronisationRunTest, BothWaysAllFilesCopiesOnceAndNeverBackOverAFailed
       Put("one/y.txt", "Y1 new", 300);
     }
   };
-  host_.cancel = true;  // a request left over from an earlier run
+  host_.control.SetCancelRequested(true);  // a request left over from an earlier run
 
   const RunResult result = Run();
 
@@ -579,7 +568,7 @@ TEST_F(SynchronisationRunTest, CancelWhileCollectingCopiesAndDeletesNothing) {
   host_.on_events = [](FakeRunHost& host) {
     if (host.labels[static_cast<int>(ProgressLabel::kAction)].find(" wird eingelesen...") !=
         std::string::npos) {
-      host.cancel = true;
+      host.control.SetCancelRequested(true);
     }
   };
 
@@ -594,8 +583,8 @@ TEST_F(SynchronisationRunTest, CancelWhileCollectingCopiesAndDeletesNothing) {
   EXPECT_EQ(lines[5], kInnerRule);
   EXPECT_EQ(Execution(), "n/a");
   EXPECT_EQ(NextSync(), kNextSync);
-  EXPECT_FALSE(host_.cancel);
-  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.control.CancelRequested());
+  EXPECT_FALSE(host_.control.RunInProgress());
 }
 
 TEST_F(SynchronisationRunTest, CancelDuringCopyLeavesTheOldTargetAndSkipsTheDeletePass) {
@@ -606,9 +595,10 @@ TEST_F(SynchronisationRunTest, CancelDuringCopyLeavesTheOldTargetAndSkipsTheDele
   Put("one/big.bin", std::string(300000, 'n'), 0);
   Put("two/big.bin", "old content", 0);
   Put("two/surplus.txt", "s", 0);
-  host_.buffer_size = 32767;
+  host_.options.copy_buffer_size = 32767;
   host_.on_events = [](FakeRunHost& host) {
-    if (host.bars[0].value > 0 && host.bars[0].value < host.bars[0].maximum) host.cancel = true;
+    if (host.bars[0].value > 0 && host.bars[0].value < host.bars[0].maximum)
+      host.control.SetCancelRequested(true);
   };
 
   const RunResult result = Run();
@@ -631,7 +621,7 @@ TEST_F(SynchronisationRunTest, CancelDuringDeletePassStillDeletesEverySurplusFil
   host_.on_events = [](FakeRunHost& host) {
     if (host.labels[static_cast<int>(ProgressLabel::kAction)].find(" wird gelöscht...") !=
         std::string::npos) {
-      host.cancel = true;
+      host.control.SetCancelRequested(true);
     }
   };
 
@@ -650,7 +640,7 @@ TEST_F(SynchronisationRunTest, MissingValueTakesTheFailurePath) {
   ASSERT_EQ(hive_->DeleteValue(handle, "CRC32"), RegStatus::kOk);
   hive_->CloseKey(handle);
   Put("one/a.txt", "a", 0);
-  host_.cancel = true;  // a stale request is cleared by the failure path
+  host_.control.SetCancelRequested(true);  // a stale request is cleared by the failure path
 
   const RunResult result = Run();
 
@@ -664,8 +654,8 @@ TEST_F(SynchronisationRunTest, MissingValueTakesTheFailurePath) {
   EXPECT_EQ(lines[4], "Grund:        Abbruch der Durchführung");
   EXPECT_EQ(NextSync(), kNextSync);
   EXPECT_EQ(Execution(), "n/a");
-  EXPECT_FALSE(host_.cancel);
-  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.control.CancelRequested());
+  EXPECT_FALSE(host_.control.RunInProgress());
   EXPECT_FALSE(host_.icon_cycling);
 }
 
@@ -830,7 +820,7 @@ TEST_F(SynchronisationRunTest, TrashKeepsWhatTheRunDeletesOrReplaces) {
   job.CritAll = true;
   job.DelOthers = true;
   Save(job);
-  host_.trash = true;
+  host_.options.trash = true;
   Put("one/a.txt", "new a", 10);
   Put("two/a.txt", "old a", 0);
   Put("two/sub/gone.txt", "gone", 0);
@@ -861,7 +851,7 @@ TEST_F(SynchronisationRunTest, TrashKeepsWhatTheRunDeletesOrReplaces) {
   EXPECT_TRUE(LogHas("Fehler:       " + dir2_ + "/extra.txt konnte nicht gelöscht werden."));
 
   // Without the trash a deletion that fails is logged and counted just the same.
-  host_.trash = false;
+  host_.options.trash = false;
   faulty.failing_trash.clear();
   faulty.failing_remove = "extra.txt";
   result = Run("Demo", &faulty);
@@ -914,21 +904,21 @@ TEST_F(SynchronisationRunTest, SecondRunOfARunningJobIsRefusedWithoutTouchingThe
   Put("one/a.txt", "a", 0);
 
   // A run under way in this process.
-  host_.running = true;
-  host_.cancel = true;
+  host_.control.SetRunInProgress(true);
+  host_.control.SetCancelRequested(true);
   host_.panel_visible = true;
   RunResult result = Run();
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
-  EXPECT_TRUE(host_.running);
-  EXPECT_TRUE(host_.cancel);
+  EXPECT_TRUE(host_.control.RunInProgress());
+  EXPECT_TRUE(host_.control.CancelRequested());
   EXPECT_TRUE(host_.panel_visible);
   EXPECT_FALSE(Exists("two/a.txt"));
   EXPECT_TRUE(LogHas("Fehler:       Auftrag wird bereits durchgeführt."));
   EXPECT_EQ(LogLines().back(), kInnerRule);
 
   // A run under way in another process holds the job's lock (names ignore case).
-  host_.running = false;
-  host_.cancel = false;
+  host_.control.SetRunInProgress(false);
+  host_.control.SetCancelRequested(false);
   std::unique_ptr<RunLocks> other = CreateRunLocks(PathOf("locks"));
   std::unique_ptr<RunLock> held;
   ASSERT_EQ(other->TryLock("DEMO", &held), RunLockStatus::kAcquired);
@@ -954,7 +944,7 @@ TEST_F(SynchronisationRunTest, UnwritableLogNeitherStopsTheRunNorLeavesAFlag) {
   ASSERT_TRUE(result.log_error.has_value());
   EXPECT_FALSE(result.log_error->empty());
   EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "a");
-  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.control.RunInProgress());
   EXPECT_FALSE(host_.icon_cycling);
   EXPECT_EQ(Execution(), "08. Dezember 2026, 14:05 Uhr");
 }
@@ -966,7 +956,7 @@ TEST_F(SynchronisationRunTest, DeletedJobFailsAndIsNotBroughtBack) {
   JobStore store(*hive_, clock_, *locale_);
   EXPECT_FALSE(store.JobExists("Gone"));
   EXPECT_EQ(LogLines().size(), 6u);
-  EXPECT_FALSE(host_.running);
+  EXPECT_FALSE(host_.control.RunInProgress());
 }
 
 TEST_F(SynchronisationRunTest, JobDeletedDuringTheRunIsNotBroughtBack) {
@@ -1027,10 +1017,11 @@ TEST_F(SynchronisationRunTest, ReplacementsLandTogetherAndOneFailureSparesTheOth
   faulty.failing_rename.clear();
   const auto copies_before = static_cast<std::ptrdiff_t>(host_.actions.size());
   host_.on_events = [copies_before](FakeRunHost& host) {
-    host.cancel = std::count_if(host.actions.begin() + copies_before, host.actions.end(),
-                                [](const std::string& action) {
-                                  return action.find(" wird kopiert") != std::string::npos;
-                                }) >= 3;
+    host.control.SetCancelRequested(
+        std::count_if(host.actions.begin() + copies_before, host.actions.end(),
+                      [](const std::string& action) {
+                        return action.find(" wird kopiert") != std::string::npos;
+                      }) >= 3);
   };
   result = Run("Demo", &faulty);
   EXPECT_EQ(result.outcome, RunOutcome::kCancelled);

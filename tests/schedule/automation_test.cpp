@@ -63,18 +63,18 @@ TEST_F(AutomationTest, OpeningTheMenuEnablesAndMarksFromTheSelectedJob) {
   AddJob("Takt", TestJob().Interval(10));
   AddJob("Zeit", TestJob().Timed());
 
-  menu_->PopupMenuJobsPopup(std::nullopt);
+  menu_->ReadStateFor(std::nullopt);
   AutomationMenuState disabled;
   disabled.bearbeiten_enabled = disabled.entfernen_enabled = disabled.durchfuehren_enabled =
       disabled.automatisierung_enabled = disabled.informationen_enabled = false;
   EXPECT_EQ(State(), disabled);
 
-  menu_->PopupMenuJobsPopup("Takt");
+  menu_->ReadStateFor("Takt");
   AutomationMenuState interval;
   interval.intervall_checked = true;
   EXPECT_EQ(State(), interval);
 
-  menu_->PopupMenuJobsPopup("Zeit");
+  menu_->ReadStateFor("Zeit");
   EXPECT_TRUE(State().uhrzeit_checked);
   EXPECT_FALSE(State().intervall_checked);
   EXPECT_FALSE(State().manuell_checked);
@@ -86,11 +86,11 @@ TEST_F(AutomationTest, OpeningTheMenuEnablesAndMarksFromTheSelectedJob) {
     key.OpenForWriting(JobPath("Zeit"), false);
     key.WriteString("TimeEnabled", "ja");
   }
-  menu_->PopupMenuJobsPopup(std::nullopt);
-  menu_->PopupMenuJobsPopup("Zeit");
+  menu_->ReadStateFor(std::nullopt);
+  menu_->ReadStateFor("Zeit");
   EXPECT_TRUE(State().uhrzeit_checked);
   EXPECT_TRUE(State().automatisierung_enabled);
-  menu_->PopupMenuJobsPopup("Fehlt");
+  menu_->ReadStateFor("Fehlt");
   EXPECT_TRUE(State().uhrzeit_checked);
   EXPECT_FALSE(State().manuell_checked);
   EXPECT_TRUE(host_.Errors().empty());
@@ -98,16 +98,16 @@ TEST_F(AutomationTest, OpeningTheMenuEnablesAndMarksFromTheSelectedJob) {
 
 TEST_F(AutomationTest, IntervalAndTimeCommandsStoreTheModeAndSetTheText) {
   AddJob("Job", TestJob().Interval(10));
-  menu_->PopupMenuJobsPopup("Job");
+  menu_->ReadStateFor("Job");
 
-  menu_->Intervall1Click("Job");
+  menu_->ToggleInterval("Job");
   EXPECT_FALSE(State().intervall_checked);
   EXPECT_TRUE(State().manuell_checked);
   EXPECT_EQ(ReadBool("Job", "IntEnabled"), false);
   EXPECT_EQ(ReadBool("Job", "TimeEnabled"), false);
   EXPECT_EQ(host_.Text("Job"), "manuell");
 
-  menu_->Uhrzeit1Click("Job");
+  menu_->ToggleTime("Job");
   EXPECT_TRUE(State().uhrzeit_checked);
   EXPECT_FALSE(State().manuell_checked);
   EXPECT_EQ(ReadBool("Job", "TimeEnabled"), true);
@@ -115,15 +115,15 @@ TEST_F(AutomationTest, IntervalAndTimeCommandsStoreTheModeAndSetTheText) {
   EXPECT_EQ(host_.Text("Job"), "18:00 Uhr");
 
   // Both: 18:00 is more than one interval away at 10:00, so the count-down shows.
-  menu_->Intervall1Click("Job");
+  menu_->ToggleInterval("Job");
   EXPECT_TRUE(State().intervall_checked && State().uhrzeit_checked);
   EXPECT_EQ(host_.Text("Job"), "10 Minute(n)");
   clock_.Set({2026, 12, 7, 17, 55, 0, 0});
-  menu_->Intervall1Click("Job");
-  menu_->Intervall1Click("Job");
+  menu_->ToggleInterval("Job");
+  menu_->ToggleInterval("Job");
   EXPECT_EQ(host_.Text("Job"), "18:00 Uhr");
 
-  menu_->Manuell1Click("Job");
+  menu_->SetManual("Job");
   EXPECT_EQ(ReadBool("Job", "IntEnabled"), false);
   EXPECT_EQ(ReadBool("Job", "TimeEnabled"), false);
   EXPECT_TRUE(State().manuell_checked);
@@ -134,7 +134,7 @@ TEST_F(AutomationTest, IntervalAndTimeCommandsStoreTheModeAndSetTheText) {
   AddJob("Werktag", TestJob().Interval(10).Days(
                         std::array<bool, 7>{false, true, true, true, true, true, false}));
   clock_.Set({2026, 12, 12, 10, 0, 0, 0});  // Saturday
-  menu_->Manuell1Click("Werktag");
+  menu_->SetManual("Werktag");
   EXPECT_EQ(host_.Text("Werktag"), "Montag");
 }
 
@@ -143,24 +143,24 @@ TEST_F(AutomationTest, InactiveMarkIsTheMenusOwnAndCarriesOverBetweenJobs) {
   AddJob("B", TestJob().Interval(20));
   host_.SetScheduleText("B", "3 Minute(n)");
 
-  menu_->PopupMenuJobsPopup("A");
-  menu_->Inaktiv1Click("A");
+  menu_->ReadStateFor("A");
+  menu_->ToggleInactive("A");
   EXPECT_TRUE(State().inaktiv_checked);
   EXPECT_EQ(host_.Text("A"), "inaktiv");
   EXPECT_EQ(ReadBool("A", "IntEnabled"), true);  // nothing stored
 
-  menu_->PopupMenuJobsPopup("B");
+  menu_->ReadStateFor("B");
   EXPECT_TRUE(State().inaktiv_checked);
-  menu_->Inaktiv1Click("B");
+  menu_->ToggleInactive("B");
   EXPECT_FALSE(State().inaktiv_checked);
   EXPECT_EQ(host_.Text("B"), "20 Minute(n)");
-  menu_->Inaktiv1Click("B");
+  menu_->ToggleInactive("B");
   EXPECT_EQ(host_.Text("B"), "inaktiv");
 
   // Any of the other three commands switches the job on again at its full interval.
-  menu_->PopupMenuJobsPopup("A");
-  menu_->Intervall1Click("A");
-  menu_->Intervall1Click("A");
+  menu_->ReadStateFor("A");
+  menu_->ToggleInterval("A");
+  menu_->ToggleInterval("A");
   EXPECT_FALSE(State().inaktiv_checked);
   EXPECT_EQ(host_.Text("A"), "15 Minute(n)");
   EXPECT_EQ(ReadBool("A", "IntEnabled"), true);
@@ -168,11 +168,11 @@ TEST_F(AutomationTest, InactiveMarkIsTheMenusOwnAndCarriesOverBetweenJobs) {
 
 TEST_F(AutomationTest, StoreFailuresAreIgnoredAndTextFailuresReported) {
   AddJob("Job", TestJob().Interval(10));
-  menu_->PopupMenuJobsPopup("Job");
+  menu_->ReadStateFor("Job");
   refusing_->refused = {"IntEnabled"};
 
   // The write is refused: the mark keeps its new state, the text follows the store.
-  menu_->Intervall1Click("Job");
+  menu_->ToggleInterval("Job");
   EXPECT_TRUE(State().manuell_checked);
   EXPECT_EQ(ReadBool("Job", "IntEnabled"), true);
   EXPECT_EQ(host_.Text("Job"), "10 Minute(n)");
@@ -183,7 +183,7 @@ TEST_F(AutomationTest, StoreFailuresAreIgnoredAndTextFailuresReported) {
   refusing_->refused.clear();
   testing::DeleteJobKey(*hive_, "Job");
   host_.SetScheduleText("Job", "7 Minute(n)");
-  menu_->Manuell1Click("Job");
+  menu_->SetManual("Job");
   RegistryKey key(*hive_);
   EXPECT_FALSE(key.OpenForReading(JobPath("Job")));
   EXPECT_EQ(host_.Errors(), Strings{"error:Fehler beim Holen der Daten für 'Intervall'"});
@@ -196,22 +196,22 @@ TEST_F(AutomationTest, TimeJobMadeManualAndBackAfterItsMomentIsCaughtUp) {
   JobTick tick(*hive_, clock_, host_);
 
   clock_.Set({2026, 12, 7, 17, 30, 0, 0});
-  menu_->PopupMenuJobsPopup("Abend");
-  menu_->Manuell1Click("Abend");
+  menu_->ReadStateFor("Abend");
+  menu_->SetManual("Abend");
   EXPECT_EQ(host_.Text("Abend"), "manuell");
 
   clock_.Set({2026, 12, 7, 18, 0, 5, 0});
-  tick.TimerJobsTimer();
+  tick.RunDueJobs();
   EXPECT_TRUE(host_.Runs().empty());
   EXPECT_TRUE(host_.Questions().empty());
 
   clock_.Set({2026, 12, 7, 18, 20, 0, 0});
-  menu_->Uhrzeit1Click("Abend");
+  menu_->ToggleTime("Abend");
   EXPECT_EQ(host_.Text("Abend"), "18:00 Uhr");
 
   host_.recover_replies = {Yes()};
   clock_.Set({2026, 12, 7, 18, 21, 0, 0});
-  tick.TimerJobsTimer();
+  tick.RunDueJobs();
   EXPECT_EQ(host_.Questions(), Strings{"recover:Abend"});
   EXPECT_EQ(host_.Runs(), Strings{"run:Abend"});
   RegistryKey key(*hive_);
@@ -222,13 +222,13 @@ TEST_F(AutomationTest, TimeJobMadeManualAndBackAfterItsMomentIsCaughtUp) {
 TEST_F(AutomationTest, TimeModeGivenToAJobWithoutMomentCatchesNothingUp) {
   AddJob("Neu", TestJob().Interval(10).Recover(0));
   JobTick tick(*hive_, clock_, host_);
-  menu_->PopupMenuJobsPopup("Neu");
-  menu_->Intervall1Click("Neu");
-  menu_->Uhrzeit1Click("Neu");
+  menu_->ReadStateFor("Neu");
+  menu_->ToggleInterval("Neu");
+  menu_->ToggleTime("Neu");
   EXPECT_EQ(host_.Text("Neu"), "18:00 Uhr");
 
   clock_.Set({2026, 12, 8, 19, 0, 0, 0});
-  tick.TimerJobsTimer();
+  tick.RunDueJobs();
   EXPECT_TRUE(host_.Runs().empty());
   RegistryKey key(*hive_);
   key.OpenForReading(JobPath("Neu"));

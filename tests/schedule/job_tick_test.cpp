@@ -63,11 +63,11 @@ class JobTickTest : public testing::TempDirTest {
 
   void TickAt(const LocalTime& time) {
     clock_.Set(time);
-    tick_->TimerJobsTimer();
+    tick_->RunDueJobs();
   }
   void TickAfterMinutes(int minutes) {
     clock_.AdvanceMinutes(minutes);
-    tick_->TimerJobsTimer();
+    tick_->RunDueJobs();
   }
 
   std::optional<int32_t> ReadInteger(const std::string& job, const char* value) {
@@ -289,17 +289,17 @@ TEST_F(JobTickTest, ManualRunLeavesTheCountDownAlone) {
   ASSERT_EQ(host_.Text("Takt"), "3 Minute(n)");
 
   host_.calls.clear();
-  tick_->FlatButtonExecuteClick(std::nullopt);
+  tick_->RunNow(std::nullopt);
   EXPECT_TRUE(host_.calls.empty());
 
-  tick_->FlatButtonExecuteClick("Takt");
+  tick_->RunNow("Takt");
   EXPECT_EQ(host_.calls, (Strings{"stop", "run:Takt", "start"}));
   EXPECT_EQ(host_.Text("Takt"), "3 Minute(n)");
   EXPECT_TRUE(host_.Questions().empty());
 
   // Never a run inside a run.
   host_.run_in_progress = true;
-  tick_->FlatButtonExecuteClick("Takt");
+  tick_->RunNow("Takt");
   host_.run_in_progress = false;
   EXPECT_EQ(host_.Runs().size(), 1u);
 
@@ -360,10 +360,10 @@ TEST_F(JobTickTest, NothingElseStartsWhileATickWaitsForAnAnswer) {
   host_.calls.clear();
   Strings calls_during_question;
   host_.on_confirm = [&](const std::string&) {
-    tick_->FlatButtonExecuteClick("Hand");  // the run command
-    tick_->TimerJobsTimer();                // a tick that was already queued
-    tick_->HoldTimerJobs();                 // the wizard opens ...
-    tick_->ReleaseTimerJobs();              // ... and closes again
+    tick_->RunNow("Hand");      // the run command
+    tick_->RunDueJobs();        // a tick that was already queued
+    tick_->HoldTimerJobs();     // the wizard opens ...
+    tick_->ReleaseTimerJobs();  // ... and closes again
     calls_during_question = host_.calls;
     EXPECT_TRUE(tick_->TickActive());
   };
@@ -399,7 +399,7 @@ TEST_F(JobTickTest, OpenWizardKeepsTheTimerStoppedPastTheTick) {
   // A deferred run whose entry is gone by the end of the tick is dropped.
   host_.SetScheduleText("Frage", "1 Minute(n)");
   host_.on_confirm = [&](const std::string&) {
-    tick_->FlatButtonExecuteClick("Frage");
+    tick_->RunNow("Frage");
     host_.RemoveEntry("Frage");
   };
   host_.confirm_replies = {Yes()};
@@ -416,7 +416,7 @@ TEST_F(JobTickTest, NoRunStartsWhileTheWizardIsOpenTheTickAndADeferredRunWaitFor
   host_.SetScheduleText("Frage", "1 Minute(n)");
   // "Durchführen" while the question waits, then "Neu".
   host_.on_confirm = [&](const std::string&) {
-    tick_->FlatButtonExecuteClick("Hand");
+    tick_->RunNow("Hand");
     tick_->HoldTimerJobs();
   };
   host_.on_wait = [&] {
@@ -561,7 +561,7 @@ TEST_F(JobTickTest, ProgramEndingDuringAQuestionStartsNothingMore) {
   host_.SetScheduleText("Frage", "1 Minute(n)");
   host_.SetScheduleText("Danach", "1 Minute(n)");
   host_.on_confirm = [&](const std::string&) {
-    tick_->FlatButtonExecuteClick("Danach");
+    tick_->RunNow("Danach");
     host_.ending = true;
   };
   host_.confirm_replies = {Yes()};

@@ -12,6 +12,8 @@
 namespace parvolind {
 namespace {
 
+using testing::AbsolutePath;
+
 // A week in December 2026: the 8th is a Tuesday.
 constexpr LocalTime kFriday1759{2026, 12, 11, 17, 59, 30, 0};
 constexpr LocalTime kFriday1800{2026, 12, 11, 18, 0, 0, 0};
@@ -219,8 +221,8 @@ TEST_F(ScheduleComputationTest, ASavedJobStoresItsNextMoment) {
   };
   JobDefinition job;
   job.Name = "Manual";
-  job.Dir1 = "/daten/";
-  job.Dir2 = "/sicherung/";
+  job.Dir1 = AbsolutePath("/daten/");
+  job.Dir2 = AbsolutePath("/sicherung/");
   job.Time = "17:00";
   store.SaveJob(job, "", job_date);
   EXPECT_DOUBLE_EQ(store.LoadJob("Manual").NextSync, 0.0);

@@ -57,7 +57,7 @@ TEST_F(ConfigBackupTest, BackupReplacesAnEarlierFileAndRestoresElsewhere) {
   ASSERT_FALSE(target.empty());
 
   const ConfigBackup backup(*hive_);
-  const BackupResult result = backup.Sicherung1Click(target);
+  const BackupResult result = backup.ExportBackup(target);
   ASSERT_TRUE(result.ok) << result.reason;
   EXPECT_EQ(result.target, target);
   EXPECT_EQ(result.reason, "");
@@ -86,21 +86,21 @@ TEST_F(ConfigBackupTest, FailedBackupReportsFailureAndKeepsTheEarlierFile) {
   const ConfigBackup backup(*hive_);
 
   // A folder that does not exist.
-  BackupResult result = backup.Sicherung1Click(PathOf("fehlt/parvolind.reg"));
+  BackupResult result = backup.ExportBackup(PathOf("fehlt/parvolind.reg"));
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason, PathOf("fehlt/parvolind.reg") + ": Datei nicht gefunden");
   EXPECT_EQ(result.message, "Die Konfiguration konnte nicht gesichert werden:\r\r" + result.reason);
 
   // A target that is a folder.
   QDir().mkpath(QString::fromStdString(PathOf("ordner.reg")));
-  result = backup.Sicherung1Click(PathOf("ordner.reg"));
+  result = backup.ExportBackup(PathOf("ordner.reg"));
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason,
             PathOf("ordner.reg") + ": Keine gewöhnliche Datei, sondern ein Verzeichnis");
 
   // A "folder" that is a file.
   WriteFile("datei", "kein Ordner");
-  result = backup.Sicherung1Click(PathOf("datei/parvolind.reg"));
+  result = backup.ExportBackup(PathOf("datei/parvolind.reg"));
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason, PathOf("datei/parvolind.reg") + ": Ungültiger Dateiname");
   EXPECT_EQ(ReadFile(PathOf("datei")), "kein Ordner");
@@ -125,7 +125,7 @@ TEST_F(ConfigBackupTest, OnlyARegularFileIsReplaced) {
            {to_stdout, ": Führt in das Systemverzeichnis /dev und wird nicht ersetzt"},
            {to_descriptor, ": Führt in das Systemverzeichnis /proc und wird nicht ersetzt"},
            {through_link, ": Führt in das Systemverzeichnis /proc und wird nicht ersetzt"}}) {
-    const BackupResult result = backup.Sicherung1Click(target);
+    const BackupResult result = backup.ExportBackup(target);
     EXPECT_FALSE(result.ok) << target;
     EXPECT_EQ(result.reason, target + reason);
   }
@@ -142,14 +142,14 @@ TEST_F(ConfigBackupTest, OnlyARegularFileIsReplaced) {
   const std::string file = WriteFile("echt.reg", "alt");
   const std::string link = PathOf("verweis.reg");
   ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
-  EXPECT_TRUE(backup.Sicherung1Click(link).ok);
+  EXPECT_TRUE(backup.ExportBackup(link).ok);
   EXPECT_NE(ReadFile(file), "alt");
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
 
   // A new backup is the user's alone whatever the umask.
   const mode_t old_mask = ::umask(022);
-  const bool made = backup.Sicherung1Click(PathOf("neu.reg")).ok;
+  const bool made = backup.ExportBackup(PathOf("neu.reg")).ok;
   ::umask(old_mask);
   ASSERT_TRUE(made);
   ASSERT_EQ(::stat(PathOf("neu.reg").c_str(), &info), 0);
@@ -168,7 +168,7 @@ TEST_F(ConfigBackupTest, BackupIntoAReadOnlyFolderKeepsTheEarlierFile) {
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     GTEST_SKIP() << "running with rights that ignore folder permissions";
   }
-  const BackupResult result = backup.Sicherung1Click(target);
+  const BackupResult result = backup.ExportBackup(target);
   QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason, target + ": Dateizugriff verweigert");
@@ -179,7 +179,7 @@ TEST_F(ConfigBackupTest, BackupIntoAReadOnlyFolderKeepsTheEarlierFile) {
 
 TEST_F(ConfigBackupTest, MissingProgramKeyIsNoBackupAndKeepsTheEarlierFile) {
   const std::string target = WriteFile("parvolind.reg", "alt");
-  const BackupResult result = ConfigBackup(*hive_).Sicherung1Click(target);
+  const BackupResult result = ConfigBackup(*hive_).ExportBackup(target);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason,
             "Der Schlüssel HKEY_CURRENT_USER\\Software\\Orbelt\\Parvolind existiert nicht.");

@@ -12,6 +12,9 @@
 namespace parvolind {
 namespace {
 
+using testing::AbsolutePath;
+using testing::InHiveOrder;
+
 class JobStoreTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
@@ -25,8 +28,8 @@ class JobStoreTest : public testing::TempDirTest {
   static JobDefinition Job(const std::string& name) {
     JobDefinition job;
     job.Name = name;
-    job.Dir1 = "/home/anna/";
-    job.Dir2 = "/media/anna/stick/";
+    job.Dir1 = AbsolutePath("/home/anna/");
+    job.Dir2 = AbsolutePath("/media/anna/stick/");
     job.DirDown = true;
     job.Filter = "*.bmp;*.exe";
     job.TimeEnabled = true;
@@ -121,14 +124,14 @@ TEST_F(JobStoreTest, SavesANewJobInTheFixedOrder) {
   EXPECT_EQ(seen_weekdays, (std::vector<bool>{true, false, true, true}));
 
   std::vector<std::string> expected(kJobValueNames.begin(), kJobValueNames.end() - 1);
-  EXPECT_EQ(ValueNamesOf("Backup"), expected);  // everything but Confirm, in order
+  EXPECT_EQ(ValueNamesOf("Backup"), InHiveOrder(*hive_, expected));  // everything but Confirm, in order
 
   const JobDefinition loaded = store_->LoadJob("backup");
   EXPECT_EQ(loaded.Name, "Backup");
   EXPECT_EQ(loaded.Definition, "08. Dezember 2026, 03:17 Uhr");
   EXPECT_EQ(loaded.Execution, "n/a");
-  EXPECT_EQ(loaded.Dir1, "/home/anna/");
-  EXPECT_EQ(loaded.Dir2, "/media/anna/stick/");
+  EXPECT_EQ(loaded.Dir1, AbsolutePath("/home/anna/"));
+  EXPECT_EQ(loaded.Dir2, AbsolutePath("/media/anna/stick/"));
   EXPECT_TRUE(loaded.DirDown);
   EXPECT_FALSE(loaded.DirUp);
   EXPECT_EQ(loaded.Filter, "*.bmp;*.exe");
@@ -189,7 +192,7 @@ TEST_F(JobStoreTest, LoadAllowsMissingWeekdaysAndConfirmOnly) {
   hive_->CloseKey(edit);
   const JobDefinition editable = store_->LoadJobForEditing("Backup");
   EXPECT_TRUE(editable.CritAll);
-  EXPECT_EQ(editable.Dir2, "/media/anna/stick/");
+  EXPECT_EQ(editable.Dir2, AbsolutePath("/media/anna/stick/"));
   EXPECT_EQ(testing::ErrorOf([&] { store_->LoadJobForEditing("Empty"); }),
             "Fehler beim Holen der Daten für 'SubDirs'");
 }
@@ -199,13 +202,13 @@ TEST_F(JobStoreTest, RefusesDuplicatesWithoutRegardToCase) {
   store_->SaveJob(Job("Other"), "", FixedDate(1.0));
   const std::string duplicate = "Es existiert bereits ein Auftrag mit dieser Bezeichnung!";
   JobDefinition changed = Job("BACKUP");
-  changed.Dir1 = "/elsewhere/";
+  changed.Dir1 = AbsolutePath("/elsewhere/");
   EXPECT_EQ(RefusalOf([&] { store_->SaveJob(changed, "", FixedDate(2.0)); }), duplicate);
   // Renaming an edited job onto another job is refused; both stay as stored.
   EXPECT_EQ(RefusalOf([&] { store_->SaveJob(changed, "Other", FixedDate(2.0)); }), duplicate);
   EXPECT_EQ(store_->ListJobs(), (std::vector<std::string>{"Backup", "Other"}));
-  EXPECT_EQ(store_->LoadJob("Backup").Dir1, "/home/anna/");
-  EXPECT_EQ(store_->LoadJob("Other").Dir1, "/home/anna/");
+  EXPECT_EQ(store_->LoadJob("Backup").Dir1, AbsolutePath("/home/anna/"));
+  EXPECT_EQ(store_->LoadJob("Other").Dir1, AbsolutePath("/home/anna/"));
   EXPECT_DOUBLE_EQ(store_->LoadJob("Other").NextSync, 1.0);
 }
 
@@ -236,7 +239,7 @@ TEST_F(JobStoreTest, SavingUnderTheSameNameWritesAFreshKey) {
   clock_.AdvanceDays(1);
   clock_.AdvanceMinutes(60);
   JobDefinition edited = Job("Backup");
-  edited.Dir2 = "/media/anna/other/";
+  edited.Dir2 = AbsolutePath("/media/anna/other/");
   store_->SaveJob(edited, "Backup", FixedDate(46365.3125));
 
   const JobDefinition loaded = store_->LoadJob("Backup");
@@ -245,9 +248,9 @@ TEST_F(JobStoreTest, SavingUnderTheSameNameWritesAFreshKey) {
   EXPECT_FALSE(loaded.Confirm.has_value());
   EXPECT_EQ(loaded.Definition, "09. Dezember 2026, 04:17 Uhr");
   EXPECT_DOUBLE_EQ(loaded.NextSync, 46365.3125);
-  EXPECT_EQ(loaded.Dir2, "/media/anna/other/");
+  EXPECT_EQ(loaded.Dir2, AbsolutePath("/media/anna/other/"));
   std::vector<std::string> expected(kJobValueNames.begin(), kJobValueNames.end() - 1);
-  EXPECT_EQ(ValueNamesOf("Backup"), expected);
+  EXPECT_EQ(ValueNamesOf("Backup"), InHiveOrder(*hive_, expected));
 }
 
 TEST_F(JobStoreTest, RefusesUnusableNamesAndWritesNothing) {
@@ -279,7 +282,7 @@ TEST_F(JobStoreTest, RefusesUnusableNamesAndWritesNothing) {
   relative.Dir2 = "";  // would become the root folder
   EXPECT_EQ(RefusalOf([&] { store_->SaveJob(relative, "Backup", FixedDate(0.0)); }),
             "Bitte geben Sie für Verzeichnis 2 einen absoluten Pfad an.");
-  EXPECT_EQ(store_->LoadJob("Backup").Dir1, "/home/anna/");
+  EXPECT_EQ(store_->LoadJob("Backup").Dir1, AbsolutePath("/home/anna/"));
 
   const std::string longest(255, 'x');
   store_->SaveJob(Job(longest), "", FixedDate(0.0));
@@ -297,7 +300,7 @@ TEST_F(JobStoreTest, AFailingSaveLeavesTheOldJobAsItWas) {
     throw std::runtime_error("kaputt");
   };
   JobDefinition edited = Job("Backup");
-  edited.Dir1 = "/changed/";
+  edited.Dir1 = AbsolutePath("/changed/");
   EXPECT_THROW(store_->SaveJob(edited, "Backup", failing), std::runtime_error);
   edited.Name = "Renamed";
   EXPECT_THROW(store_->SaveJob(edited, "Backup", failing), std::runtime_error);
@@ -315,7 +318,7 @@ TEST_F(JobStoreTest, AFailingSaveLeavesTheOldJobAsItWas) {
 
   EXPECT_EQ(store_->ListJobs(), std::vector<std::string>{"Backup"});
   const JobDefinition loaded = store_->LoadJob("Backup");
-  EXPECT_EQ(loaded.Dir1, "/home/anna/");
+  EXPECT_EQ(loaded.Dir1, AbsolutePath("/home/anna/"));
   EXPECT_DOUBLE_EQ(loaded.NextSync, 46364.3125);
   ASSERT_TRUE(loaded.Confirm.has_value());
   EXPECT_FALSE(*loaded.Confirm);

@@ -10,6 +10,8 @@
 namespace parvolind {
 namespace {
 
+using testing::InHiveOrder;
+
 constexpr std::string_view kPath = "\\Software\\Orbelt\\Parvolind\\Jobs\\Probe";
 
 class RegistryKeyTest : public testing::TempDirTest {
@@ -77,8 +79,8 @@ TEST_F(RegistryKeyTest, WritesTheStoredFormsAndReadsThemBack) {
   EXPECT_TRUE(key.ReadBool("SubDirs"));
   EXPECT_FALSE(key.ReadBool("DirUp"));
   EXPECT_DOUBLE_EQ(key.ReadDateTime("NextSync"), 46364.75);
-  EXPECT_EQ(key.ValueNames(), (std::vector<std::string>{"Dir1", "Filter", "FilterValue", "SubDirs",
-                                                        "DirUp", "NextSync"}));
+  EXPECT_EQ(key.ValueNames(), InHiveOrder(*hive_, {"Dir1", "Filter", "FilterValue", "SubDirs",
+                                                   "DirUp", "NextSync"}));
 }
 
 TEST_F(RegistryKeyTest, ReadsForeignFormsByTheRules) {

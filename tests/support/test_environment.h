@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/registry_hive.h"
@@ -37,20 +38,35 @@ class FakeClock : public Clock {
   uint32_t tick_ = 1000;
 };
 
+/// An absolute path of this platform from a POSIX-style one: "/home/anna/" as it stands on
+/// Linux, "C:\\home\\anna\\" on Windows.
+std::string AbsolutePath(std::string_view posix_path);
+
+/// The names of values set in this order, in the order `hive` enumerates them: the same order
+/// on Linux and Windows, name order in Wine's registry (which keeps values sorted).
+std::vector<std::string> InHiveOrder(RegistryHive& hive,
+                                     std::vector<std::string> names_in_set_order);
+
 /// A fixture with its own temporary folder, into which XDG_CONFIG_HOME,
 /// XDG_STATE_HOME, XDG_RUNTIME_DIR and XDG_DATA_HOME (the trash) point for the length of
 /// the test.
 class TempDirTest : public ::testing::Test {
  protected:
+  /// Makes the temporary folder, so that members of a test's fixture can already name paths
+  /// in it.
+  TempDirTest();
+  /// Removes the temporary folder (and the test's registry hive) once everything the test
+  /// opened in it is gone.
+  ~TempDirTest() override;
   void SetUp() override;
   void TearDown() override;
 
   /// The temporary folder, without trailing separator.
-  std::string Dir() const { return dir_.path().toStdString(); }
+  std::string Dir() const { return dir_; }
+  /// A path inside the temporary folder; '/' in `relative` stands for the platform's separator.
+  std::string PathOf(const std::string& relative) const;
   /// The home trash of the test (below XDG_DATA_HOME), without trailing separator.
-  std::string TrashDir() const { return Dir() + "/xdg/3/Trash"; }
-  /// A path inside the temporary folder.
-  std::string PathOf(const std::string& relative) const { return Dir() + "/" + relative; }
+  std::string TrashDir() const { return PathOf("xdg/3/Trash"); }
   /// Writes a file (creating its folders) and returns its path.
   std::string WriteFile(const std::string& relative, const std::string& content) const;
   /// A registry hive of the test's own (registry.sqlite in the temporary folder;
@@ -61,7 +77,7 @@ class TempDirTest : public ::testing::Test {
   static std::string ReadFile(const std::string& path);
 
  private:
-  QTemporaryDir dir_;
+  std::string dir_;
   std::string saved_[4];
   bool had_[4] = {false, false, false, false};
 };

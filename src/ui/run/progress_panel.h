@@ -3,7 +3,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "engine/run_host.h"
+#include "engine/progress_sink.h"
 
 class QLabel;
 

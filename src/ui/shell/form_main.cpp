@@ -19,6 +19,7 @@
 #include "ui/jobs/job_list_view.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
+#include "ui/run/window_run_host.h"
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/accessible_kind.h"
@@ -62,10 +63,6 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       store_(services.hive, services.clock, services.locale),
       schedule_(services.hive, services.clock),
       clock_line_(services.clock, services.locale),
-      log_(services.log_path, services.fs, *this, services.clock, services.locale),
-      run_(
-          services.hive, services.fs, *this, log_, services.clock, services.locale,
-          [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks),
       tick_(services.hive, services.clock, *this),
       automation_(services.hive, services.clock, *this),
       actions_(std::make_unique<AutomationActions>()) {
@@ -118,6 +115,14 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   progress_->hide();
   connect(progress_, &ProgressPanel::CancelClicked, this,
           &TFormMain::FlatButtonProgressCancelClick);
+  run_host_ = std::make_unique<WindowRunHost>(*progress_, *info_, dialogs_);
+  log_ = std::make_unique<LogWriter>(
+      services.log_path, fs_, *run_host_,
+      // Once the end of the session is logged, nothing may follow the shutdown entry.
+      [this] { return settings_.logfile() && !exit_.ShutdownLogged(); }, clock_, locale_);
+  run_ = std::make_unique<SynchronisationRun>(
+      hive_, fs_, *run_host_, run_host_->Control(), *log_, clock_, locale_,
+      [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks);
   connect(info_, &JobInfoPanel::BackClicked, this, [this] { list_->setFocus(); });
   for (QWidget* panel : std::initializer_list<QWidget*>{info_, wizard_, progress_}) {
     panel->installEventFilter(this);
@@ -151,7 +156,7 @@ TFormMain::~TFormMain() = default;
 
 bool TFormMain::FormCreate(bool write_start_entry) {
   try {
-    run_in_progress_ = false;
+    run_host_->Control().SetRunInProgress(false);
     TimerTimeTimer();
     GetJobs();
     // The first start (or an empty store) leads straight into the wizard; the
@@ -162,7 +167,7 @@ bool TFormMain::FormCreate(bool write_start_entry) {
       wizard_->hide();
     }
     settings_.Load();
-    if (write_start_entry) log_.WriteStartEntry();
+    if (write_start_entry) log_->WriteStartEntry();
     // "Minimiert starten" leaves only the tray icon; without a tray the window starts
     // minimised, so that it can always be brought back.
     if (!settings_.start_minimized()) {
@@ -258,8 +263,8 @@ void TFormMain::FlatButtonDeleteClick() {
 void TFormMain::FlatButtonExecuteClick() {
   // A click during a run does nothing: the run lock refuses it anyway, and a second
   // panel must not appear.
-  if (run_in_progress_) return;
-  tick_.FlatButtonExecuteClick(list_->SelectedName());
+  if (RunInProgress()) return;
+  tick_.RunNow(list_->SelectedName());
 }
 
 void TFormMain::ListViewJobsDblClick() {
@@ -276,7 +281,7 @@ void TFormMain::ShowJobInfo(const std::string& job_name) {
 }
 
 void TFormMain::FlatButtonProgressCancelClick() {
-  cancel_requested_ = true;
+  run_host_->Control().SetCancelRequested(true);
   progress_->hide();
 }
 
@@ -358,7 +363,7 @@ void TFormMain::UpdateCoveredControls() {
 }
 
 void TFormMain::Beenden1Click() {
-  const ProgramExit::Step step = exit_.UserQuits(run_in_progress_);
+  const ProgramExit::Step step = exit_.UserQuits(RunInProgress());
   FollowExit(step);
   if (step == ProgramExit::Step::kEndAfterRun) progress_->hide();
 }
@@ -377,7 +382,7 @@ bool TFormMain::AnswerSessionEnd(bool may_ask, bool ends_now) {
   // The window goes out of the way first, as a close request would take it.
   Minimieren1Click();
   if (!exit_.SessionEndIsAgreed()) {
-    if (run_in_progress_ && may_ask) {
+    if (RunInProgress() && may_ask) {
       exit_.QuestionOpened();
       const bool end = dialogs_.Ask(QStringLiteral(
           "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
@@ -390,10 +395,10 @@ bool TFormMain::AnswerSessionEnd(bool may_ask, bool ends_now) {
       // The user chose "B&eenden" while the question was open.
       if (exit_.Ending()) return true;
     }
-    log_.WriteShutdownStopEntry();
+    log_->WriteShutdownStopEntry();
     exit_.SessionEndAgreed();
   }
-  if (ends_now) FollowExit(exit_.SessionEnds(run_in_progress_));
+  if (ends_now) FollowExit(exit_.SessionEnds(RunInProgress()));
   return true;
 }
 
@@ -405,8 +410,10 @@ void TFormMain::FollowExit(ProgramExit::Step step) {
     EndProgram();
   } else {
     // The run winds down to its cancelled end (the copy in hand is dropped safely);
-    // the program ends when it has returned.
-    cancel_requested_ = true;
+    // the program ends when it has returned, and the run stays cancelled even where it
+    // clears its request at its start.
+    run_host_->Control().SetCancelRequested(true);
+    run_host_->Control().HoldCancel();
   }
 }
 
@@ -418,7 +425,7 @@ void TFormMain::EndProgram() {
 }
 
 void TFormMain::FormDestroy() {
-  if (exit_.UserStopEntryDue()) log_.WriteUserStopEntry();
+  if (exit_.UserStopEntryDue()) log_->WriteUserStopEntry();
 }
 
 // --- context menu ------------------------------------------------------------------
@@ -435,16 +442,17 @@ void TFormMain::BuildPopupMenuJobs() {
   a.durchfuehren = popup_jobs_->addAction(QStringLiteral("&Durchführen"), this,
                                           &TFormMain::FlatButtonExecuteClick);
   a.automatisierung = popup_jobs_->addMenu(QStringLiteral("&Automatisierung"));
-  a.inaktiv = a.automatisierung->addAction(
-      QStringLiteral("I&naktiv"), this, [this] { RunOnSelection(&AutomationMenu::Inaktiv1Click); });
-  a.automatisierung->addSeparator();
-  a.manuell = a.automatisierung->addAction(
-      QStringLiteral("&Manuell"), this, [this] { RunOnSelection(&AutomationMenu::Manuell1Click); });
-  a.intervall = a.automatisierung->addAction(QStringLiteral("&Intervall"), this, [this] {
-    RunOnSelection(&AutomationMenu::Intervall1Click);
+  a.inaktiv = a.automatisierung->addAction(QStringLiteral("I&naktiv"), this, [this] {
+    RunOnSelection(&AutomationMenu::ToggleInactive);
   });
-  a.uhrzeit = a.automatisierung->addAction(
-      QStringLiteral("&Uhrzeit"), this, [this] { RunOnSelection(&AutomationMenu::Uhrzeit1Click); });
+  a.automatisierung->addSeparator();
+  a.manuell = a.automatisierung->addAction(QStringLiteral("&Manuell"), this,
+                                           [this] { RunOnSelection(&AutomationMenu::SetManual); });
+  a.intervall = a.automatisierung->addAction(QStringLiteral("&Intervall"), this, [this] {
+    RunOnSelection(&AutomationMenu::ToggleInterval);
+  });
+  a.uhrzeit = a.automatisierung->addAction(QStringLiteral("&Uhrzeit"), this,
+                                           [this] { RunOnSelection(&AutomationMenu::ToggleTime); });
   for (QAction* action : {a.inaktiv, a.manuell, a.intervall, a.uhrzeit}) {
     action->setCheckable(true);
   }
@@ -459,7 +467,7 @@ void TFormMain::BuildPopupMenuJobs() {
 }
 
 void TFormMain::PopupMenuJobsPopup() {
-  automation_.PopupMenuJobsPopup(list_->SelectedName());
+  automation_.ReadStateFor(list_->SelectedName());
   CopyAutomationState();
 }
 
@@ -485,64 +493,24 @@ void TFormMain::CopyAutomationState() {
 
 // --- timers --------------------------------------------------------------------------
 
-void TFormMain::TimerJobsTimer() { tick_.TimerJobsTimer(); }
+void TFormMain::TimerJobsTimer() { tick_.RunDueJobs(); }
 
 void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Text())); }
 
-// --- RunHost ---------------------------------------------------------------------------
+// --- the run ---------------------------------------------------------------------------
 
-void TFormMain::SetLabel(ProgressLabel label, std::string_view text) {
-  // The run names every file it copies; only the text standing when the window is
-  // next drawn is ever seen, so the labels take their texts then.
-  PendingLabel& pending = pending_labels_[static_cast<size_t>(label)];
-  pending.text.assign(text);
-  pending.changed = true;
+void TFormMain::SetEventInterval(std::chrono::milliseconds interval) {
+  run_host_->SetEventInterval(interval);
 }
 
-void TFormMain::ApplyPendingLabels() {
-  for (size_t i = 0; i < pending_labels_.size(); ++i) {
-    PendingLabel& pending = pending_labels_[i];
-    if (!pending.changed) continue;
-    pending.changed = false;
-    progress_->SetLabel(static_cast<ProgressLabel>(i), ToQString(pending.text));
-  }
+void TFormMain::SetIconAnimationHandler(std::function<void(bool)> handler) {
+  run_host_->SetIconAnimationHandler(std::move(handler));
 }
 
-int TFormMain::LabelWidth(ProgressLabel label) const { return progress_->LabelWidth(label); }
-
-int TFormMain::TextWidth(ProgressLabel label, std::string_view text) const {
-  return progress_->TextWidth(label, ToQString(text));
-}
-
-void TFormMain::SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) {
-  progress_->Bar(bar).SetRange64(minimum, maximum);
-}
-
-void TFormMain::SetBarValue(ProgressBar bar, int64_t value) {
-  progress_->Bar(bar).SetValue64(value);
-}
-
-int64_t TFormMain::BarValue(ProgressBar bar) const { return progress_->Bar(bar).Value64(); }
-int64_t TFormMain::BarMinimum(ProgressBar bar) const { return progress_->Bar(bar).Minimum64(); }
-int64_t TFormMain::BarMaximum(ProgressBar bar) const { return progress_->Bar(bar).Maximum64(); }
-
-void TFormMain::ShowProgressPanel(bool visible) {
-  ApplyPendingLabels();
-  if (visible) {
-    info_->hide();
-    progress_->show();
-    progress_->raise();
-  } else {
-    progress_->hide();
-  }
-}
-
-void TFormMain::ProcessEvents() {
-  const auto now = std::chrono::steady_clock::now();
-  if (now - last_events_ < event_interval_) return;
-  last_events_ = now;
-  ApplyPendingLabels();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
+RunOptions TFormMain::CurrentRunOptions() const {
+  return RunOptions{.copy_buffer_size = settings_.copy_buffer_size(),
+                    .animated_icon = settings_.animated_icon(),
+                    .trash = settings_.trash()};
 }
 
 void TFormMain::WaitUntil(const std::function<bool()>& done) {
@@ -557,23 +525,6 @@ void TFormMain::WaitUntil(const std::function<bool()>& done) {
   if (!done() && !exit_.Ending()) loop.exec();
 }
 
-void TFormMain::ShowFailureMessage(std::string_view text) { dialogs_.Warn(ToQString(text)); }
-
-bool TFormMain::AnimatedIcon() const { return settings_.animated_icon(); }
-
-void TFormMain::SetIconAnimation(bool on) {
-  if (icon_animation_) icon_animation_(on);
-}
-
-bool TFormMain::LoggingEnabled() const {
-  // Once the end of the session is logged, nothing may follow the shutdown entry.
-  return settings_.logfile() && !exit_.ShutdownLogged();
-}
-
-int32_t TFormMain::CopyBufferSize() const { return settings_.copy_buffer_size(); }
-
-bool TFormMain::TrashEnabled() const { return settings_.trash(); }
-
 // --- TickHost ----------------------------------------------------------------------------
 
 std::vector<std::string> TFormMain::EntryNames() const { return list_->RowNames(); }
@@ -587,6 +538,10 @@ void TFormMain::SetScheduleText(const std::string& job_name, const std::string& 
 }
 
 void TFormMain::ShowError(const std::string& text) { dialogs_.ShowError(ToQString(text)); }
+
+void TFormMain::ProcessEvents() { run_host_->ProcessEvents(); }
+
+bool TFormMain::RunInProgress() const { return run_host_->Control().RunInProgress(); }
 
 void TFormMain::StopTimerJobs() { timer_jobs_.stop(); }
 
@@ -605,8 +560,8 @@ QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
 void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.Ending()) return;
   exit_.RunStarts();
-  last_events_ = {};
-  const RunResult result = run_.ExecuteSynchronisation(job_name);
+  run_host_->BeginRun();
+  const RunResult result = run_->ExecuteSynchronisation(job_name, CurrentRunOptions());
   if (result.log_error) emit RunLogNotWritten(ToQString(*result.log_error));
   if (exit_.EndsAfterRun()) EndProgram();
 }

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "engine/log_writer.h"
-#include "engine/run_host.h"
+#include "engine/run_options.h"
 #include "engine/synchronisation_run.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -46,6 +46,7 @@ class SkinArea;
 class TFormConfirm;
 class TFormInfo;
 class TFormRecover;
+class WindowRunHost;
 
 /// What the main window is handed by main(): the platform objects, the settings, the
 /// dialogs seam and the two question windows.
@@ -71,9 +72,9 @@ struct MainWindowServices {
 /// `TFormMain`: the job list with its information panel, the job wizard, the progress
 /// panel, the four job buttons, the clock line and the two timers. It shows and
 /// forwards: the run, the scheduler, the automation commands and the store decide.
-/// It is the run's host, the scheduler's host and the job list the automation
-/// commands work on.
-class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
+/// It is the scheduler's host and the job list the automation commands work on; the
+/// run's host is a WindowRunHost of its own.
+class TFormMain : public SkinnedWindow, public TickHost {
   Q_OBJECT
 
  public:
@@ -94,14 +95,16 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void FlatButtonNewClick();
   void FlatButtonEditClick();
   void FlatButtonDeleteClick();
+  /// Forwarder: "Durchführen" runs the selected job through JobTick::RunNow().
   void FlatButtonExecuteClick();
   void ListViewJobsDblClick();
   void Informationen1Click() { ListViewJobsDblClick(); }
   void ShowJobInfo(const std::string& job_name);
   void FlatButtonProgressCancelClick();
 
-  /// The job tick (`TimerJobsTimer`) and the clock line (`TimerTimeTimer`).
+  /// Forwarder: the job tick, JobTick::RunDueJobs().
   void TimerJobsTimer();
+  /// The clock line.
   void TimerTimeTimer();
 
   // Minimising, showing and ending.
@@ -145,16 +148,18 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   HelpWindow* OwnHelpWindow() const { return help_window_; }
   LogWindow* OwnLogWindow() const { return log_window_; }
   void Info1Click();
+  /// Forwarder: "&Sicherung erstellen", ConfigBackup::ExportBackup(), and its message.
   void Sicherung1Click();
 
   /// How often a run hands control to the event loop at most (tests make every call
   /// count).
-  void SetEventInterval(std::chrono::milliseconds interval) { event_interval_ = interval; }
+  void SetEventInterval(std::chrono::milliseconds interval);
 
   /// Switches the tray animation; the application shell sets it.
-  void SetIconAnimationHandler(std::function<void(bool)> handler) {
-    icon_animation_ = std::move(handler);
-  }
+  void SetIconAnimationHandler(std::function<void(bool)> handler);
+
+  /// The options a run started now works with, from the settings.
+  RunOptions CurrentRunOptions() const;
 
   // The parts, for the shell and the tests.
   JobListView& ListViewJobs() { return *list_; }
@@ -176,44 +181,25 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   JobButton& ButtonDelete() { return *button_delete_; }
   JobButton& ButtonExecute() { return *button_execute_; }
   Settings& ProgramSettings() { return settings_; }
-  LogWriter& Log() { return log_; }
+  LogWriter& Log() { return *log_; }
+  WindowRunHost& RunHost() { return *run_host_; }
   JobTick& Scheduler() { return tick_; }
-
-  // RunHost
-  void SetLabel(ProgressLabel label, std::string_view text) override;
-  int LabelWidth(ProgressLabel label) const override;
-  int TextWidth(ProgressLabel label, std::string_view text) const override;
-  void SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) override;
-  void SetBarValue(ProgressBar bar, int64_t value) override;
-  int64_t BarValue(ProgressBar bar) const override;
-  int64_t BarMinimum(ProgressBar bar) const override;
-  int64_t BarMaximum(ProgressBar bar) const override;
-  void ShowProgressPanel(bool visible) override;
-  void ProcessEvents() override;
-  void WaitUntil(const std::function<bool()>& done) override;
-  /// A run that is to end the program stays cancelled, even where it clears its
-  /// request at its start.
-  bool CancelRequested() const override { return cancel_requested_ || exit_.EndsAfterRun(); }
-  void SetCancelRequested(bool requested) override { cancel_requested_ = requested; }
-  bool RunInProgress() const override { return run_in_progress_; }
-  void SetRunInProgress(bool running) override { run_in_progress_ = running; }
-  void ShowFailureMessage(std::string_view text) override;
-  bool AnimatedIcon() const override;
-  void SetIconAnimation(bool on) override;
-  bool LoggingEnabled() const override;
-  int32_t CopyBufferSize() const override;
-  bool TrashEnabled() const override;
 
   // TickHost
   std::vector<std::string> EntryNames() const override;
   std::optional<std::string> ScheduleText(const std::string& job_name) const override;
   void SetScheduleText(const std::string& job_name, const std::string& text) override;
   void ShowError(const std::string& text) override;
+  void ProcessEvents() override;
+  void WaitUntil(const std::function<bool()>& done) override;
+  bool RunInProgress() const override;
   void StopTimerJobs() override;
   void StartTimerJobs() override;
   QuestionAnswer AskConfirmation(const std::string& job_name) override;
   QuestionAnswer AskRecovery(const std::string& job_name) override;
   bool ProgramEnding() const override { return exit_.Ending(); }
+  /// Forwarder to SynchronisationRun::ExecuteSynchronisation() with the current run
+  /// options; a run that is to end the program ends it when it returns.
   void ExecuteSynchronisation(const std::string& job_name) override;
 
  signals:
@@ -251,7 +237,6 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   void UpdateCoveredControls();
   void FollowExit(ProgramExit::Step step);
   void EndProgram();
-  void ApplyPendingLabels();
 
   RegistryHive& hive_;
   FileSystem& fs_;
@@ -271,8 +256,11 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
   JobStore store_;
   ScheduleComputation schedule_;
   ClockLine clock_line_;
-  LogWriter log_;
-  SynchronisationRun run_;
+  // The run's host shows the run on the panels, so it, the log and the run are made
+  // once the panels exist.
+  std::unique_ptr<WindowRunHost> run_host_;
+  std::unique_ptr<LogWriter> log_;
+  std::unique_ptr<SynchronisationRun> run_;
   JobTick tick_;
   AutomationMenu automation_;
 
@@ -296,23 +284,9 @@ class TFormMain : public SkinnedWindow, public RunHost, public TickHost {
 
   QTimer timer_jobs_;
   QTimer timer_time_;
-  bool run_in_progress_ = false;
-  bool cancel_requested_ = false;
   ProgramExit exit_;
   bool wizard_holds_timer_ = false;
   bool minimize_to_tray_ = false;
-  std::function<void(bool)> icon_animation_;
-  std::chrono::steady_clock::time_point last_events_{};
-  // A run hands control to the event loop at most this often: often enough for the
-  // cancel button and the clock (25 times a second), rare enough that 100,000 small
-  // files are not slowed down by repainting the panel.
-  std::chrono::milliseconds event_interval_{40};
-  /// Texts for the progress panel's labels, applied when events are next processed.
-  struct PendingLabel {
-    std::string text;
-    bool changed = false;
-  };
-  std::array<PendingLabel, 4> pending_labels_{};
 };
 
 }  // namespace parvolind::ui

@@ -212,7 +212,7 @@ void TFormMain::ImageMenuHilfeMoveClick() { popup_hilfe_->popup(pos() + kHilfeMe
 
 void TFormMain::Logfileanzeigen1Click() {
   // Without a log there is nothing to show, and nothing is said.
-  const QString path = ToQString(log_.Path());
+  const QString path = ToQString(log_->Path());
   if (!QFile::exists(path)) return;
   OpenFile(path, [this](const QString& file) {
     if (log_window_ == nullptr) log_window_ = new LogWindow(this);
@@ -242,7 +242,7 @@ void TFormMain::OpenFile(const QString& path, const std::function<void(const QSt
 void TFormMain::Info1Click() { info_window_.Show(); }
 
 void TFormMain::Sicherung1Click() {
-  const BackupResult result = ConfigBackup(hive_).Sicherung1Click();
+  const BackupResult result = ConfigBackup(hive_).ExportBackup();
   dialogs_.Warn(ToQString(result.message));
 }
 

@@ -1,6 +1,5 @@
 #include "ui/wizard/job_wizard.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFontMetrics>
@@ -313,12 +312,11 @@ void JobWizard::UpdateDirectionExplanation() {
     text = QStringLiteral("Bei der aktuellen Auswahl wird keine Synchronisation durchgeführt.");
   }
   if (direction_explanation_->text() == text) return;
+  // The label announces its new text to assistive tools itself (a change of its name);
+  // the boxes carry it too, so a screen reader reads it with the box that changed it.
   direction_explanation_->setText(text);
-  // A screen reader hears the new explanation with the box that changed it.
   direction_up_box_->setAccessibleDescription(text);
   direction_down_box_->setAccessibleDescription(text);
-  QAccessibleEvent changed(direction_explanation_, QAccessible::NameChanged);
-  QAccessible::updateAccessibility(&changed);
 }
 
 void JobWizard::ApplyTwoDirectionRule() {

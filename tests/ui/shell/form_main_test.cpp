@@ -36,6 +36,7 @@
 #include "ui/questions/question_windows.h"
 #include "ui/run/gradient_progress_bar.h"
 #include "ui/run/progress_panel.h"
+#include "ui/run/window_run_host.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
 #include "ui/shell/help_window.h"
@@ -78,9 +79,19 @@ class FormMainTest : public testing::TempDirTest {
 
   void CreateForm() {
     form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
-        *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-        PathOf("parvolind.log"), PathOf("help/index.html"),
-        [this](const QUrl& url, const std::function<void(bool)>& done) {
+        .hive = *hive_,
+        .fs = *fs_,
+        .locks = *locks_,
+        .clock = clock_,
+        .locale = *locale_,
+        .settings = *settings_,
+        .dialogs = dialogs_,
+        .confirm = *confirm_,
+        .recover = *recover_,
+        .info = *info_,
+        .log_path = PathOf("parvolind.log"),
+        .help_path = PathOf("help/index.html"),
+        .open_url = [this](const QUrl& url, const std::function<void(bool)>& done) {
           opened_.push_back(url);
           if (done) done(desktop_opens_);
         }});
@@ -324,10 +335,20 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
 
   settings_->ChooseStartMinimized();
   SaveJob("beta", "b1", "b2");
-  form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
-      *hive_, *fs_, *locks_, clock_, *locale_, *settings_, dialogs_, *confirm_, *recover_, *info_,
-      PathOf("parvolind.log"), PathOf("help/index.html"),
-      [](const QUrl&, const std::function<void(bool)>&) {}});
+  form_ = std::make_unique<TFormMain>(
+      ui::MainWindowServices{.hive = *hive_,
+                             .fs = *fs_,
+                             .locks = *locks_,
+                             .clock = clock_,
+                             .locale = *locale_,
+                             .settings = *settings_,
+                             .dialogs = dialogs_,
+                             .confirm = *confirm_,
+                             .recover = *recover_,
+                             .info = *info_,
+                             .log_path = PathOf("parvolind.log"),
+                             .help_path = PathOf("help/index.html"),
+                             .open_url = [](const QUrl&, const std::function<void(bool)>&) {}});
   form_->SetMinimizeToTray(true);
   ASSERT_TRUE(form_->FormCreate(true));
   EXPECT_FALSE(form_->isVisible());
@@ -364,8 +385,11 @@ TEST_F(FormMainTest, ClosingMinimisesAndTheSessionEndsOnlyWhenItReallyEnds) {
   form_->Anzeigen1Click();
   EXPECT_FALSE(form_->close());
 
-  // The session ends: no second entry, and no user entry after it.
-  form_->SessionEnding();
+  // The session ends with the session manager's last word, the application's quit
+  // request: no second entry, and no user entry after it.
+  QCoreApplication::instance()->installEventFilter(form_.get());
+  QEvent quit(QEvent::Quit);
+  QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
   EXPECT_TRUE(form_->ProgramEnding());
   EXPECT_FALSE(form_->TimerJobs().isActive());
   form_->FormDestroy();
@@ -487,7 +511,7 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   EXPECT_EQ(key.ReadInteger("BufferSize"), 64);
   EXPECT_FALSE(key.ReadBool("Logfile"));
   EXPECT_FALSE(key.ReadBool("AnimatedIcon"));
-  EXPECT_EQ(form_->CopyBufferSize(), 65535);
+  EXPECT_EQ(form_->CurrentRunOptions().copy_buffer_size, 65535);
   EXPECT_TRUE(form_->MenuItem(QStringLiteral("N64KB1"))->isChecked());
   EXPECT_FALSE(form_->MenuItem(QStringLiteral("N128KB1"))->isChecked());
 
@@ -597,7 +621,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   }
   EXPECT_TRUE(dir_read_with_heading);
   form_->SimplePanelJobInfo().BackButton().click();
-  form_->ShowProgressPanel(true);
+  form_->RunHost().ShowProgressPanel(true);
   check(*form_, "progress");
   for (const ProgressBar bar : {ProgressBar::kActual, ProgressBar::kTotal}) {
     QAccessibleInterface* accessible =
@@ -605,7 +629,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
     EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
     EXPECT_NE(accessible->valueInterface(), nullptr);
   }
-  form_->ShowProgressPanel(false);
+  form_->RunHost().ShowProgressPanel(false);
   form_->ButtonNew().click();
   ui::JobWizard& wizard = form_->SimplePanelWizard();
   for (int page = 0; page < ui::JobWizard::kPageCount; ++page) {
