@@ -24,6 +24,10 @@ std::string RuntimeDirectory();
 /// Linux, the drive "d:\" on Windows), with a trailing separator; it need not exist.
 std::string RemovableMediaDirectory();
 
+/// The wizard's default for the first directory, with a trailing separator: the home
+/// directory on Linux, the drive "c:\" on Windows.
+std::string DefaultFirstDirectory();
+
 /// The path of the file `file_name` ("parvolind.log", "parvolind.reg") beside
 /// the executable, so that the desktop program and the CLI share it. An
 /// installed copy (its executable in a folder named bin with share/parvolind/

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QString>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,12 +70,25 @@ std::string Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
+// UTF-16LE of a UTF-8 text (of valid UTF-8 only).
 std::string Utf16Le(const std::string& utf8) {
   std::string bytes;
-  for (char16_t unit :
-       QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toStdU16String()) {
-    bytes.push_back(static_cast<char>(unit & 0xff));
-    bytes.push_back(static_cast<char>(unit >> 8));
+  const auto unit = [&bytes](uint32_t value) {
+    bytes.push_back(static_cast<char>(value & 0xff));
+    bytes.push_back(static_cast<char>(value >> 8));
+  };
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (size_t k = 1; k < length; ++k) code = (code << 6) | (utf8[i + k] & 0x3F);
+    i += length;
+    if (code >= 0x10000) {
+      unit(0xD800 | ((code - 0x10000) >> 10));
+      unit(0xDC00 | ((code - 0x10000) & 0x3FF));
+    } else {
+      unit(code);
+    }
   }
   return bytes;
 }
@@ -178,6 +191,18 @@ TEST_F(RegFileTest, RoundTripKeepsEveryTypeNameAndCaseByteForByte) {
   const std::string root = kProgram;
   std::string long_binary;
   for (int i = 0; i < 700; ++i) long_binary.push_back(static_cast<char>(255 - i % 256));
+  // A hive that keeps its texts in UTF-16 (the Windows registry) cannot keep bytes that are no
+  // UTF-8, nor a text without its NUL, byte for byte.
+  Set(*hive_, root, "Probe", RegType::kSz, "\xff");
+  {
+    RegKey probe = 0;
+    RegValue value;
+    ASSERT_EQ(hive_->OpenKey(root, false, &probe), RegStatus::kOk);
+    hive_->QueryValue(probe, "Probe", &value);
+    hive_->DeleteValue(probe, "Probe");
+    hive_->CloseKey(probe);
+    if (value.data != "\xff") GTEST_SKIP() << "This hive keeps its texts in UTF-16.";
+  }
   Set(*hive_, root, "", RegType::kSz, "Vorgabe\0"s);
   Set(*hive_, root, "Quote\"And\\Back\\", RegType::kSz, "\"x\"\\\\y\\\0"s);
   Set(*hive_, root, "Größe Ä", RegType::kSz, "Grüße aus Köln\0"s);

@@ -75,6 +75,8 @@ std::string RuntimeDirectory() {
 
 std::string RemovableMediaDirectory() { return "d:\\"; }
 
+std::string DefaultFirstDirectory() { return "c:\\"; }
+
 std::string FileBesideExecutableFor(const std::string& executable_folder,
                                     const std::string& file_name) {
   if (!executable_folder.empty() && IsWritableFolder(executable_folder)) {

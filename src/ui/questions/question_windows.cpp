@@ -60,8 +60,9 @@ QuestionWindow::QuestionWindow(const Layout& layout, QWidget* parent)
   no_->setGeometry(157, 140, 72, 29);
   connect(yes_, &QuestionButton::clicked, this, [this] { Answer(1); });
   connect(no_, &QuestionButton::clicked, this, [this] { Answer(2); });
-  connect(yes_, &QuestionButton::Hovered, this, [this] { Light(true, false); });
-  connect(no_, &QuestionButton::Hovered, this, [this] { Light(false, true); });
+  buttons_ = {yes_, no_};
+  connect(yes_, &QuestionButton::Hovered, this, [this] { buttons_.Light(yes_); });
+  connect(no_, &QuestionButton::Hovered, this, [this] { buttons_.Light(no_); });
 
   check_box_ = new FlatCheckBox(this);
   check_box_->setObjectName(QStringLiteral("CheckBox%1").arg(name));
@@ -80,7 +81,7 @@ QuestionAnswer QuestionWindow::Ask(const std::string& job_name) {
   if (loop_ != nullptr) return {false, check_box_->isChecked()};
   tag_ = 0;
   message_->setText(ToQString(MessageText(job_name)));
-  Light(false, false);
+  buttons_.Darken();
   // On top, but the keyboard stays with the window the user is typing in: a Space or
   // Enter meant for another program must not answer (and run a job). Once the user
   // activates the window, Tab reaches the buttons and the box.
@@ -119,11 +120,6 @@ void QuestionWindow::Answer(int tag) {
   if (loop_ != nullptr) loop_->quit();
 }
 
-void QuestionWindow::Light(bool yes, bool no) {
-  yes_->SetLit(yes);
-  no_->SetLit(no);
-}
-
 void QuestionWindow::closeEvent(QCloseEvent* event) {
   // The window has no title bar, but the window manager or the desktop may still close
   // it; the question must not stay unanswered.
@@ -151,12 +147,12 @@ void QuestionWindow::keyPressEvent(QKeyEvent* event) {
 
 void QuestionWindow::mouseMoveEvent(QMouseEvent* event) {
   // Moves over the buttons stay with them, so this is the background (or a label).
-  Light(false, false);
+  buttons_.Darken();
   SkinnedWindow::mouseMoveEvent(event);
 }
 
 void QuestionWindow::leaveEvent(QEvent* event) {
-  Light(false, false);
+  buttons_.Darken();
   SkinnedWindow::leaveEvent(event);
 }
 

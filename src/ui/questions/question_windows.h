@@ -5,6 +5,7 @@
 #include <string>
 
 #include "schedule/tick_host.h"
+#include "ui/toolkit/hover_group.h"
 #include "ui/toolkit/skinned_window.h"
 
 class QEventLoop;
@@ -70,11 +71,11 @@ class QuestionWindow : public SkinnedWindow {
 
  private:
   void Answer(int tag);
-  void Light(bool yes, bool no);
 
   QLabel* message_;
   QuestionButton* yes_;
   QuestionButton* no_;
+  HoverGroup buttons_;
   FlatCheckBox* check_box_;
   QLabel* check_label_;
   int tag_ = 0;

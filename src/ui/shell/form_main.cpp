@@ -88,7 +88,8 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   connect(button_delete_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonDeleteClick);
   connect(button_execute_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonExecuteClick);
   for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
-    connect(button, &JobButton::Hovered, this, [this, button] { LightJobButton(button); });
+    job_hover_.Add(button);
+    connect(button, &JobButton::Hovered, this, [this, button] { job_hover_.Light(button); });
   }
 
   list_ = new JobListView(locale_, this);
@@ -578,22 +579,8 @@ void TFormMain::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TFormMain::CoolFormMainMouseMove() {
-  for (SkinArea* area : menu_areas_) area->SetLit(false);
-  close_area_->SetLit(false);
-  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
-    button->SetLit(false);
-  }
-}
-
-void TFormMain::LightMenuArea(SkinArea* lit) {
-  for (SkinArea* area : menu_areas_) area->SetLit(area == lit);
-  close_area_->SetLit(false);
-}
-
-void TFormMain::LightJobButton(JobButton* lit) {
-  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
-    button->SetLit(button == lit);
-  }
+  menu_hover_.Darken();
+  job_hover_.Darken();
 }
 
 }  // namespace parvolind::ui

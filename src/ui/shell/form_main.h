@@ -29,6 +29,7 @@
 #include "store/settings.h"
 #include "ui/shell/program_exit.h"
 #include "ui/toolkit/dialogs.h"
+#include "ui/toolkit/hover_group.h"
 #include "ui/toolkit/skinned_window.h"
 
 class QLabel;
@@ -229,8 +230,6 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void BuildWindowMenus();
   void CopySettingsState();
   void ChangeSetting(const std::function<void()>& change);
-  void LightMenuArea(SkinArea* lit);
-  void LightJobButton(JobButton* lit);
   bool AnswerSessionEnd(bool may_ask, bool ends_now);
   void OpenFile(const QString& path, const std::function<void(const QString&)>& own);
   void OpenMenuFromKeyboard(void (TFormMain::*open)(), QMenu* menu);
@@ -279,6 +278,9 @@ class TFormMain : public SkinnedWindow, public TickHost {
   QMenu* popup_hilfe_;
   std::array<SkinArea*, 3> menu_areas_{};
   SkinArea* close_area_;
+  // The menu titles with the close button, and the job buttons: at most one lit each.
+  HoverGroup menu_hover_;
+  HoverGroup job_hover_;
   struct AutomationActions;
   std::unique_ptr<AutomationActions> actions_;
 

@@ -50,7 +50,8 @@ void TFormMain::BuildSkinAreas() {
     auto* area = new SkinArea(SkinArea::Kind::kMenuTitle, text, text, this);
     area->setGeometry(menus[i].geometry);
     connect(area, &QAbstractButton::clicked, this, menus[i].click);
-    connect(area, &SkinArea::Hovered, this, [this, area] { LightMenuArea(area); });
+    menu_hover_.Add(area);
+    connect(area, &SkinArea::Hovered, this, [this, area] { menu_hover_.Light(area); });
     menu_areas_[i] = area;
   }
   close_area_ =
@@ -58,6 +59,8 @@ void TFormMain::BuildSkinAreas() {
   close_area_->setGeometry(533, 32, 26, 24);
   close_area_->setToolTip(QStringLiteral("Minimieren"));
   connect(close_area_, &QAbstractButton::clicked, this, &TFormMain::Minimieren1Click);
+  menu_hover_.Add(close_area_);
+  // The close button lights without darkening a menu title.
   connect(close_area_, &SkinArea::Hovered, this, [this] { close_area_->SetLit(true); });
 }
 

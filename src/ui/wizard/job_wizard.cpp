@@ -47,7 +47,7 @@ JobWizard::JobWizard(JobStore& store, ScheduleComputation& schedule, Dialogs& di
       store_(store),
       schedule_(schedule),
       dialogs_(dialogs),
-      default_dir1_(QDir::homePath() + QLatin1Char('/')),
+      default_dir1_(ToQString(DefaultFirstDirectory())),
       default_dir2_(ToQString(RemovableMediaDirectory())),
       last_folder_(default_dir1_) {
   setObjectName(QStringLiteral("SimplePanelWizard"));
