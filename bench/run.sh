@@ -39,8 +39,10 @@ WINDOW_RUN="$(dirname "$CLI")/parvolind-window-run"
 B="$(mktemp -d /tmp/parvolind-bench.XXXXXX)"
 cleanup() { if [ "$KEEP" = 0 ]; then rm -rf "$B"; else echo "kept $B"; fi; }
 trap cleanup EXIT
+# XDG_DATA_HOME holds the desktop's trash, which gets the files a run deletes or replaces.
 export XDG_CONFIG_HOME="$B/xdg/config" XDG_STATE_HOME="$B/xdg/state" XDG_RUNTIME_DIR="$B/xdg/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR" "$B/bin" "$B/trash" "$B/t"
+export XDG_DATA_HOME="$B/xdg/data"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME" "$B/bin" "$B/trash" "$B/t"
 chmod 700 "$XDG_RUNTIME_DIR"
 # The program logs beside itself: a copy keeps the log in the bench folder.
 cp "$CLI" "$B/bin/parvolind-cli"

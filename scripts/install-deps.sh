@@ -10,6 +10,8 @@ packages=(
   libsqlite3-dev                    # the registry hive on Linux
   libdeflate-dev                    # CRC-32
   libgtest-dev libgmock-dev         # tests
+  exfatprogs exfat-fuse             # tests on a real exFAT stick (a loop device through FUSE)
+  dosfstools fusefat                # tests on a real FAT stick
   xvfb xdotool trayer               # the test that drives the program under an X server
   fonts-wine                        # Tahoma-metric window font
   appstream desktop-file-utils man-db  # tests: validate metadata, desktop entry, man pages

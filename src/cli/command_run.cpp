@@ -182,13 +182,15 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
     return kExitUsage;
   }
 
-  // The two settings a run needs, read without the start-up's write-backs.
+  // The settings a run needs, read without the start-up's write-backs.
   bool logging = true;
+  bool trash = true;
   int32_t copy_buffer_size = Settings::kDefaultCopyBufferSize;
   try {
     RegistryKey settings(context.hive);
     settings.OpenForReading(kProgramKeyPath);
     if (settings.ValueExists("Logfile")) logging = settings.ReadBool("Logfile");
+    if (settings.ValueExists("Trash")) trash = settings.ReadBool("Trash");
     if (settings.ValueExists("BufferSize")) {
       const int32_t kilobytes = settings.ReadInteger("BufferSize");
       if (Settings::IsBufferSize(kilobytes)) {
@@ -213,7 +215,7 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
       context.hive, *fs, progress, control, log, context.clock, context.locale,
       [&schedule](const std::string& name) { return schedule.GetJobDate(name); }, *locks);
   const RunResult result =
-      run.ExecuteSynchronisation(job_name, RunOptions{.copy_buffer_size = copy_buffer_size});
+      run.ExecuteSynchronisation(job_name, RunOptions{.copy_buffer_size = copy_buffer_size, .trash = trash});
 
   if (result.log_error) {
     context.err << "Das Protokoll konnte nicht geschrieben werden: " << *result.log_error << "\n";

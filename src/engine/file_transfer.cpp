@@ -54,7 +54,10 @@ void FileTransfer::FinishPendingReplacements() {
     Replacement& replacement = batch[i];
     bool done = replacement.file->SyncData();
     done = replacement.file->Close() && done;
-    if (done) done = fs_.Rename(replacement.temporary_path, replacement.destination) == 0;
+    if (done) {
+      done = PutInPlace(replacement.temporary_path, replacement.destination, replacement.trash,
+                        replacement.times_again, replacement.atime_ns, replacement.mtime_ns);
+    }
     if (!done) fs_.RemoveFile(replacement.temporary_path);
     finished[i] = done ? 1 : 0;
   });
@@ -62,6 +65,20 @@ void FileTransfer::FinishPendingReplacements() {
     if (finished[i] == 0 && on_late_failure_) on_late_failure_(batch[i].source);
   }
   progress_.ProcessEvents();
+}
+
+bool FileTransfer::PutInPlace(const std::string& temporary_path, const std::string& destination,
+                              bool trash, bool times_again, int64_t atime_ns, int64_t mtime_ns) {
+  TrashEntry entry;
+  // The old version gets its second name in the trash before the new one takes its place, so it
+  // is at every moment in place, in the trash, or both.
+  if (trash && fs_.PutInTrash(destination, true, &entry) != 0) return false;
+  if (fs_.Rename(temporary_path, destination) != 0) {
+    if (trash) fs_.TakeOutOfTrash(entry);
+    return false;
+  }
+  if (times_again) fs_.SetTimes(destination, atime_ns, mtime_ns);
+  return true;
 }
 
 bool FileTransfer::IsTemporaryName(std::string_view name) {
@@ -177,7 +194,9 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     };
     if (std::any_of(pending_.begin(), pending_.end(), same)) FinishPendingReplacements();
     output->StartWriteBack();
-    pending_.push_back({std::move(output), std::move(temporary_path), destination, source});
+    pending_.push_back({std::move(output), std::move(temporary_path), destination, source,
+                        options_.trash, times_after_rename_, before.atime_ns,
+                        before.mtime_ns});
     pending_bytes_ += size;
     if (pending_.size() >= kBatchFiles || pending_bytes_ >= kBatchBytes) {
       FinishPendingReplacements();
@@ -210,7 +229,10 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     }
   } else {
     if (!output->Close()) return fail();
-    if (fs_.Rename(temporary_path, destination) != 0) return fail();
+    if (!PutInPlace(temporary_path, destination, existing.exists && options_.trash,
+                    times_after_rename_, before.atime_ns, before.mtime_ns)) {
+      return fail();
+    }
   }
 
   progress_.ProcessEvents();

@@ -43,6 +43,10 @@ class FileTransfer {
   /// that looks at the targets again, and at the latest by the destructor.
   void FinishPendingReplacements();
 
+  /// For the targets copied from now on: the file system gives a renamed file the moment of the
+  /// rename as its time, so the times are set again once the copy has its name.
+  void SetTimesAgainAfterRename(bool again) { times_after_rename_ = again; }
+
   /// Copies `source` onto `target` in blocks of the options' copy_buffer_size bytes, into a
   /// temporary file beside the target that replaces the target only when it is complete (for a new
   /// target a file without a name where the file system allows, named only when complete); the
@@ -50,7 +54,9 @@ class FileTransfer {
   /// is left as it is and the copy fails. A target that is a link to a file is replaced by the
   /// copy, never written through. The kActual bar shows the bytes; the cancel request is
   /// looked at after every block. A new target gets the source's permission bits, a replaced one
-  /// keeps its own; both get the source's time stamps. False when cancelled or failed, or when
+  /// keeps its own; both get the source's time stamps. With the options' trash on, the old version
+  /// of a replaced target goes into the desktop's trash as the new one takes its place; a target
+  /// that cannot be put there is not replaced. False when cancelled or failed, or when
   /// the source changed while it was read: the old target is then untouched, a new one absent,
   /// and no temporary file is left behind. A replacement may be finished later, in a batch: see
   /// FinishReplacementsInBatches().
@@ -85,7 +91,18 @@ class FileTransfer {
     std::string temporary_path;
     std::string destination;
     std::string source;
+    bool trash = false;
+    bool times_again = false;
+    int64_t atime_ns = 0;
+    int64_t mtime_ns = 0;
   };
+
+  // Renames a complete temporary file onto `destination`; with `trash` the file it replaces goes
+  // into the trash first, and comes back should the rename fail. With `times_again` the times are
+  // set once more under the new name. False when the temporary file could not take the place
+  // (it is still there then). Safe to run in several threads.
+  bool PutInPlace(const std::string& temporary_path, const std::string& destination, bool trash,
+                  bool times_again, int64_t atime_ns, int64_t mtime_ns);
 
   FileSystem& fs_;
   ProgressSink& progress_;
@@ -93,6 +110,7 @@ class FileTransfer {
   const RunOptions& options_;
   std::vector<char> buffer_;
   bool batched_ = false;
+  bool times_after_rename_ = false;
   LateFailure on_late_failure_;
   std::vector<Replacement> pending_;
   int64_t pending_bytes_ = 0;

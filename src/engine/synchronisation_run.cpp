@@ -1,5 +1,6 @@
 #include "engine/synchronisation_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <exception>
@@ -29,12 +30,24 @@ constexpr std::string_view kActionPrepare = "Synchronisation wird vorbereitet...
 constexpr std::string_view kActionCompare = "Daten werden verglichen...";
 constexpr std::string_view kCopying = " wird kopiert...";
 constexpr std::string_view kDeleting = " wird gelöscht...";
+constexpr std::string_view kNotAvailable = " ist nicht verfügbar. Ist der Datenträger angeschlossen?";
+constexpr std::string_view kTimesNotKept =
+    " kann keine Zeitstempel speichern; Dateien gleicher Größe gelten dort als unverändert.";
+constexpr std::string_view kNotDeleted = " konnte nicht gelöscht werden.";
 constexpr std::string_view kLeadsOut =
     " führt aus dem Verzeichnis des Auftrags hinaus und wurde übergangen.";
 constexpr std::string_view kLeadsIntoOther =
     " führt in das andere Verzeichnis des Auftrags und wurde übergangen.";
 // The action label's paths leave this many pixels for the text behind them.
 constexpr int kActionSpare = 100;
+// The folders below which the system mounts drives. A folder there that is not on a drive of
+// its own is only the place where a drive appears when it is plugged in.
+constexpr std::string_view kMountFolders[] = {"/media/", "/run/media/", "/mnt/"};
+// The time a root's probe file is given: an odd second with a fraction, so that what comes back
+// tells whether the file system keeps nanoseconds, hundredths, seconds or two seconds.
+constexpr int64_t kProbeTime = int64_t{1614834367} * 1000000000 + 891234567;
+constexpr int64_t kNanosPerMilli = 1000000;
+constexpr int64_t kCoarsestTimeNs = int64_t{2000} * kNanosPerMilli;
 
 // A file's last-write time to the millisecond. Comparing these is comparing the
 // local times the user sees at one zone offset, without the jumps a change between
@@ -53,7 +66,19 @@ std::string WithSeparator(std::string directory) {
   return directory;
 }
 
-// The folder part of a path, ending in the separator: "/a/b/" for "/a/b/c" and for "/a/b/c/".
+// `path` (ending in '/') is one of the mount folders or lies below one; with `strictly` only
+// below.
+bool InMountFolders(std::string_view path, bool strictly) {
+  for (const std::string_view folder : kMountFolders) {
+    if (path.size() >= folder.size() + (strictly ? 1 : 0) &&
+        path.substr(0, folder.size()) == folder) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The folder part of a path ending in '/': "/a/b/" for "/a/b/c" and for "/a/b/c/".
 std::string ParentFolder(const std::string& path) {
   std::string folder = path;
   if (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
@@ -129,12 +154,32 @@ struct SynchronisationRun::Pass {
   FileTransfer* transfer = nullptr;
   /// Whether the sending root is `Dir1` (conflicts are logged by their `Dir1` path).
   bool sending_is_dir1 = true;
+  /// Times closer than this (milliseconds) count as the same: the coarser of what the two
+  /// sides' file systems keep.
+  int64_t resolution_ms = 1;
+  /// The sending side's file system keeps no times: its files bear the moment they were written.
+  bool sending_timeless = false;
   /// The receiving root with every link resolved, ending in '/'.
   std::string receiving_real;
   /// The walk of the collector that listed the sending side (see FileCollector::WalkOf()).
   const FileCollector* collector = nullptr;
   int sending_walk = 1;
   bool cancelled = false;
+};
+
+/// What a root's file system does with the time a copy gives a file.
+struct SynchronisationRun::TimeKeeping {
+  int64_t resolution_ms = 1;  ///< the steps it keeps times in, at least 1 ms
+  bool kept = true;           ///< false: it keeps no time at all (a file bears its write moment)
+  bool again_after_rename = false;  ///< a rename sets the time: set it again afterwards
+};
+
+/// Which of a sending and a receiving file is newer, at the resolution of their file systems.
+enum class SynchronisationRun::TimeOrder {
+  kReceivingNewer,  ///< also when the sending file is gone
+  kSame,
+  kReceivingOlder,
+  kUnknown,  ///< the times say nothing (a side that keeps none); the sizes are equal
 };
 
 /// A directory root as the file system will see it once created: its nearest existing
@@ -212,6 +257,10 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
   options_ = options;
   previous_run_died_ = lock->TakenOver();
   failed_files_ = 0;
+  for (int i = 0; i < 2; ++i) {
+    mounts_[i].clear();
+    remembered_mounts_[i].clear();
+  }
   reported_paths_.clear();
 
   RunResult result;
@@ -237,6 +286,12 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
       const uint32_t elapsed = clock_.TickCount() - start_tick;
       // `Execution` goes first, so that a store error cannot follow a completed
       // run end with a second, failed one.
+      static constexpr const char* kMountValues[2] = {"Mount1", "Mount2"};
+      for (int i = 0; i < 2; ++i) {
+        if (!mounts_[i].empty() && mounts_[i] != remembered_mounts_[i]) {
+          key.WriteString(kMountValues[i], mounts_[i]);
+        }
+      }
       key.WriteString(job_value::kExecution, JobStore::FormatRunTime(clock_.Now(), locale_));
       log_.WriteRunCompleted(copies, elapsed);
       result.outcome = RunOutcome::kCompleted;
@@ -328,6 +383,11 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   // multiply files without end. Tested before anything is created, so that a refused job
   // leaves no folder behind in the other tree.
   if (Overlapping(job.dir1, job.dir2)) Refusal(log_, kRootsOverlap);
+  // Both roots are looked at before either is created: a missing drive changes nothing.
+  remembered_mounts_[0] = key.ReadString("Mount1");
+  remembered_mounts_[1] = key.ReadString("Mount2");
+  const std::string mount1 = CheckAvailable(job.dir1, remembered_mounts_[0]);
+  const std::string mount2 = CheckAvailable(job.dir2, remembered_mounts_[1]);
   // Missing roots are created, the sending one too; a sending root that was not
   // there, like one without files, must never empty the receiving side.
   const bool sending_was_missing = !fs_.Stat(sending_root).is_directory;
@@ -369,6 +429,17 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
                         static_cast<int64_t>(sources.size() + targets.size()));
   progress_.ProcessEvents();
   if (control_.CancelRequested()) return;
+  // The roots are remembered only once the run has got this far on them.
+  mounts_[0] = mount1;
+  mounts_[1] = mount2;
+  // Only the receiving sides are asked what times they keep: a copy from a coarser file system
+  // carries its time over exactly, and the sending side of a one-way job is never written.
+  TimeKeeping sending_times;
+  TimeKeeping receiving_times;
+  if (job.mode != 0) {
+    receiving_times = ProbeTimes(receiving_root);
+    if (both) sending_times = ProbeTimes(sending_root);
+  }
   // What each pass may change on its receiving side (see MayChange()).
   Pass first;
   first.receiving_root = receiving_root;
@@ -408,6 +479,9 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   first.job = &job;
   first.transfer = &transfer;
   first.sending_is_dir1 = !up_only;
+  first.resolution_ms = std::max(sending_times.resolution_ms, receiving_times.resolution_ms);
+  first.sending_timeless = !sending_times.kept;
+  transfer.SetTimesAgainAfterRename(receiving_times.again_after_rename);
   guarded_folder_.clear();
   CopyPass(first, copies, total);
   if (first.cancelled) return;
@@ -423,6 +497,9 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     second.job = &job;
     second.transfer = &transfer;
     second.sending_is_dir1 = false;
+    second.resolution_ms = first.resolution_ms;
+    second.sending_timeless = !receiving_times.kept;
+    transfer.SetTimesAgainAfterRename(sending_times.again_after_rename);
     guarded_folder_.clear();
     FileList().swap(sources);
     CopyPass(second, copies, total);
@@ -459,10 +536,7 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
           ProgressLabel::kAction,
           Shortened(entry, ProgressLabel::kAction, kActionSpare) + std::string(kDeleting));
       progress_.ProcessEvents();
-      // Removing a name needs no write permission on the file itself here, so a
-      // read-only file goes without its permissions being touched.
-      const FileStatus status = fs_.LinkStatus(entry);
-      if (status.exists && !status.is_directory) fs_.RemoveFile(entry);
+      DeleteSurplus(entry);
     }
     progress_.SetBarValue(ProgressBar::kTotal, ++total);
     progress_.ProcessEvents();
@@ -500,11 +574,14 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
       const FileStatus target_status = fs_.Stat(target);
       if (target_status.exists && !target_status.is_directory) {
         if (!source_known) source_status = fs_.Stat(source);
-        const int64_t source_time = MillisecondsOf(source_status);
-        const int64_t target_time = MillisecondsOf(target_status);
-        if (target_time > source_time) {
+        const TimeOrder order = CompareTimes(pass, source_status, target_status);
+        if (order == TimeOrder::kReceivingNewer) {
           copy = false;  // the receiving file is newer (or the sending one is gone)
-        } else if (target_time == source_time && job.dir_down && job.dir_up && job.mode != 0) {
+        } else if (order == TimeOrder::kUnknown) {
+          // Of equal size and without times to go by, only the checksum can tell a change.
+          copy = job.mode == 1 && job.crc32 &&
+                 pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
+        } else if (order == TimeOrder::kSame && job.dir_down && job.dir_up && job.mode != 0) {
           // Neither side is newer. Where both sides are worked on, files that differ all the
           // same were changed on both; which one is right only the user can tell.
           conflict = target_status.size != source_status.size ||
@@ -522,7 +599,7 @@ void SynchronisationRun::CopyPass(Pass& pass, int64_t& copies, int64_t& total) {
           } else if (job.crc32) {
             copy = pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
           } else {
-            copy = target_time != source_time;
+            copy = order != TimeOrder::kSame;
           }
         }
       } else if (job.mode == 2) {
@@ -707,6 +784,112 @@ bool SynchronisationRun::SendingSideMayHold(const std::string& sending_root,
     if (nearest.size() == sending_root.size()) break;
   }
   return checked_folder_may_hold_;
+}
+
+std::string SynchronisationRun::CheckAvailable(const std::string& root,
+                                               const std::string& remembered_mount) {
+  std::string existing = root;
+  std::string first_missing;
+  while (existing != "/" && !fs_.Stat(existing).exists) {
+    const std::string parent = ParentFolder(existing);
+    if (parent.empty()) break;
+    first_missing = existing.substr(parent.size());
+    existing = parent;
+  }
+  const std::string real = fs_.RealPath(existing);
+  if (!real.empty()) existing = WithSeparator(real);
+  const std::string mount_point = fs_.MountPointOf(existing);
+  const std::string mount = mount_point.empty() ? std::string() : WithSeparator(mount_point);
+  const auto refuse = [&] { Refusal(log_, root + std::string(kNotAvailable)); };
+  // A folder in the mount folders is created only on a drive mounted there; otherwise it would
+  // land on the system disk, and later hide under the drive once it is plugged in.
+  if (!first_missing.empty() && InMountFolders(existing + first_missing, false) &&
+      !InMountFolders(mount, true)) {
+    refuse();
+  }
+  // The root now lies on a file system further up than after the last completed run: its
+  // drive is gone, and what is left in its place is the folder it was mounted on.
+  if (!mount.empty() && !remembered_mount.empty() && remembered_mount != mount &&
+      StartsWithPath(remembered_mount, mount)) {
+    refuse();
+  }
+  return mount;
+}
+
+SynchronisationRun::TimeKeeping SynchronisationRun::ProbeTimes(const std::string& root) {
+  // The probe goes the way of a copy: a temporary file, given its time while open, closed and
+  // renamed. Some file systems cut the time, some give a renamed file the moment of the rename.
+  TimeKeeping keeping;
+  std::string probe_path;
+  std::string renamed_path;
+  std::unique_ptr<File> probe =
+      fs_.CreateTemporaryFile(root, FileTransfer::kTemporaryPrefix, &probe_path);
+  if (!probe) return keeping;
+  std::unique_ptr<File> place =
+      fs_.CreateTemporaryFile(root, FileTransfer::kTemporaryPrefix, &renamed_path);
+  if (!place) {
+    probe->Close();
+    fs_.RemoveFile(probe_path);
+    return keeping;
+  }
+  place->Close();
+  probe->SetTimes(kProbeTime, kProbeTime);
+  probe->Close();
+  if (fs_.Rename(probe_path, renamed_path) != 0) {
+    fs_.RemoveFile(probe_path);
+    fs_.RemoveFile(renamed_path);
+    return keeping;
+  }
+  const auto distance = [this, &renamed_path] {
+    const FileStatus status = fs_.Stat(renamed_path);
+    if (!status.exists) return kCoarsestTimeNs;
+    const int64_t difference = status.mtime_ns - kProbeTime;
+    return difference < 0 ? -difference : difference;
+  };
+  int64_t off = distance();
+  if (off >= kCoarsestTimeNs) {
+    keeping.again_after_rename =
+        fs_.SetTimes(renamed_path, kProbeTime, kProbeTime) == 0 && (off = distance()) < kCoarsestTimeNs;
+  }
+  fs_.RemoveFile(renamed_path);
+  if (off >= kCoarsestTimeNs) {
+    keeping.kept = false;
+    log_.WriteError(root + std::string(kTimesNotKept));
+  } else if (off >= 1000 * kNanosPerMilli) {
+    keeping.resolution_ms = 2000;
+  } else if (off >= 10 * kNanosPerMilli) {
+    keeping.resolution_ms = 1000;
+  } else if (off >= kNanosPerMilli) {
+    keeping.resolution_ms = 10;
+  }
+  return keeping;
+}
+
+SynchronisationRun::TimeOrder SynchronisationRun::CompareTimes(const Pass& pass,
+                                                               const FileStatus& source,
+                                                               const FileStatus& target) {
+  const int64_t source_time = MillisecondsOf(source);
+  const int64_t target_time = MillisecondsOf(target);
+  if (source_time == kNoTime) return TimeOrder::kReceivingNewer;
+  const int64_t difference = target_time - source_time;
+  if (difference >= pass.resolution_ms) return TimeOrder::kReceivingNewer;
+  if (difference > -pass.resolution_ms) return TimeOrder::kSame;
+  // A sending file that bears only the moment it was written is not newer for that.
+  if (pass.sending_timeless && source.size == target.size) return TimeOrder::kUnknown;
+  return TimeOrder::kReceivingOlder;
+}
+
+void SynchronisationRun::DeleteSurplus(const std::string& entry) {
+  const FileStatus status = fs_.LinkStatus(entry);
+  if (!status.exists || status.is_directory) return;
+  // Removing a name needs no write permission on the file itself here, so a read-only file goes
+  // without its permissions being touched. A file that cannot go into the trash stays.
+  const int error =
+      options_.trash ? fs_.PutInTrash(entry, false, nullptr) : fs_.RemoveFile(entry);
+  if (error != 0 && error != ENOENT) {  // a file gone meanwhile is as good as deleted
+    log_.WriteError(entry + std::string(kNotDeleted));
+    ++failed_files_;
+  }
 }
 
 std::string SynchronisationRun::RealFolder(const std::string& folder) {

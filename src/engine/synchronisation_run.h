@@ -58,6 +58,13 @@ struct RunResult {
 /// not be read to its end. On its receiving side a run writes, replaces and deletes
 /// only inside the receiving folder: never through a link that leads out of it, nor in a
 /// folder that is also one of the sending side's.
+///
+/// A drive that is not plugged in is never written in its place: the run creates no
+/// folder in the mount folders (/media/, /run/media/, /mnt/) other than on a drive
+/// mounted there, and after each completed run it keeps the mount point of each root
+/// (`Mount1`, `Mount2`), so that a later run that finds a root on a file system
+/// further up fails and changes nothing. Times are compared at the resolution the
+/// receiving file systems keep (2 s on FAT, whole seconds on some exFAT drivers).
 class SynchronisationRun {
  public:
   /// The run shows its progress on `progress` and follows `control`'s cancel request;
@@ -75,6 +82,8 @@ class SynchronisationRun {
   struct Job;
   struct Pass;
   struct Located;
+  struct TimeKeeping;
+  enum class TimeOrder;
 
   RunResult Refuse(const std::string& job_name, std::string_view reason);
   void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
@@ -83,6 +92,12 @@ class SynchronisationRun {
   void RemoveLeftoverCopies(const Pass& pass, bool sub_dirs, FileTransfer& transfer);
   void RemoveTarget(Pass& pass, std::string_view relative, int64_t& total);
   bool HoldsAnyFile(const std::string& root, bool sub_dirs);
+  // The mount point `root` lies on (or will, once created), ending in '/'. Refuses the run
+  // when the root's drive is plainly not there (see the class comment).
+  std::string CheckAvailable(const std::string& root, const std::string& remembered_mount);
+  TimeKeeping ProbeTimes(const std::string& root);
+  TimeOrder CompareTimes(const Pass& pass, const FileStatus& source, const FileStatus& target);
+  void DeleteSurplus(const std::string& entry);
   // Walks the folders below `root` (into subfolders when `sub_dirs`, never into
   // hidden folders or through links), calling `visit` with each entry's folder, name
   // and type; false from `visit` stops the walk, and then WalkTree() returns false.
@@ -115,6 +130,10 @@ class SynchronisationRun {
   RunOptions options_;
   // Copies that failed in the current run.
   int64_t failed_files_ = 0;
+  // The mount points of the roots of this run and those kept from the last completed one
+  // (index 0 `Dir1`, 1 `Dir2`); empty where a root takes no part.
+  std::string mounts_[2];
+  std::string remembered_mounts_[2];
   // Whether the job's last run died (its lock was left behind).
   bool previous_run_died_ = false;
   // One-entry cache of SendingSideMayHold(): the sending folder last judged.

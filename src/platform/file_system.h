@@ -84,6 +84,14 @@ class File {
   virtual int LastError() const = 0;
 };
 
+/// A file put into the trash by FileSystem::PutInTrash(), with what undoing that needs.
+struct TrashEntry {
+  std::string original;  ///< where the file was (and, unless moved, still is)
+  std::string file;      ///< its name in the trash's files folder
+  std::string info;      ///< its .trashinfo file
+  bool moved = false;    ///< moved into the trash rather than given a second name there
+};
+
 /// Everything the program does to files goes through this, so the core stays free of system
 /// headers. Paths are byte strings with '/' as separator; they are never re-encoded. Failed
 /// operations give errno-like codes (ENOENT, EACCES, ENOSPC, ...).
@@ -164,6 +172,23 @@ class FileSystem {
   /// The local calendar time of a UTC moment, with the zone offset in force at that moment
   /// (summer or winter time of the file's own date). Truncated to the millisecond.
   virtual LocalTime LocalTimeOf(int64_t utc_ns) = 0;
+
+  /// The mount point of the file system that an existing path lies on ("/", "/media/anna/STICK"),
+  /// as the system's mount table gives it; empty when the path cannot be found.
+  virtual std::string MountPointOf(const std::string& path) = 0;
+
+  /// Puts a file (or a link, not followed) into the desktop's trash, where file managers show and
+  /// restore it: the home trash for files on the home file system, `$topdir/.Trash/$uid` or
+  /// `$topdir/.Trash-$uid` on others (a USB stick keeps its own). The trash's info file is
+  /// written before the file arrives, so the file is never without its way back. With
+  /// `keep_in_place` the file stays where it is and the trash gets a second name for it (a hard
+  /// link), so that renaming a new file over it leaves the old one in the trash alone; where the
+  /// file system has no links it is moved all the same (`entry.moved` says which). 0 or an error
+  /// code; on an error nothing has changed.
+  virtual int PutInTrash(const std::string& path, bool keep_in_place, TrashEntry* entry) = 0;
+  /// Undoes PutInTrash(): moves the file back to where it came from, or drops the trash's second
+  /// name; the info file goes as well. 0 or an error code.
+  virtual int TakeOutOfTrash(const TrashEntry& entry) = 0;
 };
 
 /// The file system of the machine the program runs on.

@@ -32,6 +32,7 @@ void Settings::Load() {
   }
   if (key.ValueExists("AnimatedIcon")) animated_icon_ = key.ReadBool("AnimatedIcon");
   if (key.ValueExists("Logfile")) logfile_ = key.ReadBool("Logfile");
+  if (key.ValueExists("Trash")) trash_ = key.ReadBool("Trash");
   // Any other stored size stays in the store untouched until the user picks a
   // size; meanwhile the default buffer is used.
   const bool stored = key.ValueExists("BufferSize");
@@ -56,6 +57,11 @@ void Settings::ChooseShowWindow() {
 void Settings::ToggleAnimatedIcon() {
   animated_icon_ = !animated_icon_;
   WriteBool("AnimatedIcon", animated_icon_);
+}
+
+void Settings::ToggleTrash() {
+  trash_ = !trash_;
+  WriteBool("Trash", trash_);
 }
 
 void Settings::ToggleLogfile() {

@@ -10,7 +10,8 @@ namespace parvolind {
 /// states of the options menu and the copy buffer size. Every change is written
 /// at once into the program's key (opened with creation, one value per write);
 /// nothing is cached from the store. Defaults are the menu's design state:
-/// window shown, animated tray icon, logging on, 128 KB buffer.
+/// window shown, animated tray icon, logging on, 128 KB buffer, deleted and replaced files
+/// into the trash.
 class Settings {
  public:
   /// The copy buffer in bytes when no valid size is stored (128 KB less one byte).
@@ -38,6 +39,9 @@ class Settings {
   /// "&Logfile erstellen" (Logfileerstellen1Click): inverts the check, then
   /// writes `Logfile` = the new state.
   void ToggleLogfile();
+  /// "Gelöschte und ersetzte Dateien in den Papierkorb" (Papierkorb1Click): inverts the
+  /// check, then writes `Trash` = the new state.
+  void ToggleTrash();
   /// "32 KB" to "512 KB" (N32KB1Click to N512KB1Click): checks that size, writes
   /// `BufferSize` (SaveBufferReg), then sets the copy buffer size. When the write
   /// is refused the check stays moved and the copy buffer size stays as it was.
@@ -57,6 +61,8 @@ class Settings {
   bool animated_icon() const { return animated_icon_; }
   /// "&Logfile erstellen" is checked.
   bool logfile() const { return logfile_; }
+  /// "Gelöschte und ersetzte Dateien in den Papierkorb" is checked.
+  bool trash() const { return trash_; }
   /// The checked buffer size item, in kilobytes.
   int buffer_kilobytes() const { return buffer_kilobytes_; }
   /// The buffer the file copy allocates, in bytes (`CopyBufferSize`).
@@ -70,6 +76,7 @@ class Settings {
   bool start_minimized_ = false;
   bool animated_icon_ = true;
   bool logfile_ = true;
+  bool trash_ = true;
   int buffer_kilobytes_ = 128;
   int32_t copy_buffer_size_ = kDefaultCopyBufferSize;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cerrno>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,6 +24,20 @@ class FaultyFileSystem : public FileSystem {
   std::string failing_sync;
   /// Renaming onto a path that ends in this fails with EIO; empty: none.
   std::string failing_rename;
+  /// Removing a file whose path ends in this fails with EACCES; empty: none.
+  std::string failing_remove;
+  /// Putting a file whose path ends in this into the trash fails with EACCES; empty: none.
+  std::string failing_trash;
+  /// Mount points to report instead of the real ones: the longest of these paths that a path
+  /// begins with gives its mount point (a drive plugged in, or not).
+  std::map<std::string, std::string> mount_points;
+  /// Times set through this file system are cut to this step (as FAT keeps them); 0: kept.
+  int64_t time_step_ns = 0;
+  /// Times set through this file system are dropped: files bear the moment they were written.
+  bool times_ignored = false;
+  /// Folders this file system was asked to create; none outside `creation_allowed_below` is.
+  std::vector<std::string> created_folders;
+  std::string creation_allowed_below;
   /// Reading a directory whose path ends in this fails with EIO after `entries_before_failure`
   /// entries, as on a damaged directory block (below 0: opening it fails with EACCES); empty:
   /// none.
@@ -48,6 +63,8 @@ class FaultyFileSystem : public FileSystem {
     return std::make_unique<BrokenStream>(std::move(stream), entries_before_failure);
   }
   bool CreateDirectoryPath(const std::string& path) override {
+    created_folders.push_back(path);
+    if (path.compare(0, creation_allowed_below.size(), creation_allowed_below) != 0) return false;
     return real_.CreateDirectoryPath(path);
   }
   std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
@@ -63,9 +80,14 @@ class FaultyFileSystem : public FileSystem {
     return std::make_unique<Faulty>(std::move(file), *this, EndsWith(last_opened_, failing_sync));
   }
   std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error) override {
-    return real_.CreateUnnamedFile(directory, error);
+    std::unique_ptr<File> file = real_.CreateUnnamedFile(directory, error);
+    if (!file) return nullptr;
+    return std::make_unique<Faulty>(std::move(file), *this, false);
   }
-  int LinkFile(File& file, const std::string& path) override { return real_.LinkFile(file, path); }
+  int LinkFile(File& file, const std::string& path) override {
+    auto* faulty = dynamic_cast<Faulty*>(&file);
+    return real_.LinkFile(faulty != nullptr ? faulty->Real() : file, path);
+  }
   int64_t CopyBlock(File& source, File& target, int64_t size, std::vector<char>& buffer) override {
     return real_.CopyBlock(source, target, size, buffer);
   }
@@ -77,12 +99,16 @@ class FaultyFileSystem : public FileSystem {
     if (EndsWith(to, failing_rename)) return EIO;
     return real_.Rename(from, to);
   }
-  int RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  int RemoveFile(const std::string& path) override {
+    if (EndsWith(path, failing_remove)) return EACCES;
+    return real_.RemoveFile(path);
+  }
   bool RemoveUnlockedFile(const std::string& path) override {
     return real_.RemoveUnlockedFile(path);
   }
   int SetTimes(const std::string& path, int64_t atime_ns, int64_t mtime_ns) override {
-    return real_.SetTimes(path, atime_ns, mtime_ns);
+    if (times_ignored) return 0;
+    return real_.SetTimes(path, Cut(atime_ns), Cut(mtime_ns));
   }
   int SetPermissions(const std::string& path, uint32_t mode) override {
     return real_.SetPermissions(path, mode);
@@ -92,6 +118,22 @@ class FaultyFileSystem : public FileSystem {
     return real_.AppendToFile(path, bytes);
   }
   LocalTime LocalTimeOf(int64_t utc_ns) override { return real_.LocalTimeOf(utc_ns); }
+  std::string MountPointOf(const std::string& path) override {
+    std::string mount;
+    size_t longest = 0;
+    for (const auto& [prefix, point] : mount_points) {
+      if (prefix.size() >= longest && path.compare(0, prefix.size(), prefix) == 0) {
+        longest = prefix.size();
+        mount = point;
+      }
+    }
+    return longest > 0 ? mount : real_.MountPointOf(path);
+  }
+  int PutInTrash(const std::string& path, bool keep_in_place, TrashEntry* entry) override {
+    if (EndsWith(path, failing_trash)) return EACCES;
+    return real_.PutInTrash(path, keep_in_place, entry);
+  }
+  int TakeOutOfTrash(const TrashEntry& entry) override { return real_.TakeOutOfTrash(entry); }
 
  private:
   // Syncs and renames may run in several threads at once.
@@ -99,6 +141,8 @@ class FaultyFileSystem : public FileSystem {
     const std::lock_guard<std::mutex> lock(steps_mutex_);
     steps.emplace_back(step);
   }
+
+  int64_t Cut(int64_t ns) const { return time_step_ns > 0 ? ns - ns % time_step_ns : ns; }
 
   static bool EndsWith(std::string_view text, std::string_view end) {
     return !end.empty() && text.size() >= end.size() &&
@@ -139,8 +183,10 @@ class FaultyFileSystem : public FileSystem {
     bool Write(const void* data, int64_t size) override { return real_->Write(data, size); }
     bool Resize(int64_t size) override { return real_->Resize(size); }
     bool SetTimes(int64_t atime_ns, int64_t mtime_ns) override {
-      return real_->SetTimes(atime_ns, mtime_ns);
+      if (owner_.times_ignored) return true;
+      return real_->SetTimes(owner_.Cut(atime_ns), owner_.Cut(mtime_ns));
     }
+    File& Real() { return *real_; }
     bool SetPermissions(uint32_t mode) override { return real_->SetPermissions(mode); }
     bool SetOwner(uint32_t owner, uint32_t group) override { return real_->SetOwner(owner, group); }
     bool SyncData() override {

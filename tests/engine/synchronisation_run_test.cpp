@@ -712,6 +712,155 @@ TEST_F(SynchronisationRunTest, ReceivingFileWhoseCounterpartExistsButIsTooOldIsK
   EXPECT_EQ(ReadFile(PathOf("two/recent.txt")), "r");
 }
 
+TEST_F(SynchronisationRunTest, TimesMatchAtTheResolutionTheReceivingDiskKeeps) {
+  testing::FaultyFileSystem faulty(*fs_);
+  faulty.time_step_ns = 2 * kSecond;  // as FAT keeps them
+  // Odd seconds with a fraction, as a disk with nanoseconds keeps them.
+  const auto put = [this](const std::string& relative, const std::string& content, int seconds) {
+    const std::string path = Put(relative, content, seconds);
+    const int64_t ns = (kBaseSeconds + seconds) * kSecond + 700000000;
+    fs_->SetTimes(path, ns, ns);
+  };
+  Save(BaseJob());
+  for (const char* name : {"a", "b", "c"}) put(std::string("one/") + name, "x", 1);
+  EXPECT_EQ(Run("Demo", &faulty).files, 3);
+  EXPECT_EQ(Run("Demo", &faulty).files, 0);
+  put("one/b", "y", 5);  // changed later still, at the same size
+  EXPECT_EQ(Run("Demo", &faulty).files, 1);
+  EXPECT_EQ(ReadFile(PathOf("two/b")), "y");
+
+  // Both ways: nothing goes back and forth, and files of different sizes whose times agree at
+  // the drive's resolution are a conflict.
+  JobDefinition both = BaseJob();
+  both.Name = "Both";
+  both.Dir1 = PathOf("b1");
+  both.Dir2 = PathOf("b2");
+  both.DirUp = true;
+  Save(both);
+  put("b1/a", "a", 1);
+  put("b2/z", "z", 3);
+  EXPECT_EQ(Run("Both", &faulty).files, 2);
+  EXPECT_EQ(Run("Both", &faulty).files, 0);
+  put("b1/c", "short", 7);
+  put("b2/c", "longer", 6);
+  const RunResult conflict = Run("Both", &faulty);
+  EXPECT_EQ(conflict.files, 0);
+  EXPECT_EQ(conflict.failed_files, 1);
+  EXPECT_TRUE(LogHas("Fehler:       " + PathOf("b1/c") +
+                     " wurde auf beiden Seiten geändert und nicht überschrieben."));
+
+  // A disk that keeps no times at all: its files bear the moment they were written, which
+  // makes none of them newer; one whose size changed is.
+  faulty.times_ignored = true;
+  both.Name = "Loose";
+  both.Dir1 = PathOf("l1");
+  both.Dir2 = PathOf("l2");
+  Save(both);
+  Put("l1/a", "a", 0);
+  Put("l2/z", "z", 0);
+  EXPECT_EQ(Run("Loose", &faulty).files, 2);
+  EXPECT_EQ(Run("Loose", &faulty).files, 0);
+  const std::string line = "Fehler:       " + PathOf("l2") +
+                           "/ kann keine Zeitstempel speichern; Dateien gleicher Größe gelten "
+                           "dort als unverändert.";
+  const std::vector<std::string> lines = LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 2);  // once per run
+  WriteFile("l2/a", "edited on the stick");
+  EXPECT_EQ(Run("Loose", &faulty).files, 1);
+  EXPECT_EQ(ReadFile(PathOf("l1/a")), "edited on the stick");
+}
+
+TEST_F(SynchronisationRunTest, DriveThatIsNotPluggedInFailsTheRunAndGetsNothing) {
+  testing::FaultyFileSystem faulty(*fs_);
+  faulty.creation_allowed_below = Dir();
+  JobDefinition job = BaseJob();
+  job.DelOthers = true;
+  job.Dir2 = "/media/parvolind-absent-drive/backup";
+  Save(job);
+  Put("one/a.txt", "a", 0);
+  RunResult result = Run("Demo", &faulty);
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_TRUE(faulty.created_folders.empty());
+  EXPECT_TRUE(LogHas("Fehler:       /media/parvolind-absent-drive/backup/ ist nicht verfügbar. "
+                     "Ist der Datenträger angeschlossen?"));
+
+  // A drive mounted on "stick": the run remembers it, and notices when it is gone, also when
+  // only the empty folder it was mounted on is left.
+  job.Name = "Stick";
+  job.Dir2 = PathOf("stick/backup");
+  Save(job);
+  std::filesystem::create_directory(PathOf("stick"));
+  faulty.mount_points[PathOf("stick")] = PathOf("stick");
+  EXPECT_EQ(Run("Stick", &faulty).outcome, RunOutcome::kCompleted);
+  {
+    RegistryKey key(*hive_);
+    key.OpenForReading(std::string(kJobsKeyPrefix) + "Stick");
+    EXPECT_EQ(key.ReadString("Mount2"), PathOf("stick") + "/");
+  }
+  faulty.mount_points.erase(PathOf("stick"));
+  Put("one/b.txt", "b", 0);
+  const std::string line = "Fehler:       " + PathOf("stick/backup") +
+                           "/ ist nicht verfügbar. Ist der Datenträger angeschlossen?";
+  EXPECT_EQ(Run("Stick", &faulty).outcome, RunOutcome::kFailed);
+  EXPECT_FALSE(Exists("stick/backup/b.txt"));
+  std::filesystem::remove_all(PathOf("stick/backup"));
+  faulty.created_folders.clear();
+  EXPECT_EQ(Run("Stick", &faulty).outcome, RunOutcome::kFailed);
+  EXPECT_TRUE(faulty.created_folders.empty());
+  const std::vector<std::string> lines = LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 2);
+
+  faulty.mount_points[PathOf("stick")] = PathOf("stick");
+  EXPECT_EQ(Run("Stick", &faulty).files, 2);
+  EXPECT_EQ(ReadFile(PathOf("stick/backup/b.txt")), "b");
+}
+
+TEST_F(SynchronisationRunTest, TrashKeepsWhatTheRunDeletesOrReplaces) {
+  JobDefinition job = BaseJob();
+  job.CritAll = true;
+  job.DelOthers = true;
+  Save(job);
+  host_.options.trash = true;
+  Put("one/a.txt", "new a", 10);
+  Put("two/a.txt", "old a", 0);
+  Put("two/sub/gone.txt", "gone", 0);
+  EXPECT_EQ(Run().failed_files, 0);
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "new a");
+  EXPECT_FALSE(Exists("two/sub/gone.txt"));
+  EXPECT_EQ(ReadFile(TrashDir() + "/files/a.txt"), "old a");
+  EXPECT_EQ(ReadFile(TrashDir() + "/files/gone.txt"), "gone");
+  const std::string info = ReadFile(TrashDir() + "/info/gone.txt.trashinfo");
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + fs_->RealPath(PathOf("two/sub")) +
+                           "/gone.txt\nDeletionDate=",
+                       0),
+            0u)
+      << info;
+  Put("one/a.txt", "newer a", 20);
+  Run();
+  EXPECT_EQ(ReadFile(TrashDir() + "/files/a.txt.2"), "new a");
+
+  // What cannot go into the trash is neither replaced nor deleted, and counts as a failure.
+  testing::FaultyFileSystem faulty(*fs_);
+  faulty.failing_trash = ".txt";
+  Put("one/a.txt", "newest a", 30);
+  Put("two/extra.txt", "extra", 0);
+  RunResult result = Run("Demo", &faulty);
+  EXPECT_EQ(result.failed_files, 2);
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "newer a");
+  EXPECT_TRUE(LogHas("Fehler:       " + dir1_ + "/a.txt konnte nicht synchronisiert werden."));
+  EXPECT_TRUE(LogHas("Fehler:       " + dir2_ + "/extra.txt konnte nicht gelöscht werden."));
+
+  // Without the trash a deletion that fails is logged and counted just the same.
+  host_.options.trash = false;
+  faulty.failing_trash.clear();
+  faulty.failing_remove = "extra.txt";
+  result = Run("Demo", &faulty);
+  EXPECT_EQ(result.failed_files, 1);
+  EXPECT_TRUE(Exists("two/extra.txt"));
+  EXPECT_EQ(ReadFile(PathOf("two/a.txt")), "newest a");
+  EXPECT_FALSE(Exists(TrashDir().substr(Dir().size() + 1) + "/files/a.txt.3"));
+}
+
 TEST_F(SynchronisationRunTest, OverlappingRootsAreRefused) {
   JobDefinition job = BaseJob();
   job.CritAll = true;

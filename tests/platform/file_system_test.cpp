@@ -116,6 +116,46 @@ TEST_F(FileSystemTest, TemporaryFilesAreUniqueAndLockedWhileOpen) {
   EXPECT_EQ(error, ENOENT);
 }
 
+TEST_F(FileSystemTest, TrashKeepsFilesWithTheirWayBackAndUndoes) {
+  const std::string file = WriteFile("dir/a b%.txt", "old");
+  const std::string trash = TrashDir();
+  TrashEntry linked;
+  ASSERT_EQ(fs_->PutInTrash(file, true, &linked), 0);
+  EXPECT_FALSE(linked.moved);
+  EXPECT_EQ(ReadFile(file), "old");  // still in place, and in the trash as well
+  EXPECT_EQ(linked.file, trash + "/files/a b%.txt");
+  EXPECT_EQ(ReadFile(linked.file), "old");
+  const std::string info = ReadFile(trash + "/info/a b%.txt.trashinfo");
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + fs_->RealPath(PathOf("dir")) +
+                           "/a%20b%25.txt\nDeletionDate=",
+                       0),
+            0u)
+      << info;
+  EXPECT_EQ(info.size(), info.find("DeletionDate=") + 13 + 19 + 1);  // 2026-12-09T05:06:07
+  ASSERT_EQ(fs_->TakeOutOfTrash(linked), 0);
+  EXPECT_FALSE(fs_->LinkStatus(linked.file).exists);
+  EXPECT_FALSE(fs_->LinkStatus(linked.info).exists);
+  EXPECT_EQ(ReadFile(file), "old");
+
+  // Moved in, a second file of the same name gets a name of its own; undone, it comes back.
+  TrashEntry first;
+  TrashEntry second;
+  ASSERT_EQ(fs_->PutInTrash(file, false, &first), 0);
+  EXPECT_FALSE(fs_->LinkStatus(file).exists);
+  WriteFile("dir/a b%.txt", "newer");
+  ASSERT_EQ(fs_->PutInTrash(file, false, &second), 0);
+  EXPECT_EQ(second.file, trash + "/files/a b%.txt.2");
+  EXPECT_EQ(ReadFile(first.file), "old");
+  EXPECT_EQ(fs_->TakeOutOfTrash(second), 0);
+  EXPECT_EQ(ReadFile(file), "newer");
+  EXPECT_EQ(fs_->TakeOutOfTrash(first), EEXIST);  // nothing is put back over a file
+  EXPECT_EQ(ReadFile(first.file), "old");
+  EXPECT_EQ(fs_->PutInTrash(PathOf("missing"), false, nullptr), ENOENT);
+  EXPECT_EQ(fs_->PutInTrash(PathOf("dir"), false, nullptr), EISDIR);
+  EXPECT_EQ(fs_->MountPointOf(file), fs_->MountPointOf(Dir()));
+  EXPECT_FALSE(fs_->MountPointOf(Dir()).empty());
+}
+
 TEST_F(FileSystemTest, AppendsCreatesAndReportsErrors) {
   const std::string path = PathOf("log.txt");
   EXPECT_EQ(fs_->AppendToFile(path, "one\r\n"), 0);

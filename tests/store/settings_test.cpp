@@ -53,6 +53,7 @@ TEST_F(SettingsTest, FirstStartGivesTheDefaultsAndWritesNothing) {
   EXPECT_FALSE(settings.start_minimized());
   EXPECT_TRUE(settings.animated_icon());
   EXPECT_TRUE(settings.logfile());
+  EXPECT_TRUE(settings.trash());
   EXPECT_EQ(settings.buffer_kilobytes(), 128);
   EXPECT_EQ(settings.copy_buffer_size(), 131071);
   EXPECT_FALSE(ProgramKeyExists());
@@ -124,6 +125,12 @@ TEST_F(SettingsTest, MenuCommandsWriteTheirValue) {
   settings.ToggleLogfile();
   EXPECT_FALSE(settings.logfile());
   EXPECT_EQ(Stored("Logfile"), 0);
+  settings.ToggleTrash();
+  EXPECT_FALSE(settings.trash());
+  EXPECT_EQ(Stored("Trash"), 0);
+  Settings reloaded(*hive_);
+  reloaded.Load();
+  EXPECT_FALSE(reloaded.trash());
   settings.ChooseStartMinimized();
   EXPECT_EQ(Stored("Minimized"), 1);
   settings.ChooseShowWindow();

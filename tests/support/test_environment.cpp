@@ -11,7 +11,10 @@
 
 namespace parvolind::testing {
 namespace {
-const char* const kVariables[3] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
+constexpr int kVariableCount = 4;
+// XDG_DATA_HOME holds the trash.
+const char* const kVariables[kVariableCount] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME",
+                                                "XDG_RUNTIME_DIR", "XDG_DATA_HOME"};
 
 void SetVariable(const char* name, const std::string& value) {
 #ifdef _WIN32
@@ -105,7 +108,7 @@ TempDirTest::TempDirTest() : dir_(MakeTemporaryFolder()) {}
 
 void TempDirTest::SetUp() {
   ASSERT_FALSE(dir_.empty());
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kVariableCount; ++i) {
     if (const char* value = std::getenv(kVariables[i])) {
       had_[i] = true;
       saved_[i] = value;
@@ -120,7 +123,7 @@ void TempDirTest::SetUp() {
 }
 
 void TempDirTest::TearDown() {
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kVariableCount; ++i) {
     if (had_[i]) {
       SetVariable(kVariables[i], saved_[i]);
     } else {

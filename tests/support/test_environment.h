@@ -48,7 +48,8 @@ std::vector<std::string> InHiveOrder(RegistryHive& hive,
                                      std::vector<std::string> names_in_set_order);
 
 /// A fixture with its own temporary folder, into which XDG_CONFIG_HOME,
-/// XDG_STATE_HOME and XDG_RUNTIME_DIR point for the length of the test.
+/// XDG_STATE_HOME, XDG_RUNTIME_DIR and XDG_DATA_HOME (the trash) point for the length of
+/// the test.
 class TempDirTest : public ::testing::Test {
  protected:
   /// Makes the temporary folder, so that members of a test's fixture can already name paths
@@ -64,6 +65,8 @@ class TempDirTest : public ::testing::Test {
   std::string Dir() const { return dir_; }
   /// A path inside the temporary folder; '/' in `relative` stands for the platform's separator.
   std::string PathOf(const std::string& relative) const;
+  /// The home trash of the test (below XDG_DATA_HOME), without trailing separator.
+  std::string TrashDir() const { return PathOf("xdg/3/Trash"); }
   /// Writes a file (creating its folders) and returns its path.
   std::string WriteFile(const std::string& relative, const std::string& content) const;
   /// A registry hive of the test's own (registry.sqlite in the temporary folder;
@@ -75,8 +78,8 @@ class TempDirTest : public ::testing::Test {
 
  private:
   std::string dir_;
-  std::string saved_[3];
-  bool had_[3] = {false, false, false};
+  std::string saved_[4];
+  bool had_[4] = {false, false, false, false};
 };
 
 }  // namespace parvolind::testing

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/file_system.h"
+#include "platform/linux/trash_linux.h"
 
 namespace parvolind {
 namespace {
@@ -510,6 +511,16 @@ class LinuxFileSystem : public FileSystem {
                      std::min(local.tm_sec, 59),
                      static_cast<int>(moment.tv_nsec / 1000000)};
   }
+
+  std::string MountPointOf(const std::string& path) override {
+    return linux_trash::MountPointOf(path);
+  }
+
+  int PutInTrash(const std::string& path, bool keep_in_place, TrashEntry* entry) override {
+    return linux_trash::PutInTrash(path, keep_in_place, entry);
+  }
+
+  int TakeOutOfTrash(const TrashEntry& entry) override { return linux_trash::TakeOutOfTrash(entry); }
 
  private:
   // The copy for files this file system did not open itself: only their own Read() and Write()

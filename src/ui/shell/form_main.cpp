@@ -510,7 +510,8 @@ void TFormMain::SetIconAnimationHandler(std::function<void(bool)> handler) {
 
 RunOptions TFormMain::CurrentRunOptions() const {
   return RunOptions{.copy_buffer_size = settings_.copy_buffer_size(),
-                    .animated_icon = settings_.animated_icon()};
+                    .animated_icon = settings_.animated_icon(),
+                    .trash = settings_.trash()};
 }
 
 void TFormMain::WaitUntil(const std::function<bool()>& done) {
