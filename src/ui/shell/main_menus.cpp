@@ -123,6 +123,12 @@ void TFormMain::BuildWindowMenus() {
   connect(NamedAction(protokoll, QStringLiteral("Logfileanzeigen1"),
                       QStringLiteral("Logfile &anzeigen")),
           &QAction::triggered, this, &TFormMain::Logfileanzeigen1Click);
+  // Where the run's deletions and replaced old versions go: on, they stay restorable.
+  QAction* trash = NamedAction(popup_optionen_, QStringLiteral("Papierkorb1"),
+                               QStringLiteral("&Gelöschte und ersetzte Dateien in den Papierkorb"));
+  trash->setCheckable(true);
+  connect(trash, &QAction::triggered, this,
+          [this] { ChangeSetting([this] { settings_.ToggleTrash(); }); });
   popup_optionen_->addSeparator();
   QMenu* backup =
       popup_optionen_->addMenu(MenuGlyphIcon(MenuGlyph::kBackup), QStringLiteral("&Backup"));
@@ -206,6 +212,7 @@ void TFormMain::CopySettingsState() {
   MenuItem(QStringLiteral("Fensteranzeigen1"))->setChecked(!settings_.start_minimized());
   MenuItem(QStringLiteral("AnimiertesSymbol1"))->setChecked(settings_.animated_icon());
   MenuItem(QStringLiteral("Logfileerstellen1"))->setChecked(settings_.logfile());
+  MenuItem(QStringLiteral("Papierkorb1"))->setChecked(settings_.trash());
   MenuItem(QStringLiteral("N%1KB1").arg(settings_.buffer_kilobytes()))->setChecked(true);
 }
 

@@ -505,12 +505,16 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   form_->MenuItem(QStringLiteral("N64KB1"))->trigger();
   form_->MenuItem(QStringLiteral("Logfileerstellen1"))->trigger();
   form_->MenuItem(QStringLiteral("AnimiertesSymbol1"))->trigger();
+  EXPECT_TRUE(form_->CurrentRunOptions().trash);  // on until switched off
+  form_->MenuItem(QStringLiteral("Papierkorb1"))->trigger();
+  EXPECT_FALSE(form_->CurrentRunOptions().trash);
   RegistryKey key(*hive_);
   ASSERT_TRUE(key.OpenForReading(kProgramKeyPath));
   EXPECT_TRUE(key.ReadBool("Minimized"));
   EXPECT_EQ(key.ReadInteger("BufferSize"), 64);
   EXPECT_FALSE(key.ReadBool("Logfile"));
   EXPECT_FALSE(key.ReadBool("AnimatedIcon"));
+  EXPECT_FALSE(key.ReadBool("Trash"));
   EXPECT_EQ(form_->CurrentRunOptions().copy_buffer_size, 65535);
   EXPECT_TRUE(form_->MenuItem(QStringLiteral("N64KB1"))->isChecked());
   EXPECT_FALSE(form_->MenuItem(QStringLiteral("N128KB1"))->isChecked());
