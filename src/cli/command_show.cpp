@@ -20,7 +20,7 @@ Kind KindOf(std::string_view name) {
   for (std::string_view number : {"FilterType", "FilterValue", "Intervall", "Recover"}) {
     if (name == number) return Kind::kInteger;
   }
-  return name == "NextSync" ? Kind::kDateTime : Kind::kBoolean;
+  return name == job_value::kNextSync ? Kind::kDateTime : Kind::kBoolean;
 }
 
 // The shortest text that reads back as the same double.

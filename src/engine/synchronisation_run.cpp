@@ -12,9 +12,10 @@
 
 #include "engine/file_collector.h"
 #include "engine/file_transfer.h"
-#include "platform/path_rules.h"
 #include "engine/fit_path.h"
 #include "engine/path_index.h"
+#include "platform/path_rules.h"
+#include "store/job_store.h"
 #include "store/registry_key.h"
 
 namespace parvolind {
@@ -211,7 +212,7 @@ std::string SynchronisationRun::Shortened(std::string_view path, ProgressLabel l
 }
 
 void SynchronisationRun::WriteNextSync(RegistryKey& key, const std::string& job_name) {
-  key.WriteDateTime("NextSync", job_date_(job_name));
+  key.WriteDateTime(job_value::kNextSync, job_date_(job_name));
 }
 
 RunResult SynchronisationRun::Refuse(const std::string& job_name, std::string_view reason) {
@@ -225,7 +226,7 @@ RunResult SynchronisationRun::Refuse(const std::string& job_name, std::string_vi
   progress_.ShowFailureMessage(kRunFailedMessage);
   try {
     RegistryKey key(hive_);
-    if (key.OpenForWriting(std::string(kJobsKeyPrefix) + job_name, false)) {
+    if (key.OpenForWriting(JobKeyPath(job_name), false)) {
       WriteNextSync(key, job_name);
     }
   } catch (const std::exception&) {
@@ -274,7 +275,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
 
   RegistryKey key(hive_);
   try {
-    key.OpenForWriting(std::string(kJobsKeyPrefix) + job_name, false);
+    key.OpenForWriting(JobKeyPath(job_name), false);
     Work(job_name, key, copies);
     WriteNextSync(key, job_name);
     if (control_.CancelRequested()) {
@@ -291,7 +292,7 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
           key.WriteString(kMountValues[i], mounts_[i]);
         }
       }
-      key.WriteString("Execution", JobStore::FormatRunTime(clock_.Now(), locale_));
+      key.WriteString(job_value::kExecution, JobStore::FormatRunTime(clock_.Now(), locale_));
       log_.WriteRunCompleted(copies, elapsed);
       result.outcome = RunOutcome::kCompleted;
     }
@@ -333,8 +334,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     throw std::runtime_error("Der Auftrag '" + job_name + "' ist nicht vorhanden.");
   }
   Job job;
-  job.dir1 = key.ReadString("Dir1");
-  job.dir2 = key.ReadString("Dir2");
+  job.dir1 = key.ReadString(job_value::kDir1);
+  job.dir2 = key.ReadString(job_value::kDir2);
   if (job.dir1.empty()) throw std::runtime_error("Verzeichnis 1 ist nicht angegeben.");
   if (job.dir2.empty()) throw std::runtime_error("Verzeichnis 2 ist nicht angegeben.");
   // A relative root would be taken from whichever folder the caller was started in, so the

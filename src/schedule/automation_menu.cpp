@@ -2,16 +2,11 @@
 
 #include <exception>
 
+#include "store/job_store.h"
 #include "store/registry_key.h"
 
 namespace parvolind {
-namespace {
-
-std::string JobKeyPath(const std::string& job_name) {
-  return std::string(kJobsKeyPrefix) + job_name;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 AutomationMenu::AutomationMenu(RegistryHive& hive, const Clock& clock, JobListHost& host)
     : hive_(hive), host_(host), schedule_(hive, clock) {}
@@ -24,8 +19,10 @@ void AutomationMenu::ReadStateFor(const std::optional<std::string>& selected_job
     try {
       RegistryKey key(hive_);
       key.OpenForReading(JobKeyPath(*selected_job));
-      if (key.ValueExists("IntEnabled")) state_.intervall_checked = key.ReadBool("IntEnabled");
-      if (key.ValueExists("TimeEnabled")) state_.uhrzeit_checked = key.ReadBool("TimeEnabled");
+      if (key.ValueExists(job_value::kIntEnabled))
+        state_.intervall_checked = key.ReadBool(job_value::kIntEnabled);
+      if (key.ValueExists(job_value::kTimeEnabled))
+        state_.uhrzeit_checked = key.ReadBool(job_value::kTimeEnabled);
       UpdateManuell();
     } catch (const std::exception&) {
     }
@@ -81,8 +78,8 @@ void AutomationMenu::WriteMode(const std::string& job_name, bool write_interval,
   try {
     RegistryKey key(hive_);
     key.OpenForWriting(JobKeyPath(job_name), false);
-    if (write_interval) key.WriteBool("IntEnabled", state_.intervall_checked);
-    if (write_time) key.WriteBool("TimeEnabled", state_.uhrzeit_checked);
+    if (write_interval) key.WriteBool(job_value::kIntEnabled, state_.intervall_checked);
+    if (write_time) key.WriteBool(job_value::kTimeEnabled, state_.uhrzeit_checked);
   } catch (const std::exception&) {
   }
 }

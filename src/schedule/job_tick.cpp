@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "store/date_time.h"
+#include "store/job_store.h"
 #include "store/registry_key.h"
 
 namespace parvolind {
@@ -15,10 +16,6 @@ namespace {
 constexpr std::string_view kMinutesMark = "Minute(n)";
 constexpr std::string_view kDueCount = "0 Minute(n)";
 constexpr std::string_view kClockMark = "Uhr";
-
-std::string JobKeyPath(const std::string& job_name) {
-  return std::string(kJobsKeyPrefix) + job_name;
-}
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -173,11 +170,11 @@ void JobTick::CatchUpMissedRun(const std::string& job_name) {
   {
     RegistryKey key(hive_);
     key.OpenForReading(JobKeyPath(job_name));
-    if (!key.ValueExists("NextSync")) return;
-    const DateTime next_sync = key.ReadDateTime("NextSync");
+    if (!key.ValueExists(job_value::kNextSync)) return;
+    const DateTime next_sync = key.ReadDateTime(job_value::kNextSync);
     if (next_sync == 0.0 || !(next_sync < EncodeDateTime(clock_.Now()))) return;
-    if (!key.ValueExists("Recover")) return;
-    recover = key.ReadInteger("Recover");
+    if (!key.ValueExists(job_value::kRecover)) return;
+    recover = key.ReadInteger(job_value::kRecover);
   }
 
   bool run = recover == 0;
@@ -203,15 +200,15 @@ bool JobTick::RunForThisMoment(const std::string& job_name) const {
   // its run already.
   RegistryKey key(hive_);
   key.OpenForReading(JobKeyPath(job_name));
-  if (!key.ValueExists("NextSync")) return false;
-  return key.ReadDateTime("NextSync") > EncodeDateTime(clock_.Now());
+  if (!key.ValueExists(job_value::kNextSync)) return false;
+  return key.ReadDateTime(job_value::kNextSync) > EncodeDateTime(clock_.Now());
 }
 
 bool JobTick::ConfirmWanted(const std::string& job_name) const {
   RegistryKey key(hive_);
   key.OpenForReading(JobKeyPath(job_name));
   try {
-    return !key.ValueExists("Confirm") || key.ReadBool("Confirm");
+    return !key.ValueExists(job_value::kConfirm) || key.ReadBool(job_value::kConfirm);
   } catch (const RegistryError&) {
     // A value that cannot be read is no answer the user gave: ask.
     return true;
@@ -252,7 +249,7 @@ void JobTick::WriteNextSync(const std::string& job_name) {
   const DateTime next_sync = schedule_.GetJobDate(job_name);
   RegistryKey key(hive_);
   key.OpenForWriting(JobKeyPath(job_name), false);
-  key.WriteDateTime("NextSync", next_sync);
+  key.WriteDateTime(job_value::kNextSync, next_sync);
 }
 
 void JobTick::WriteChoice(const std::string& job_name, const char* value_name, int value) {

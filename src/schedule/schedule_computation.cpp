@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "store/job_store.h"
 #include "store/registry_key.h"
 
 namespace parvolind {
@@ -68,10 +69,6 @@ int NextSelectedOffset(const std::array<bool, 7>& selected, int today) {
   return 0;
 }
 
-std::string JobKeyPath(const std::string& job_name) {
-  return std::string(kJobsKeyPrefix) + job_name;
-}
-
 }  // namespace
 
 ScheduleComputation::ScheduleComputation(RegistryHive& hive, const Clock& clock)
@@ -102,9 +99,10 @@ DateTime ScheduleComputation::GetJobDate(const std::string& job_name) const {
   RegistryKey key(hive_);
   key.OpenForReading(JobKeyPath(job_name));
   const std::array<bool, 7> selected = ReadWeekdays(key);
-  if (!key.ValueExists("TimeEnabled") || !key.ReadBool("TimeEnabled")) return 0.0;
+  if (!key.ValueExists(job_value::kTimeEnabled) || !key.ReadBool(job_value::kTimeEnabled))
+    return 0.0;
 
-  const std::string time = key.ReadString("Time");
+  const std::string time = key.ReadString(job_value::kTime);
   const LocalTime now = clock_.Now();
   const int today = DayOfWeek(now);
   LocalTime day = now;
@@ -139,20 +137,20 @@ std::string ScheduleComputation::SetMinutesText(const std::string& job_name) con
   }
 
   const auto interval_text = [&key] {
-    return std::to_string(key.ReadInteger("Intervall")) + " Minute(n)";
+    return std::to_string(key.ReadInteger(job_value::kIntervall)) + " Minute(n)";
   };
-  if (!key.ValueExists("IntEnabled")) return interval_text();
-  const bool interval = key.ReadBool("IntEnabled");
-  const bool time_of_day = key.ReadBool("TimeEnabled");
+  if (!key.ValueExists(job_value::kIntEnabled)) return interval_text();
+  const bool interval = key.ReadBool(job_value::kIntEnabled);
+  const bool time_of_day = key.ReadBool(job_value::kTimeEnabled);
   if (interval && time_of_day) {
-    const std::string time = key.ReadString("Time");
-    if (GetMinutes(time, ClockText()) < key.ReadInteger("Intervall")) {
+    const std::string time = key.ReadString(job_value::kTime);
+    if (GetMinutes(time, ClockText()) < key.ReadInteger(job_value::kIntervall)) {
       return NormalisedTime(time) + " Uhr";
     }
     return interval_text();
   }
   if (interval) return interval_text();
-  if (time_of_day) return NormalisedTime(key.ReadString("Time")) + " Uhr";
+  if (time_of_day) return NormalisedTime(key.ReadString(job_value::kTime)) + " Uhr";
   return "manuell";
 }
 

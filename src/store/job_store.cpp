@@ -47,8 +47,8 @@ bool SameKeyName(std::string_view a, std::string_view b) {
 // `first_criterion_only` the criteria are one choice: a criterion after the first true
 // one is neither read nor set.
 void ReadDefinedValues(const RegistryKey& key, bool first_criterion_only, JobDefinition& job) {
-  job.Dir1 = key.ReadString("Dir1");
-  job.Dir2 = key.ReadString("Dir2");
+  job.Dir1 = key.ReadString(job_value::kDir1);
+  job.Dir2 = key.ReadString(job_value::kDir2);
   job.SubDirs = key.ReadBool("SubDirs");
   job.DirUp = key.ReadBool("DirUp");
   job.DirDown = key.ReadBool("DirDown");
@@ -66,10 +66,10 @@ void ReadDefinedValues(const RegistryKey& key, bool first_criterion_only, JobDef
   job.Filter = key.ReadString("Filter");
   job.FilterOld = key.ReadBool("FilterOld");
   job.FilterValue = key.ReadInteger("FilterValue");
-  job.Intervall = key.ReadInteger("Intervall");
-  job.IntEnabled = key.ReadBool("IntEnabled");
-  job.Time = key.ReadString("Time");
-  job.TimeEnabled = key.ReadBool("TimeEnabled");
+  job.Intervall = key.ReadInteger(job_value::kIntervall);
+  job.IntEnabled = key.ReadBool(job_value::kIntEnabled);
+  job.Time = key.ReadString(job_value::kTime);
+  job.TimeEnabled = key.ReadBool(job_value::kTimeEnabled);
   // A missing weekday counts as selected, as the schedule reads it.
   const auto weekday = [&key](std::string_view value) {
     return !key.ValueExists(value) || key.ReadBool(value);
@@ -195,11 +195,11 @@ JobDefinition JobStore::LoadJob(const std::string& name) const {
   JobDefinition job;
   job.Name = key.ReadString("Name");
   job.Definition = key.ReadString("Definition");
-  job.Execution = key.ReadString("Execution");
+  job.Execution = key.ReadString(job_value::kExecution);
   ReadDefinedValues(key, false, job);
-  job.NextSync = key.ReadDateTime("NextSync");
-  job.Recover = key.ReadInteger("Recover");
-  if (key.ValueExists("Confirm")) job.Confirm = key.ReadBool("Confirm");
+  job.NextSync = key.ReadDateTime(job_value::kNextSync);
+  job.Recover = key.ReadInteger(job_value::kRecover);
+  if (key.ValueExists(job_value::kConfirm)) job.Confirm = key.ReadBool(job_value::kConfirm);
   return job;
 }
 
@@ -243,9 +243,9 @@ void JobStore::SaveJob(const JobDefinition& job, const std::string& edited_name,
   key.OpenForWriting(JobKeyPath(name), true);
   key.WriteString("Name", name);
   key.WriteString("Definition", FormatRunTime(clock_.Now(), locale_));
-  key.WriteString("Execution", "n/a");
-  key.WriteString("Dir1", job.Dir1);
-  key.WriteString("Dir2", job.Dir2);
+  key.WriteString(job_value::kExecution, "n/a");
+  key.WriteString(job_value::kDir1, job.Dir1);
+  key.WriteString(job_value::kDir2, job.Dir2);
   key.WriteBool("SubDirs", job.SubDirs);
   key.WriteBool("DirUp", job.DirUp);
   key.WriteBool("DirDown", job.DirDown);
@@ -258,10 +258,10 @@ void JobStore::SaveJob(const JobDefinition& job, const std::string& edited_name,
   key.WriteString("Filter", job.Filter);
   key.WriteBool("FilterOld", job.FilterOld);
   key.WriteInteger("FilterValue", job.FilterValue);
-  key.WriteInteger("Intervall", job.Intervall);
-  key.WriteBool("IntEnabled", job.IntEnabled);
-  key.WriteString("Time", job.Time);
-  key.WriteBool("TimeEnabled", job.TimeEnabled);
+  key.WriteInteger(job_value::kIntervall, job.Intervall);
+  key.WriteBool(job_value::kIntEnabled, job.IntEnabled);
+  key.WriteString(job_value::kTime, job.Time);
+  key.WriteBool(job_value::kTimeEnabled, job.TimeEnabled);
   key.WriteBool("OnMonday", job.OnMonday);
   key.WriteBool("OnTuesday", job.OnTuesday);
   key.WriteBool("OnWednesday", job.OnWednesday);
@@ -272,8 +272,8 @@ void JobStore::SaveJob(const JobDefinition& job, const std::string& edited_name,
   key.WriteBool("CRC32", job.CRC32);
   // The next moment is computed from the values just written; the function
   // reads them back through the same hive, inside this transaction.
-  key.WriteDateTime("NextSync", job_date ? job_date(name) : 0.0);
-  if (!key.ValueExists("Recover")) key.WriteInteger("Recover", 2);
+  key.WriteDateTime(job_value::kNextSync, job_date ? job_date(name) : 0.0);
+  if (!key.ValueExists(job_value::kRecover)) key.WriteInteger(job_value::kRecover, 2);
   key.Close();
 
   if (transaction.Commit() != RegStatus::kOk) throw RegistryError(StoreWriteError(name));

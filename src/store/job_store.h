@@ -37,6 +37,21 @@ bool IsUsableJobName(std::string_view name);
 /// The key path of a job: kJobsKeyPrefix followed by the name.
 std::string JobKeyPath(std::string_view job_name);
 
+/// Names of the job values that more than the store reads or writes: the run, the
+/// tick, the automation commands and the command line.
+namespace job_value {
+inline constexpr std::string_view kExecution = "Execution";
+inline constexpr std::string_view kDir1 = "Dir1";
+inline constexpr std::string_view kDir2 = "Dir2";
+inline constexpr std::string_view kIntervall = "Intervall";
+inline constexpr std::string_view kIntEnabled = "IntEnabled";
+inline constexpr std::string_view kTime = "Time";
+inline constexpr std::string_view kTimeEnabled = "TimeEnabled";
+inline constexpr std::string_view kNextSync = "NextSync";
+inline constexpr std::string_view kRecover = "Recover";
+inline constexpr std::string_view kConfirm = "Confirm";
+}  // namespace job_value
+
 /// The stored values of one job, one field per registry value of its key, with
 /// the wizard's defaults for a new job.
 struct JobDefinition {

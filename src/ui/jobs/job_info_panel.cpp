@@ -76,9 +76,9 @@ void JobInfoPanel::ShowJobInfo(const std::string& job_name) {
   // Read everything first, so that a value of the wrong type leaves the panel as it was.
   const std::string name = key.ReadString("Name");
   const std::string definition = key.ReadString("Definition");
-  const std::string dir1 = key.ReadString("Dir1");
-  const std::string dir2 = key.ReadString("Dir2");
-  const std::string execution = key.ReadString("Execution");
+  const std::string dir1 = key.ReadString(job_value::kDir1);
+  const std::string dir2 = key.ReadString(job_value::kDir2);
+  const std::string execution = key.ReadString(job_value::kExecution);
   key.Close();
   name_->setText(ToQString(name));
   definition_->setText(ToQString(definition));
