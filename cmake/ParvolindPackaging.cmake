@@ -15,27 +15,27 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps two folders in step, by hand or on a schedule")
 # The extended description in English, as Debian's tools expect, followed by the German
-# one for the program's own users; a lone "." keeps an empty line between paragraphs.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[keeps two folders in step, by hand or on a schedule
- Parvolind keeps the contents of two folders in step, for example your
- documents and their copy on a USB stick. Each named job gives the two
- folders, the direction in which files are copied, which files count (all,
- new and changed ones, or only older ones to be replaced; by file type and
- age), whether surplus files are deleted and whether equal-looking files are
- compared by CRC-32. A tray program runs due jobs every few minutes or at a
- time of day on chosen weekdays and logs every run; parvolind-cli lists,
- shows, runs, exports and imports jobs for scripts and cron. The program
- speaks German.
- .
- Parvolind hält den Inhalt zweier Verzeichnisse auf dem gleichen Stand, zum
- Beispiel Ihre Dokumente und deren Kopie auf einem USB-Stick. Jeder benannte
- Auftrag nennt die beiden Verzeichnisse, die Richtung, in der Dateien kopiert
- werden, welche Dateien zählen, ob überzählige Dateien gelöscht und ob
- vermeintlich gleiche Dateien über CRC-32 verglichen werden. Ein Programm im
- Infobereich führt fällige Aufträge alle paar Minuten oder zu einer Uhrzeit
- an gewählten Wochentagen durch und schreibt jeden Lauf in ein Logfile;
- parvolind-cli listet, zeigt, führt durch, sichert und lädt Aufträge für
- Skripte und cron.]=])
+# one for the program's own users. CPack puts the summary in front, indents every line
+# and turns the empty line between the paragraphs into Debian's " .".
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[Parvolind keeps the contents of two folders in step, for example your
+documents and their copy on a USB stick. Each named job gives the two
+folders, the direction in which files are copied, which files count (all,
+new and changed ones, or only older ones to be replaced; by file type and
+age), whether surplus files are deleted and whether equal-looking files are
+compared by CRC-32. A tray program runs due jobs every few minutes or at a
+time of day on chosen weekdays and logs every run; parvolind-cli lists,
+shows, runs, exports and imports jobs for scripts and cron. The program
+speaks German.
+
+Parvolind hält den Inhalt zweier Verzeichnisse auf dem gleichen Stand, zum
+Beispiel Ihre Dokumente und deren Kopie auf einem USB-Stick. Jeder benannte
+Auftrag nennt die beiden Verzeichnisse, die Richtung, in der Dateien kopiert
+werden, welche Dateien zählen, ob überzählige Dateien gelöscht und ob
+vermeintlich gleiche Dateien über CRC-32 verglichen werden. Ein Programm im
+Infobereich führt fällige Aufträge alle paar Minuten oder zu einer Uhrzeit
+an gewählten Wochentagen durch und schreibt jeden Lauf in ein Logfile;
+parvolind-cli listet, zeigt, führt durch, sichert und lädt Aufträge für
+Skripte und cron.]=])
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
