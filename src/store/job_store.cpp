@@ -189,6 +189,18 @@ void JobStore::DeleteJob(const std::string& name) {
   }
 }
 
+JobSummary JobStore::ReadJobSummary(const std::string& name) const {
+  RegistryKey key(hive_);
+  key.OpenForReading(JobKeyPath(name));
+  JobSummary job;
+  job.name = key.ReadString("Name");
+  job.definition = key.ReadString("Definition");
+  job.dir1 = key.ReadString(job_value::kDir1);
+  job.dir2 = key.ReadString(job_value::kDir2);
+  job.execution = key.ReadString(job_value::kExecution);
+  return job;
+}
+
 JobDefinition JobStore::LoadJob(const std::string& name) const {
   RegistryKey key(hive_);
   if (IsUsableJobName(name)) key.OpenForReading(JobKeyPath(name));

@@ -52,6 +52,15 @@ inline constexpr std::string_view kRecover = "Recover";
 inline constexpr std::string_view kConfirm = "Confirm";
 }  // namespace job_value
 
+/// The texts of one job that its information panel shows.
+struct JobSummary {
+  std::string name;
+  std::string definition;
+  std::string dir1;
+  std::string dir2;
+  std::string execution;
+};
+
 /// The stored values of one job, one field per registry value of its key, with
 /// the wizard's defaults for a new job.
 struct JobDefinition {
@@ -124,6 +133,10 @@ class JobStore {
   /// only those up to the first true one are read; all three false means none is
   /// set. Throws RegistryError like LoadJob.
   JobDefinition LoadJobForEditing(const std::string& name) const;
+  /// What the job's information panel shows (the window's `ShowJobInfo`): its name,
+  /// definition time, two folders and last run. A job that no longer exists gives
+  /// empty texts; a value of the wrong type throws RegistryError.
+  JobSummary ReadJobSummary(const std::string& name) const;
 
   /// The store side of the wizard's save. `edited_name` is the job being edited,
   /// empty for a new job. Refuses an empty or over-long name, a directory that is

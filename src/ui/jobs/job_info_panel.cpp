@@ -6,7 +6,6 @@
 
 #include "engine/fit_path.h"
 #include "store/job_store.h"
-#include "store/registry_key.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 
@@ -18,7 +17,7 @@ constexpr int kLabelWidth = 340;
 
 }  // namespace
 
-JobInfoPanel::JobInfoPanel(RegistryHive& hive, QWidget* parent) : QWidget(parent), hive_(hive) {
+JobInfoPanel::JobInfoPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("SimplePanelJobInfo"));
   setAccessibleName(QStringLiteral("Auftrags-Informationen"));
   setAutoFillBackground(true);
@@ -70,16 +69,12 @@ QString JobInfoPanel::FitPath(const std::string& path) const {
   }));
 }
 
-void JobInfoPanel::ShowJobInfo(const std::string& job_name) {
-  RegistryKey key(hive_);
-  key.OpenForReading(JobKeyPath(job_name));
-  // Read everything first, so that a value of the wrong type leaves the panel as it was.
-  const std::string name = key.ReadString("Name");
-  const std::string definition = key.ReadString("Definition");
-  const std::string dir1 = key.ReadString(job_value::kDir1);
-  const std::string dir2 = key.ReadString(job_value::kDir2);
-  const std::string execution = key.ReadString(job_value::kExecution);
-  key.Close();
+void JobInfoPanel::ShowJobInfo(const JobSummary& job) {
+  const std::string& name = job.name;
+  const std::string& definition = job.definition;
+  const std::string& dir1 = job.dir1;
+  const std::string& dir2 = job.dir2;
+  const std::string& execution = job.execution;
   name_->setText(ToQString(name));
   definition_->setText(ToQString(definition));
   dir1_->setText(FitPath(dir1));

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <string>
 
-#include "platform/registry_hive.h"
+#include "store/job_store.h"
 #include "ui/toolkit/flat_button.h"
 
 namespace parvolind::ui {
@@ -16,12 +16,11 @@ class JobInfoPanel : public QWidget {
   Q_OBJECT
 
  public:
-  explicit JobInfoPanel(RegistryHive& hive, QWidget* parent = nullptr);
+  explicit JobInfoPanel(QWidget* parent = nullptr);
 
-  /// `ShowJobInfo`: fills the labels from the job's key and shows the panel. A job
-  /// that no longer exists shows empty labels; a value of the wrong type throws the
-  /// store's error and the panel stays as it was.
-  void ShowJobInfo(const std::string& job_name);
+  /// `ShowJobInfo`: fills the labels with what the store read of the job
+  /// (JobStore::ReadJobSummary) and shows the panel.
+  void ShowJobInfo(const JobSummary& job);
 
   /// The labels' texts, for the window's tests.
   QString NameText() const { return name_->text(); }
@@ -42,7 +41,6 @@ class JobInfoPanel : public QWidget {
                    const QString& accessible_name);
   QString FitPath(const std::string& path) const;
 
-  RegistryHive& hive_;
   QLabel* name_;
   QLabel* definition_;
   QLabel* dir1_;

@@ -101,7 +101,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
     popup_jobs_->popup(list_->viewport()->mapToGlobal(position));
   });
 
-  info_ = new JobInfoPanel(hive_, this);
+  info_ = new JobInfoPanel(this);
   info_->setGeometry(211, 120, 348, 234);
   info_->hide();
 
@@ -275,7 +275,8 @@ void TFormMain::ListViewJobsDblClick() {
 
 void TFormMain::ShowJobInfo(const std::string& job_name) {
   try {
-    info_->ShowJobInfo(job_name);
+    // Read in full first, so that a value of the wrong type leaves the panel as it was.
+    info_->ShowJobInfo(store_.ReadJobSummary(job_name));
   } catch (const std::exception& error) {
     dialogs_.ShowError(ToQString(error.what()));
   }
