@@ -16,6 +16,7 @@
 #include "ui/art/menu_glyphs.h"
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_info_panel.h"
+#include "ui/jobs/job_list_menu.h"
 #include "ui/jobs/job_list_view.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
@@ -34,19 +35,6 @@ constexpr int kTimerJobsInterval = 60000;
 constexpr int kTimerTimeInterval = 1000;
 }  // namespace
 
-/// The context menu's automation entries, mirrored from AutomationMenuState.
-struct TFormMain::AutomationActions {
-  QAction* bearbeiten = nullptr;
-  QAction* entfernen = nullptr;
-  QAction* durchfuehren = nullptr;
-  QMenu* automatisierung = nullptr;
-  QAction* inaktiv = nullptr;
-  QAction* manuell = nullptr;
-  QAction* intervall = nullptr;
-  QAction* uhrzeit = nullptr;
-  QAction* informationen = nullptr;
-};
-
 TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
     : SkinnedWindow(parent),
       hive_(services.hive),
@@ -64,8 +52,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       schedule_(services.hive, services.clock),
       clock_line_(services.clock, services.locale),
       tick_(services.hive, services.clock, *this),
-      automation_(services.hive, services.clock, *this),
-      actions_(std::make_unique<AutomationActions>()) {
+      automation_(services.hive, services.clock, *this) {
   // First of all: an interface asked for before the mark would keep the wrong role.
   SetAccessibleKind(this, AccessibleKind::kFrame);
   setObjectName(QStringLiteral("FormMain"));
@@ -97,7 +84,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { ListViewJobsDblClick(); });
   connect(list_, &JobListView::DeletePressed, this, &TFormMain::FlatButtonDeleteClick);
   connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
-    PopupMenuJobsPopup();
+    popup_jobs_->PopupMenuJobsPopup();
     popup_jobs_->popup(list_->viewport()->mapToGlobal(position));
   });
 
@@ -140,7 +127,11 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   time_colors.setColor(QPalette::WindowText, palette::kTitleText);
   label_time_->setPalette(time_colors);
 
-  BuildPopupMenuJobs();
+  popup_jobs_ = new JobListMenu(automation_, *list_, this);
+  connect(popup_jobs_, &JobListMenu::EditRequested, this, &TFormMain::FlatButtonEditClick);
+  connect(popup_jobs_, &JobListMenu::DeleteRequested, this, &TFormMain::FlatButtonDeleteClick);
+  connect(popup_jobs_, &JobListMenu::RunRequested, this, &TFormMain::FlatButtonExecuteClick);
+  connect(popup_jobs_, &JobListMenu::InformationRequested, this, &TFormMain::Informationen1Click);
   BuildSkinAreas();
   BuildWindowMenus();
   UpdateCoveredControls();
@@ -432,66 +423,7 @@ void TFormMain::FormDestroy() {
 
 // --- context menu ------------------------------------------------------------------
 
-void TFormMain::BuildPopupMenuJobs() {
-  popup_jobs_ = new QMenu(this);
-  popup_jobs_->setObjectName(QStringLiteral("PopupMenuJobs"));
-  AutomationActions& a = *actions_;
-  a.bearbeiten =
-      popup_jobs_->addAction(QStringLiteral("&Bearbeiten"), this, &TFormMain::FlatButtonEditClick);
-  a.entfernen =
-      popup_jobs_->addAction(QStringLiteral("&Entfernen"), this, &TFormMain::FlatButtonDeleteClick);
-  popup_jobs_->addSeparator();
-  a.durchfuehren = popup_jobs_->addAction(QStringLiteral("&Durchführen"), this,
-                                          &TFormMain::FlatButtonExecuteClick);
-  a.automatisierung = popup_jobs_->addMenu(QStringLiteral("&Automatisierung"));
-  a.inaktiv = a.automatisierung->addAction(QStringLiteral("I&naktiv"), this, [this] {
-    RunOnSelection(&AutomationMenu::ToggleInactive);
-  });
-  a.automatisierung->addSeparator();
-  a.manuell = a.automatisierung->addAction(QStringLiteral("&Manuell"), this,
-                                           [this] { RunOnSelection(&AutomationMenu::SetManual); });
-  a.intervall = a.automatisierung->addAction(QStringLiteral("&Intervall"), this, [this] {
-    RunOnSelection(&AutomationMenu::ToggleInterval);
-  });
-  a.uhrzeit = a.automatisierung->addAction(QStringLiteral("&Uhrzeit"), this,
-                                           [this] { RunOnSelection(&AutomationMenu::ToggleTime); });
-  for (QAction* action : {a.inaktiv, a.manuell, a.intervall, a.uhrzeit}) {
-    action->setCheckable(true);
-  }
-  a.bearbeiten->setIcon(MenuGlyphIcon(MenuGlyph::kEdit));
-  a.entfernen->setIcon(MenuGlyphIcon(MenuGlyph::kDelete));
-  a.durchfuehren->setIcon(MenuGlyphIcon(MenuGlyph::kRun));
-  a.automatisierung->setIcon(MenuGlyphIcon(MenuGlyph::kAutomation));
-  popup_jobs_->addSeparator();
-  a.informationen = popup_jobs_->addAction(QStringLiteral("&Informationen"), this,
-                                           &TFormMain::Informationen1Click);
-  a.informationen->setIcon(MenuGlyphIcon(MenuGlyph::kInformation));
-}
-
-void TFormMain::PopupMenuJobsPopup() {
-  automation_.ReadStateFor(list_->SelectedName());
-  CopyAutomationState();
-}
-
-void TFormMain::RunOnSelection(void (AutomationMenu::*command)(const std::string&)) {
-  const std::optional<std::string> selected = list_->SelectedName();
-  if (selected) (automation_.*command)(*selected);
-  CopyAutomationState();
-}
-
-void TFormMain::CopyAutomationState() {
-  const AutomationMenuState& state = automation_.State();
-  AutomationActions& a = *actions_;
-  a.inaktiv->setChecked(state.inaktiv_checked);
-  a.manuell->setChecked(state.manuell_checked);
-  a.intervall->setChecked(state.intervall_checked);
-  a.uhrzeit->setChecked(state.uhrzeit_checked);
-  a.bearbeiten->setEnabled(state.bearbeiten_enabled);
-  a.entfernen->setEnabled(state.entfernen_enabled);
-  a.durchfuehren->setEnabled(state.durchfuehren_enabled);
-  a.automatisierung->setEnabled(state.automatisierung_enabled);
-  a.informationen->setEnabled(state.informationen_enabled);
-}
+QMenu& TFormMain::PopupMenuJobs() { return *popup_jobs_; }
 
 // --- timers --------------------------------------------------------------------------
 

@@ -39,6 +39,7 @@ namespace parvolind::ui {
 class HelpWindow;
 class JobButton;
 class JobInfoPanel;
+class JobListMenu;
 class JobListView;
 class JobWizard;
 class LogWindow;
@@ -167,7 +168,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   JobInfoPanel& SimplePanelJobInfo() { return *info_; }
   JobWizard& SimplePanelWizard() { return *wizard_; }
   ProgressPanel& SimplePanelProgress() { return *progress_; }
-  QMenu& PopupMenuJobs() { return *popup_jobs_; }
+  QMenu& PopupMenuJobs();
   QMenu& PopupMenuProgramm() { return *popup_programm_; }
   QMenu& PopupMenuOptionen() { return *popup_optionen_; }
   QMenu& PopupMenuHilfe() { return *popup_hilfe_; }
@@ -219,13 +220,9 @@ class TFormMain : public SkinnedWindow, public TickHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void BuildPopupMenuJobs();
-  void PopupMenuJobsPopup();
-  void CopyAutomationState();
   void ShowWizard(bool hold_timer);
   void WizardJobSaved(const QString& name, bool old_row_removed);
   void WizardClosed();
-  void RunOnSelection(void (AutomationMenu::*command)(const std::string&));
   void BuildSkinAreas();
   void BuildWindowMenus();
   void CopySettingsState();
@@ -272,7 +269,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   JobButton* button_edit_;
   JobButton* button_delete_;
   JobButton* button_execute_;
-  QMenu* popup_jobs_;
+  JobListMenu* popup_jobs_;
   QMenu* popup_programm_;
   QMenu* popup_optionen_;
   QMenu* popup_hilfe_;
@@ -281,8 +278,6 @@ class TFormMain : public SkinnedWindow, public TickHost {
   // The menu titles with the close button, and the job buttons: at most one lit each.
   HoverGroup menu_hover_;
   HoverGroup job_hover_;
-  struct AutomationActions;
-  std::unique_ptr<AutomationActions> actions_;
 
   QTimer timer_jobs_;
   QTimer timer_time_;
