@@ -25,7 +25,7 @@ dir2=$(windows_path "$work/zwei\\")
 escaped1=${dir1//\\/\\\\}
 escaped2=${dir2//\\/\\\\}
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Orbelt\Parvolind]' '"Logfile"=dword:00000001' '' \
+  '[HKEY_CURRENT_USER\Software\Orbelt\Parvolind]' '"Logfile"=dword:00000001' '"Trash"=dword:00000000' '' \
   '[HKEY_CURRENT_USER\Software\Orbelt\Parvolind\Jobs]' '' \
   '[HKEY_CURRENT_USER\Software\Orbelt\Parvolind\Jobs\Abgleich]' \
   '"Name"="Abgleich"' '"Definition"="08. Dezember 2026, 03:17 Uhr"' '"Execution"="n/a"' \

@@ -533,6 +533,29 @@ class WindowsFileSystem : public FileSystem {
     return file.Close() ? 0 : file.LastError();
   }
 
+  std::string MountPointOf(const std::string& path) override {
+    const std::wstring wide = LongPath(path);
+    if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+    std::wstring buffer(wide.size() + MAX_PATH, L'\0');
+    if (!GetVolumePathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()))) {
+      return {};
+    }
+    buffer.resize(wcslen(buffer.c_str()));
+    return ShortForm(buffer);
+  }
+
+  // The recycle bin is not reached yet: the shell's own delete into it empties a drive that has
+  // none (a USB stick) for good, without a word. So a run that is to keep what it deletes or
+  // replaces fails those files and keeps them, and a run with the trash switched off deletes.
+  int PutInTrash(const std::string& path, bool, TrashEntry*) override {
+    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrno();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EISDIR;
+    return ENOSYS;
+  }
+
+  int TakeOutOfTrash(const TrashEntry&) override { return ENOSYS; }
+
   LocalTime LocalTimeOf(int64_t utc_ns) override {
     const FILETIME utc = FileTimeOf(utc_ns);
     SYSTEMTIME universal;
