@@ -106,6 +106,9 @@ int main(int argc, char** argv) {
   QObject::connect(&tray, &ui::TrayIcon::QuitRequested, &form, &ui::TFormMain::Beenden1Click);
   QObject::connect(&tray, &ui::TrayIcon::InfoRequested, &form, &ui::TFormMain::Info1Click);
   form.SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
+  QObject::connect(&form, &ui::TFormMain::RunNeedsAttention, &tray, [&tray](const QString& text) {
+    tray.ShowMessage(QStringLiteral("Parvolind"), text);
+  });
   instance.SetShowRequestHandler([&form] { form.Anzeigen1Click(); });
 
   // The end of the session. The session manager first asks, and may still call the

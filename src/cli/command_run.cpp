@@ -214,8 +214,8 @@ int RunCommand(CliContext& context, const std::vector<std::string>& args) {
   SynchronisationRun run(
       context.hive, *fs, progress, control, log, context.clock, context.locale,
       [&schedule](const std::string& name) { return schedule.GetJobDate(name); }, *locks);
-  const RunResult result =
-      run.ExecuteSynchronisation(job_name, RunOptions{.copy_buffer_size = copy_buffer_size, .trash = trash});
+  const RunResult result = run.ExecuteSynchronisation(
+      job_name, RunOptions{.copy_buffer_size = copy_buffer_size, .trash = trash});
 
   if (result.log_error) {
     context.err << "Das Protokoll konnte nicht geschrieben werden: " << *result.log_error << "\n";

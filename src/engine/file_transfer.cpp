@@ -195,8 +195,7 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     if (std::any_of(pending_.begin(), pending_.end(), same)) FinishPendingReplacements();
     output->StartWriteBack();
     pending_.push_back({std::move(output), std::move(temporary_path), destination, source,
-                        options_.trash, times_after_rename_, before.atime_ns,
-                        before.mtime_ns});
+                        options_.trash, times_after_rename_, before.atime_ns, before.mtime_ns});
     pending_bytes_ += size;
     if (pending_.size() >= kBatchFiles || pending_bytes_ >= kBatchBytes) {
       FinishPendingReplacements();

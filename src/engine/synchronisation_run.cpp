@@ -30,7 +30,8 @@ constexpr std::string_view kActionPrepare = "Synchronisation wird vorbereitet...
 constexpr std::string_view kActionCompare = "Daten werden verglichen...";
 constexpr std::string_view kCopying = " wird kopiert...";
 constexpr std::string_view kDeleting = " wird gelöscht...";
-constexpr std::string_view kNotAvailable = " ist nicht verfügbar. Ist der Datenträger angeschlossen?";
+constexpr std::string_view kNotAvailable =
+    " ist nicht verfügbar. Ist der Datenträger angeschlossen?";
 constexpr std::string_view kTimesNotKept =
     " kann keine Zeitstempel speichern; Dateien gleicher Größe gelten dort als unverändert.";
 constexpr std::string_view kNotDeleted = " konnte nicht gelöscht werden.";
@@ -848,8 +849,8 @@ SynchronisationRun::TimeKeeping SynchronisationRun::ProbeTimes(const std::string
   };
   int64_t off = distance();
   if (off >= kCoarsestTimeNs) {
-    keeping.again_after_rename =
-        fs_.SetTimes(renamed_path, kProbeTime, kProbeTime) == 0 && (off = distance()) < kCoarsestTimeNs;
+    keeping.again_after_rename = fs_.SetTimes(renamed_path, kProbeTime, kProbeTime) == 0 &&
+                                 (off = distance()) < kCoarsestTimeNs;
   }
   fs_.RemoveFile(renamed_path);
   if (off >= kCoarsestTimeNs) {
@@ -884,8 +885,7 @@ void SynchronisationRun::DeleteSurplus(const std::string& entry) {
   if (!status.exists || status.is_directory) return;
   // Removing a name needs no write permission on the file itself here, so a read-only file goes
   // without its permissions being touched. A file that cannot go into the trash stays.
-  const int error =
-      options_.trash ? fs_.PutInTrash(entry, false, nullptr) : fs_.RemoveFile(entry);
+  const int error = options_.trash ? fs_.PutInTrash(entry, false, nullptr) : fs_.RemoveFile(entry);
   if (error != 0 && error != ENOENT) {  // a file gone meanwhile is as good as deleted
     log_.WriteError(entry + std::string(kNotDeleted));
     ++failed_files_;

@@ -781,8 +781,9 @@ TEST_F(SynchronisationRunTest, DriveThatIsNotPluggedInFailsTheRunAndGetsNothing)
   RunResult result = Run("Demo", &faulty);
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
   EXPECT_TRUE(faulty.created_folders.empty());
-  EXPECT_TRUE(LogHas("Fehler:       /media/parvolind-absent-drive/backup/ ist nicht verfügbar. "
-                     "Ist der Datenträger angeschlossen?"));
+  EXPECT_TRUE(
+      LogHas("Fehler:       /media/parvolind-absent-drive/backup/ ist nicht verfügbar. "
+             "Ist der Datenträger angeschlossen?"));
 
   // A drive mounted on "stick": the run remembers it, and notices when it is gone, also when
   // only the empty folder it was mounted on is left.
@@ -830,10 +831,10 @@ TEST_F(SynchronisationRunTest, TrashKeepsWhatTheRunDeletesOrReplaces) {
   EXPECT_EQ(ReadFile(TrashDir() + "/files/a.txt"), "old a");
   EXPECT_EQ(ReadFile(TrashDir() + "/files/gone.txt"), "gone");
   const std::string info = ReadFile(TrashDir() + "/info/gone.txt.trashinfo");
-  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + fs_->RealPath(PathOf("two/sub")) +
-                           "/gone.txt\nDeletionDate=",
-                       0),
-            0u)
+  EXPECT_EQ(
+      info.rfind(
+          "[Trash Info]\nPath=" + fs_->RealPath(PathOf("two/sub")) + "/gone.txt\nDeletionDate=", 0),
+      0u)
       << info;
   Put("one/a.txt", "newer a", 20);
   Run();

@@ -126,10 +126,10 @@ TEST_F(FileSystemTest, TrashKeepsFilesWithTheirWayBackAndUndoes) {
   EXPECT_EQ(linked.file, trash + "/files/a b%.txt");
   EXPECT_EQ(ReadFile(linked.file), "old");
   const std::string info = ReadFile(trash + "/info/a b%.txt.trashinfo");
-  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + fs_->RealPath(PathOf("dir")) +
-                           "/a%20b%25.txt\nDeletionDate=",
-                       0),
-            0u)
+  EXPECT_EQ(
+      info.rfind(
+          "[Trash Info]\nPath=" + fs_->RealPath(PathOf("dir")) + "/a%20b%25.txt\nDeletionDate=", 0),
+      0u)
       << info;
   EXPECT_EQ(info.size(), info.find("DeletionDate=") + 13 + 19 + 1);  // 2026-12-09T05:06:07
   ASSERT_EQ(fs_->TakeOutOfTrash(linked), 0);

@@ -85,8 +85,8 @@ bool RemovableDrive::Attach(std::string* why) {
   QDir().mkpath(QString::fromStdString(mount_point_));
   const QString target = QString::fromStdString(mount_point_);
   QString output;
-  const QStringList arguments = exfat ? QStringList{device, target}
-                                      : QStringList{"-o", "rw+", device, target};
+  const QStringList arguments =
+      exfat ? QStringList{device, target} : QStringList{"-o", "rw+", device, target};
   if (!Execute(mount, arguments, &output)) {
     *why = "the FUSE mount failed: " + output.toStdString();
     Execute(losetup, {"-d", device});

@@ -189,8 +189,8 @@ int PutInTrash(const std::string& path, bool keep_in_place, TrashEntry* entry) {
   const std::string contents =
       "[Trash Info]\nPath=" + Escaped(shown) + "\nDeletionDate=" + DeletionDate() + "\n";
 
-  const std::string base = name.size() > kLongestTrashName ? name.substr(0, kLongestTrashName)
-                                                           : name;
+  const std::string base =
+      name.size() > kLongestTrashName ? name.substr(0, kLongestTrashName) : name;
   for (int number = 1; number < 10000; ++number) {
     const std::string trash_name = number == 1 ? base : base + "." + std::to_string(number);
     const std::string info_path = trash + "/info/" + trash_name + ".trashinfo";

@@ -427,7 +427,11 @@ QMenu& TFormMain::PopupMenuJobs() { return *popup_jobs_; }
 
 // --- timers --------------------------------------------------------------------------
 
-void TFormMain::TimerJobsTimer() { tick_.RunDueJobs(); }
+void TFormMain::TimerJobsTimer() {
+  scheduled_run_ = true;
+  tick_.RunDueJobs();
+  scheduled_run_ = false;
+}
 
 void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Text())); }
 
@@ -495,8 +499,26 @@ void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.Ending()) return;
   exit_.RunStarts();
   run_host_->BeginRun();
+  const bool unwatched = scheduled_run_ || !isVisible();
   const RunResult result = run_->ExecuteSynchronisation(job_name, CurrentRunOptions());
   if (result.log_error) emit RunLogNotWritten(ToQString(*result.log_error));
+  const bool failed = result.outcome == RunOutcome::kFailed;
+  if (unwatched && (failed || result.failed_files > 0) && !exit_.Ending()) {
+    // Said also with the log off: a run nobody watched must not fail unnoticed.
+    QString text = failed ? QStringLiteral("Die Synchronisation von „%1“ ist fehlgeschlagen.")
+                                .arg(ToQString(job_name))
+                          : QStringLiteral("Auftrag „%1“:").arg(ToQString(job_name));
+    if (result.failed_files > 0) {
+      text += QStringLiteral(" %1 Datei(en) konnten nicht synchronisiert werden.")
+                  .arg(result.failed_files);
+    }
+    if (minimize_to_tray_) {
+      emit RunNeedsAttention(text);
+    } else {
+      list_->SelectRow(job_name);
+      if (!isVisible() || isMinimized()) showMinimized();
+    }
+  }
   if (exit_.EndsAfterRun()) EndProgram();
 }
 

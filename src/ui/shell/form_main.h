@@ -208,6 +208,10 @@ class TFormMain : public SkinnedWindow, public TickHost {
   /// A run could not write (all of) its log lines: once per run, with the first error's text,
   /// so that the user hears of it (the CLI says so and exits with 4).
   void RunLogNotWritten(const QString& error);
+  /// A run nobody watched (started by the scheduler, or while the window was hidden) failed or
+  /// left files unsynchronised, and there is a tray to say so: `text` names the job and the
+  /// number of files. Without a tray the window comes back minimised with the job's row marked.
+  void RunNeedsAttention(const QString& text);
 
  protected:
   QPainterPath Outline() const override;
@@ -284,6 +288,8 @@ class TFormMain : public SkinnedWindow, public TickHost {
   ProgramExit exit_;
   bool wizard_holds_timer_ = false;
   bool minimize_to_tray_ = false;
+  // The scheduler's tick is running the jobs due.
+  bool scheduled_run_ = false;
 };
 
 }  // namespace parvolind::ui

@@ -41,6 +41,7 @@ TrayIcon::TrayIcon(std::function<bool()> tray_available, QObject* parent)
   tray_->setIcon(frames_[0]);
   tray_->setToolTip(QStringLiteral("Parvolind"));
   tray_->setContextMenu(menu_.get());
+  connect(tray_, &QSystemTrayIcon::messageClicked, this, &TrayIcon::ShowRequested);
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::Trigger) emit ShowRequested();
   });
@@ -64,6 +65,10 @@ void TrayIcon::Show() {
 void TrayIcon::Hide() {
   wanted_visible_ = false;
   tray_->hide();
+}
+
+void TrayIcon::ShowMessage(const QString& title, const QString& text) {
+  if (Available()) tray_->showMessage(title, text, QSystemTrayIcon::Warning);
 }
 
 bool TrayIcon::Available() const { return tray_available_ && tray_available_(); }

@@ -51,6 +51,10 @@ class TrayIcon : public QObject {
   /// The icon shown now.
   QIcon CurrentIcon() const;
 
+  /// Shows a notification beside the icon (where the desktop has a tray); a click on it
+  /// emits ShowRequested.
+  void ShowMessage(const QString& title, const QString& text);
+
   /// The menu that a right click opens: "&Anzeigen", "&Minimieren", separator,
   /// "B&eenden", separator, "&Info".
   QMenu* Menu() const;

@@ -357,6 +357,28 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
   EXPECT_NE(log.find("Parvolind gestartet"), log.rfind("Parvolind gestartet")) << "two starts";
 }
 
+TEST_F(FormMainTest, ARunNobodyWatchedThatFailsIsReportedAndACleanOneIsNot) {
+  SaveJob("Innen", "src", "src/inner");  // refused: one root lies inside the other
+  SaveJob("Gut", "good", "goodcopy");
+  CreateForm();
+  QSignalSpy noticed(form_.get(), &TFormMain::RunNeedsAttention);
+  form_->SetMinimizeToTray(true);
+  form_->hide();
+  form_->ExecuteSynchronisation("Gut");
+  EXPECT_EQ(noticed.count(), 0);
+  form_->ExecuteSynchronisation("Innen");
+  ASSERT_EQ(noticed.count(), 1);
+  EXPECT_EQ(noticed[0][0].toString(),
+            QStringLiteral("Die Synchronisation von „Innen“ ist fehlgeschlagen."));
+
+  // Without a tray the window comes back minimised, with the job's row marked.
+  form_->SetMinimizeToTray(false);
+  form_->ExecuteSynchronisation("Innen");
+  EXPECT_EQ(noticed.count(), 1);
+  EXPECT_TRUE(form_->isMinimized());
+  EXPECT_EQ(form_->ListViewJobs().SelectedName(), "Innen");
+}
+
 TEST_F(FormMainTest, ClosingMinimisesAndTheSessionEndsOnlyWhenItReallyEnds) {
   CreateForm();
   EXPECT_NE(Log().find("Parvolind gestartet"), std::string::npos);
