@@ -23,11 +23,7 @@
 #include <string>
 
 #include "platform/app_paths.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/locale.h"
 #include "platform/registry_hive.h"
-#include "platform/run_lock.h"
 #include "schedule/schedule_computation.h"
 #include "silent_dialogs.h"
 #include "store/job_store.h"
@@ -40,6 +36,7 @@
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
 #include "ui/shell/help_window.h"
+#include "ui/shell/main_window_parts.h"
 #include "ui/shell/skin_area.h"
 #include "ui/shell/tray_icon.h"
 #include "ui/toolkit/flat_button.h"
@@ -145,34 +142,19 @@ int main(int argc, char** argv) {
     std::cerr << error << "\n";
     return 1;
   }
-  std::unique_ptr<Clock> clock = CreateSystemClock();
-  std::unique_ptr<Locale> locale = CreateSystemLocale();
-  std::unique_ptr<FileSystem> fs = CreateFileSystem();
-  std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
+  tools::SilentDialogs dialogs;
+  ui::MainWindowParts parts(*hive, QStringLiteral("0.1.0.1"));
   const QString sandbox = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).absoluteFilePath("..");
-  JobStore store(*hive, *clock, *locale);
+  JobStore store(*hive, parts.clock(), parts.locale());
   MakeExamples(store, QDir::cleanPath(sandbox));
 
-  Settings settings(*hive);
-  tools::SilentDialogs dialogs;
-  ui::TFormConfirm confirm;
-  ui::TFormRecover recover;
-  ui::TFormInfo info(QStringLiteral("0.1.0.1"));
   // The desktop of the tour opens nothing, so the help shows in the program's own window.
-  ui::TFormMain form(ui::MainWindowServices{
-      .hive = *hive,
-      .fs = *fs,
-      .locks = *locks,
-      .clock = *clock,
-      .locale = *locale,
-      .settings = settings,
-      .dialogs = dialogs,
-      .confirm = confirm,
-      .recover = recover,
-      .info = info,
-      .log_path = std::string(),
-      .help_path = HelpFilePath(),
-      .open_url = [](const QUrl&, const std::function<void(bool)>& done) { done(false); }});
+  ui::TFormMain form(
+      parts.Services(dialogs, std::string(), HelpFilePath(),
+                     [](const QUrl&, const std::function<void(bool)>& done) { done(false); }));
+  Settings& settings = parts.settings();
+  ui::TFormConfirm& confirm = parts.confirm();
+  ui::TFormInfo& info = parts.info();
   ui::TrayIcon tray;
   tray.Show();
   form.SetMinimizeToTray(tray.Available());

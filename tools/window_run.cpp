@@ -11,18 +11,12 @@
 #include <string>
 
 #include "platform/app_paths.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/locale.h"
 #include "platform/registry_hive.h"
-#include "platform/run_lock.h"
 #include "silent_dialogs.h"
 #include "store/job_store.h"
-#include "store/settings.h"
 #include "ui/jobs/job_list_view.h"
-#include "ui/questions/question_windows.h"
-#include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
+#include "ui/shell/main_window_parts.h"
 #include "ui/toolkit/theme.h"
 
 int main(int argc, char** argv) {
@@ -39,33 +33,14 @@ int main(int argc, char** argv) {
     std::cerr << error << "\n";
     return 1;
   }
-  std::unique_ptr<Clock> clock = CreateSystemClock();
-  std::unique_ptr<Locale> locale = CreateSystemLocale();
-  std::unique_ptr<FileSystem> fs = CreateFileSystem();
-  std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
-  Settings settings(*hive);
   tools::SilentDialogs dialogs;
-  ui::TFormConfirm confirm;
-  ui::TFormRecover recover;
-  ui::TFormInfo info(QStringLiteral("0.0.0.0"));
-  ui::TFormMain form(
-      ui::MainWindowServices{.hive = *hive,
-                             .fs = *fs,
-                             .locks = *locks,
-                             .clock = *clock,
-                             .locale = *locale,
-                             .settings = settings,
-                             .dialogs = dialogs,
-                             .confirm = confirm,
-                             .recover = recover,
-                             .info = info,
-                             .log_path = FileBesideExecutable("parvolind.log"),
-                             .help_path = std::string(),
-                             .open_url = [](const QUrl&, const std::function<void(bool)>&) {}});
+  ui::MainWindowParts parts(*hive, QStringLiteral("0.0.0.0"));
+  ui::TFormMain form(parts.Services(dialogs, FileBesideExecutable("parvolind.log"), std::string(),
+                                    [](const QUrl&, const std::function<void(bool)>&) {}));
   if (!form.FormCreate(false)) return 1;
   form.show();
   const std::string job = argv[1];
-  if (!JobStore(*hive, *clock, *locale).JobExists(job)) {
+  if (!JobStore(*hive, parts.clock(), parts.locale()).JobExists(job)) {
     std::cerr << "Der Auftrag '" << job << "' ist nicht vorhanden.\n";
     return 1;
   }

@@ -10,19 +10,13 @@
 #include <string>
 
 #include "platform/app_paths.h"
-#include "platform/clock.h"
 #include "platform/desktop_open.h"
-#include "platform/file_system.h"
 #include "platform/instance_lock.h"
-#include "platform/locale.h"
 #include "platform/registry_hive.h"
-#include "platform/run_lock.h"
 #include "platform/session_end.h"
-#include "store/settings.h"
 #include "ui/art/app_emblem.h"
-#include "ui/questions/question_windows.h"
-#include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
+#include "ui/shell/main_window_parts.h"
 #include "ui/shell/tray_icon.h"
 #include "ui/toolkit/dialogs.h"
 #include "ui/toolkit/qt_strings.h"
@@ -61,35 +55,17 @@ int main(int argc, char** argv) {
         QStringLiteral("Die Konfiguration kann nicht geöffnet werden: ") + ui::ToQString(error));
     return 1;
   }
-  std::unique_ptr<Clock> clock = CreateSystemClock();
-  std::unique_ptr<Locale> locale = CreateSystemLocale();
-  std::unique_ptr<FileSystem> fs = CreateFileSystem();
-  std::unique_ptr<RunLocks> locks = CreateUserRunLocks();
-  Settings settings(*hive);
   ui::MessageBoxDialogs dialogs;
-  ui::TFormConfirm confirm;
-  ui::TFormRecover recover;
-  ui::TFormInfo info(QStringLiteral(PARVOLIND_VERSION));
-  QObject::connect(&info, &ui::TFormInfo::LinkActivated,
+  ui::MainWindowParts parts(*hive, QStringLiteral(PARVOLIND_VERSION));
+  QObject::connect(&parts.info(), &ui::TFormInfo::LinkActivated,
                    [](const QUrl& url) { QDesktopServices::openUrl(url); });
   // The log and the help open in the user's programs; where the desktop has none for
   // them, the window shows them itself.
   const auto open_url = [](const QUrl& url, std::function<void(bool)> done) {
     OpenWithDesktop(url.toLocalFile().toStdString(), std::move(done));
   };
-  ui::TFormMain form(ui::MainWindowServices{.hive = *hive,
-                                            .fs = *fs,
-                                            .locks = *locks,
-                                            .clock = *clock,
-                                            .locale = *locale,
-                                            .settings = settings,
-                                            .dialogs = dialogs,
-                                            .confirm = confirm,
-                                            .recover = recover,
-                                            .info = info,
-                                            .log_path = FileBesideExecutable("parvolind.log"),
-                                            .help_path = HelpFilePath(),
-                                            .open_url = open_url});
+  ui::TFormMain form(
+      parts.Services(dialogs, FileBesideExecutable("parvolind.log"), HelpFilePath(), open_url));
   dialogs.SetParent(&form);
 
   ui::TrayIcon tray;

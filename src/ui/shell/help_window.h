@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/toolkit/viewer_window.h"
+
 class QTextBrowser;
 
 namespace parvolind::ui {
@@ -10,7 +12,7 @@ namespace parvolind::ui {
 /// The help in a window of the program's own, for a desktop that has no browser for
 /// it: the help's HTML pages with their links working (the help's own pages and
 /// anchors here, web addresses in the user's browser). Created hidden; Esc closes it.
-class HelpWindow : public QWidget {
+class HelpWindow : public ViewerWindow {
   Q_OBJECT
 
  public:
@@ -20,9 +22,6 @@ class HelpWindow : public QWidget {
   void ShowPage(const QString& path);
 
   QTextBrowser& Browser() { return *browser_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QTextBrowser* browser_;

@@ -2,22 +2,15 @@
 
 #include <QFile>
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
-#include <QVBoxLayout>
-
-#include "ui/toolkit/accessible_kind.h"
 
 namespace parvolind::ui {
 
-LogWindow::LogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-  // First of all: an interface asked for before the mark would keep the wrong role.
-  SetAccessibleKind(this, AccessibleKind::kFrame);
-  setObjectName(QStringLiteral("LogWindow"));
-  setWindowTitle(QStringLiteral("Parvolind – Logfile"));
-  resize(720, 500);
+LogWindow::LogWindow(QWidget* parent)
+    : ViewerWindow(QStringLiteral("LogWindow"), QStringLiteral("Parvolind – Logfile"),
+                   QSize(720, 500), parent) {
   text_ = new QPlainTextEdit(this);
   text_->setObjectName(QStringLiteral("LogText"));
   text_->setAccessibleName(QStringLiteral("Logfile"));
@@ -26,9 +19,7 @@ LogWindow::LogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   text_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(text_);
+  SetContent(text_);
 }
 
 void LogWindow::ShowFile(const QString& path) {
@@ -52,22 +43,7 @@ void LogWindow::ShowFile(const QString& path) {
   text_->setPlainText(content);
   text_->moveCursor(QTextCursor::End);
   text_->verticalScrollBar()->setValue(text_->verticalScrollBar()->maximum());
-  if (isMinimized()) {
-    showNormal();
-  } else {
-    show();
-  }
-  raise();
-  activateWindow();
-  text_->setFocus(Qt::OtherFocusReason);
-}
-
-void LogWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
+  Present();
 }
 
 }  // namespace parvolind::ui

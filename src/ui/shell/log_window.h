@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/toolkit/viewer_window.h"
+
 class QPlainTextEdit;
 
 namespace parvolind::ui {
@@ -10,7 +12,7 @@ namespace parvolind::ui {
 /// The log in a read-only viewer window of the program's own, for a desktop that has
 /// no editor for it: the file as it stands when it is opened, scrolled to its end,
 /// where the newest lines are. Created hidden; Esc closes it.
-class LogWindow : public QWidget {
+class LogWindow : public ViewerWindow {
   Q_OBJECT
 
  public:
@@ -24,9 +26,6 @@ class LogWindow : public QWidget {
   void ShowFile(const QString& path);
 
   QPlainTextEdit& Text() { return *text_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QPlainTextEdit* text_;
