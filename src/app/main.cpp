@@ -85,6 +85,18 @@ int main(int argc, char** argv) {
   QObject::connect(&form, &ui::TFormMain::RunNeedsAttention, &tray, [&tray](const QString& text) {
     tray.ShowMessage(QStringLiteral("Parvolind"), text);
   });
+  // A log that could not be written (a full disk, a log that is no file) is told once per
+  // run: the window's user would otherwise never learn that the runs go unrecorded.
+  QObject::connect(
+      &form, &ui::TFormMain::RunLogNotWritten, &form, [&form, &tray, &dialogs](const QString& why) {
+        if (form.ProgramEnding()) return;
+        const QString text = QStringLiteral("Das Logfile konnte nicht geschrieben werden: ") + why;
+        if (tray.Available()) {
+          tray.ShowMessage(QStringLiteral("Parvolind"), text);
+        } else {
+          dialogs.Warn(text);
+        }
+      });
   instance.SetShowRequestHandler([&form] { form.Anzeigen1Click(); });
 
   // The end of the session. The session manager first asks, and may still call the
