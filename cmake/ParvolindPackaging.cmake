@@ -5,7 +5,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME parvolind)
 set(CPACK_PACKAGE_VENDOR Orbelt)
-set(CPACK_PACKAGE_CONTACT "Parvolind-Team <parvolind@orbelt.de>")
+set(CPACK_PACKAGE_CONTACT "Parvolind-Team <parvolind@orbelt.example>")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -40,7 +40,7 @@ Skripte und cron.]=])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.orbelt.de/parvolind/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orbelt.example/parvolind/")
 # The libraries come from dpkg-shlibdeps. The window cannot open without Qt's platform
 # plugins, which libqt6gui6 only recommends.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
