@@ -24,6 +24,7 @@
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/accessible_kind.h"
+#include "ui/toolkit/bring_to_front.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"
@@ -288,15 +289,7 @@ void TFormMain::Minimieren1Click() {
   }
 }
 
-void TFormMain::Anzeigen1Click() {
-  if (isMinimized()) {
-    showNormal();
-  } else {
-    show();
-  }
-  raise();
-  activateWindow();
-}
+void TFormMain::Anzeigen1Click() { BringToFront(*this); }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   // A close request (Alt+F4, the taskbar) only minimises; the window closes only while

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "ui/toolkit/accessible_kind.h"
+#include "ui/toolkit/bring_to_front.h"
 
 namespace parvolind::ui {
 
@@ -25,13 +26,7 @@ void ViewerWindow::SetContent(QWidget* content) {
 }
 
 void ViewerWindow::Present() {
-  if (isMinimized()) {
-    showNormal();
-  } else {
-    show();
-  }
-  raise();
-  activateWindow();
+  BringToFront(*this);
   if (content_ != nullptr) content_->setFocus(Qt::OtherFocusReason);
 }
 
