@@ -19,9 +19,9 @@ class ProgressPanel;
 /// The window's side of a run: shows it on the progress panel (laid over `covered`, the
 /// job information, which it hides), holds the run's control (cancel, in progress), and
 /// keeps the window responsive without slowing the run down. The run names every file it
-/// copies, but only the text standing when the window is next drawn is ever seen, so the
-/// labels take their texts when events are processed; and events are processed at most
-/// once per event interval.
+/// copies and moves both bars for each, but only what stands when the window is next drawn
+/// is ever seen, so the labels and bars take their state when events are processed; and
+/// events are processed at most once per event interval.
 class WindowRunHost : public ProgressSink {
  public:
   WindowRunHost(ProgressPanel& panel, QWidget& covered, Dialogs& dialogs);
@@ -53,7 +53,7 @@ class WindowRunHost : public ProgressSink {
   void SetIconAnimation(bool on) override;
 
  private:
-  void ApplyPendingLabels();
+  void ApplyPending();
 
   ProgressPanel& panel_;
   QWidget& covered_;
@@ -68,6 +68,17 @@ class WindowRunHost : public ProgressSink {
     bool changed = false;
   };
   std::array<PendingLabel, 4> pending_labels_{};
+  /// The bars as the run has set them, kept by the bar's own rules (a new range pulls the
+  /// value into it, a value outside the range is ignored) and handed to the bar when events
+  /// are next processed.
+  struct PendingBar {
+    int64_t minimum = 0;
+    int64_t maximum = 100;
+    int64_t value = 0;
+    bool range_changed = false;
+    bool value_changed = false;
+  };
+  std::array<PendingBar, 2> pending_bars_{};
 };
 
 }  // namespace parvolind::ui
