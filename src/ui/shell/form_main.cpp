@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,7 +14,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "ui/art/menu_glyphs.h"
+#include "store/config_backup.h"
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_info_panel.h"
 #include "ui/jobs/job_list_menu.h"
@@ -22,6 +23,7 @@
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
 #include "ui/run/window_run_host.h"
+#include "ui/shell/form_info.h"
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/accessible_kind.h"
@@ -49,7 +51,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       recover_(services.recover),
       info_window_(services.info),
       help_path_(std::move(services.help_path)),
-      open_url_(std::move(services.open_url)),
+      documents_(new DocumentOpener(std::move(services.open_url), *this)),
       locks_(services.locks),
       store_(services.hive, services.clock, services.locale),
       schedule_(services.hive, services.clock),
@@ -541,6 +543,66 @@ void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
     }
   }
   if (exit_.EndsAfterRun()) EndProgram();
+}
+
+// --- the skin areas and the window menus ------------------------------------------
+
+void TFormMain::BuildSkinAreas() {
+  const struct {
+    const char* text;
+    QRect geometry;
+    void (TFormMain::*click)();
+  } menus[] = {
+      {"Programm", QRect(41, 33, 75, 22), &TFormMain::ImageMenuProgrammMoveClick},
+      {"Optionen", QRect(116, 33, 78, 22), &TFormMain::ImageMenuOptionenMoveClick},
+      {"Hilfe", QRect(194, 33, 78, 22), &TFormMain::ImageMenuHilfeMoveClick},
+  };
+  for (size_t i = 0; i < menu_areas_.size(); ++i) {
+    const QString text = QString::fromUtf8(menus[i].text);
+    auto* area = new SkinArea(SkinArea::Kind::kMenuTitle, text, text, this);
+    area->setGeometry(menus[i].geometry);
+    connect(area, &QAbstractButton::clicked, this, menus[i].click);
+    menu_hover_.Add(area);
+    connect(area, &SkinArea::Hovered, this, [this, area] { menu_hover_.Light(area); });
+    menu_areas_[i] = area;
+  }
+  close_area_ =
+      new SkinArea(SkinArea::Kind::kCloseButton, QString(), QStringLiteral("Minimieren"), this);
+  close_area_->setGeometry(533, 32, 26, 24);
+  close_area_->setToolTip(QStringLiteral("Minimieren"));
+  connect(close_area_, &QAbstractButton::clicked, this, &TFormMain::Minimieren1Click);
+  menu_hover_.Add(close_area_);
+  // The close button lights without darkening a menu title.
+  connect(close_area_, &SkinArea::Hovered, this, [this] { close_area_->SetLit(true); });
+}
+
+void TFormMain::BuildWindowMenus() {
+  menus_ = new WindowMenus(settings_, dialogs_, *this);
+  connect(menus_, &WindowMenus::MinimiseRequested, this, &TFormMain::Minimieren1Click);
+  connect(menus_, &WindowMenus::QuitRequested, this, &TFormMain::Beenden1Click);
+  connect(menus_, &WindowMenus::ShowLogRequested, this, &TFormMain::Logfileanzeigen1Click);
+  connect(menus_, &WindowMenus::BackupRequested, this, &TFormMain::Sicherung1Click);
+  connect(menus_, &WindowMenus::HelpRequested, this, &TFormMain::Hilfe1Click);
+  connect(menus_, &WindowMenus::InfoRequested, this, &TFormMain::Info1Click);
+}
+
+void TFormMain::ImageMenuProgrammMoveClick() { menus_->Open(WindowMenus::Menu::kProgramm); }
+void TFormMain::ImageMenuOptionenMoveClick() { menus_->Open(WindowMenus::Menu::kOptionen); }
+void TFormMain::ImageMenuHilfeMoveClick() { menus_->Open(WindowMenus::Menu::kHilfe); }
+
+void TFormMain::Logfileanzeigen1Click() {
+  // Without a log there is nothing to show, and nothing is said.
+  const QString path = ToQString(log_->Path());
+  if (QFile::exists(path)) documents_->ShowLog(path);
+}
+
+void TFormMain::Hilfe1Click() { documents_->ShowHelp(ToQString(help_path_)); }
+
+void TFormMain::Info1Click() { info_window_.Show(); }
+
+void TFormMain::Sicherung1Click() {
+  const BackupResult result = ConfigBackup(hive_).ExportBackup();
+  dialogs_.Warn(ToQString(result.message));
 }
 
 // --- looks ----------------------------------------------------------------------------------
