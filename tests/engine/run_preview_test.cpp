@@ -23,6 +23,7 @@
 #include "platform/run_lock.h"
 #include "store/hive_dump.h"
 #include "store/job_store.h"
+#include "store/registry_key.h"
 #include "support/test_environment.h"
 
 namespace parvolind {
@@ -246,6 +247,35 @@ TEST_F(RunPreviewTest, IsRefusedForARunningJobAndStopsWhenCancelled) {
   EXPECT_FALSE(host_.control.CancelRequested());
   EXPECT_FALSE(host_.control.RunInProgress());
   EXPECT_EQ(World(PathOf("one"), PathOf("two")), before);
+}
+
+TEST_F(RunPreviewTest, GoesByTheTimesTheLastRunFoundTheReceivingSideKeeps) {
+  // The receiving side keeps times only to two seconds (as FAT does), so the run found after
+  // its last copy: a sending file one second newer is the same there. The preview writes no
+  // probe file to find that out, it goes by what the run kept.
+  Put("one/a.txt", "same", 0);
+  JobDefinition job;
+  job.Name = "Stick";
+  job.Dir1 = PathOf("one");
+  job.Dir2 = PathOf("two");
+  job.DirDown = true;
+  job.CritAll = false;
+  job.CritNew = true;
+  job.CRC32 = false;
+  Save(job);
+  ActionList first;
+  ASSERT_EQ(Go("Stick", first, false).outcome, RunOutcome::kCompleted);
+  RegistryKey key(*hive_);
+  ASSERT_TRUE(key.OpenForWriting(std::string(kJobsKeyPrefix) + "Stick", false));
+  EXPECT_EQ(key.ReadInteger("TimeStep2"), 1);  // this file system keeps nanoseconds
+  Put("one/a.txt", "same", 1);
+  ActionList fine;
+  Go("Stick", fine, true);
+  EXPECT_EQ(fine.actions.size(), 1u);
+  key.WriteInteger("TimeStep2", 2000);
+  ActionList coarse;
+  Go("Stick", coarse, true);
+  EXPECT_TRUE(coarse.actions.empty());
 }
 
 }  // namespace
