@@ -100,7 +100,7 @@ class PreviewWindow : public QWidget, public ProgressSink, public ActionSink {
 
  private:
   void ShowCollecting(bool collecting);
-  void FlushActions();
+  void ShowCollected();
   void CancelClicked();
   void RunClicked();
   void FilterChanged(int index);
@@ -110,7 +110,7 @@ class PreviewWindow : public QWidget, public ProgressSink, public ActionSink {
   bool collecting_ = false;
   bool close_when_done_ = false;
   PreviewSummary summary_;
-  // Actions reported since the list last took them: the list grows in steps, not per file.
+  // The actions collected; the list takes them once the preview has ended.
   std::vector<RunAction> pending_;
   std::string pending_action_;
   std::chrono::steady_clock::time_point last_events_{};
