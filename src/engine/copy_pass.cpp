@@ -113,10 +113,7 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
                      source, target, source_status.size);
       }
       if (!run.preview) {
-        run.progress.SetLabel(
-            ProgressLabel::kAction,
-            Shortened(run.progress, source, ProgressLabel::kAction, kActionSpare) +
-                std::string(kCopying));
+        run.progress.SetPathLabel(ProgressLabel::kAction, source, kActionSpare, kCopying);
         run.progress.ProcessEvents();
         if (!pass.transfer->SynchronizeFile(source, target)) {
           run.log.WriteFileFailure(source);

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "engine/fit_path.h"
 #include "ui/run/gradient_progress_bar.h"
 #include "ui/run/progress_panel.h"
 #include "ui/toolkit/dialogs.h"
@@ -17,6 +18,17 @@ WindowRunHost::WindowRunHost(ProgressPanel& panel, QWidget& covered, Dialogs& di
 void WindowRunHost::SetLabel(ProgressLabel label, std::string_view text) {
   PendingLabel& pending = pending_labels_[static_cast<size_t>(label)];
   pending.text.assign(text);
+  pending.is_path = false;
+  pending.changed = true;
+}
+
+void WindowRunHost::SetPathLabel(ProgressLabel label, std::string_view path, int spare,
+                                 std::string_view suffix) {
+  PendingLabel& pending = pending_labels_[static_cast<size_t>(label)];
+  pending.text.assign(path);
+  pending.suffix.assign(suffix);
+  pending.spare = spare;
+  pending.is_path = true;
   pending.changed = true;
 }
 
@@ -31,7 +43,16 @@ void WindowRunHost::ApplyPending() {
     PendingLabel& pending = pending_labels_[i];
     if (!pending.changed) continue;
     pending.changed = false;
-    panel_.SetLabel(static_cast<ProgressLabel>(i), ToQString(pending.text));
+    const auto label = static_cast<ProgressLabel>(i);
+    if (pending.is_path) {
+      std::string text =
+          FitPathToWidth(pending.text, LabelWidth(label) - pending.spare,
+                         [this, label](std::string_view part) { return TextWidth(label, part); });
+      text.append(pending.suffix);
+      panel_.SetLabel(label, ToQString(text));
+    } else {
+      panel_.SetLabel(label, ToQString(pending.text));
+    }
   }
   for (const ProgressBar bar : {ProgressBar::kActual, ProgressBar::kTotal}) {
     PendingBar& pending = pending_bars_[BarIndex(bar)];

@@ -43,6 +43,10 @@ class WindowRunHost : public ProgressSink {
 
   // ProgressSink
   void SetLabel(ProgressLabel label, std::string_view text) override;
+  /// Keeps the path and shortens it only when the label is next drawn: measuring the text of
+  /// every file would cost more than copying a small one.
+  void SetPathLabel(ProgressLabel label, std::string_view path, int spare,
+                    std::string_view suffix) override;
   int LabelWidth(ProgressLabel label) const override;
   int TextWidth(ProgressLabel label, std::string_view text) const override;
   void SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) override;
@@ -62,9 +66,13 @@ class WindowRunHost : public ProgressSink {
   std::function<void(bool)> icon_animation_;
   std::chrono::steady_clock::time_point last_events_{};
   std::chrono::milliseconds event_interval_{40};
-  /// Texts for the panel's labels, applied when events are next processed.
+  /// Texts for the panel's labels, applied when events are next processed: a text as it
+  /// stands, or a path still to be shortened (leaving `spare` pixels) and its suffix.
   struct PendingLabel {
     std::string text;
+    std::string suffix;
+    int spare = 0;
+    bool is_path = false;
     bool changed = false;
   };
   std::array<PendingLabel, 4> pending_labels_{};

@@ -46,6 +46,13 @@ TEST_F(WindowRunHostTest, LabelsTakeTheirTextsWhenEventsAreProcessedAtMostOncePe
   EXPECT_TRUE(panel->isVisibleTo(&window));
   EXPECT_FALSE(covered->isVisibleTo(&window));
 
+  // A path is shortened to the label only when it is drawn, the suffix kept whole.
+  host.SetPathLabel(ProgressLabel::kAction, std::string(400, 'a') + "/b/c/datei.txt", 100,
+                    " wird kopiert...");
+  host.ShowProgressPanel(true);
+  EXPECT_EQ(panel->LabelText(ProgressLabel::kAction),
+            QStringLiteral(".../b/c/datei.txt wird kopiert..."));
+
   // The bars too take what the run set when events are next processed, by their own rules:
   // a new range pulls the value into it, a value outside it is ignored.
   GradientProgressBar& total = panel->Bar(ProgressBar::kTotal);
