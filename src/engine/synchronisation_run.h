@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -11,6 +10,7 @@
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
 #include "engine/progress_sink.h"
+#include "engine/run_action.h"
 #include "engine/run_control.h"
 #include "engine/run_options.h"
 #include "platform/clock.h"
@@ -78,44 +78,24 @@ class SynchronisationRun {
   /// Never throws.
   RunResult ExecuteSynchronisation(const std::string& job_name, const RunOptions& options);
 
- private:
-  struct Job;
-  struct Pass;
-  struct Located;
-  struct TimeKeeping;
-  enum class TimeOrder;
+  /// Makes every decision a run of `job_name` started now would make, in every pass and with
+  /// every guard, and reports each action to `actions` instead of doing it. Writes nothing: no
+  /// file, folder or time stamp (it works through a ReadOnlyFileSystem), no job value, no log
+  /// line (the errors the log would hold become kError actions). Refused, like a second run and
+  /// without the failure message, while the job runs; cancelled like a run. Where the run would
+  /// ask a root's file system what times it keeps, the preview goes by what the last completed
+  /// run found there (`TimeStep1`, `TimeStep2`). Never throws.
+  RunResult PreviewSynchronisation(const std::string& job_name, const RunOptions& options,
+                                   ActionSink& actions);
 
+  /// Reports the actions of the runs from now on to `actions` as they are done (null: none).
+  void SetActionSink(ActionSink* actions) { actions_ = actions; }
+
+ private:
+  RunResult Execute(const std::string& job_name, const RunOptions& options);
   RunResult Refuse(const std::string& job_name, std::string_view reason);
   void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
-  void CopyPass(Pass& pass, int64_t& copies, int64_t& total);
-  // Removes the temporary files of killed copies on the pass's receiving side.
-  void RemoveLeftoverCopies(const Pass& pass, bool sub_dirs, FileTransfer& transfer);
-  void RemoveTarget(Pass& pass, std::string_view relative, int64_t& total);
-  bool HoldsAnyFile(const std::string& root, bool sub_dirs);
-  // The mount point `root` lies on (or will, once created), ending in '/'. Refuses the run
-  // when the root's drive is plainly not there (see the class comment).
-  std::string CheckAvailable(const std::string& root, const std::string& remembered_mount);
-  TimeKeeping ProbeTimes(const std::string& root);
-  TimeOrder CompareTimes(const Pass& pass, const FileStatus& source, const FileStatus& target);
-  void DeleteSurplus(const std::string& entry);
-  // Walks the folders below `root` (into subfolders when `sub_dirs`, never into
-  // hidden folders or through links), calling `visit` with each entry's folder, name
-  // and type; false from `visit` stops the walk, and then WalkTree() returns false.
-  bool WalkTree(const std::string& root, bool sub_dirs,
-                const std::function<bool(const std::string&, std::string_view, EntryType)>& visit);
-  Located Locate(const std::string& root);
-  bool Within(const Located& inner, const Located& outer);
-  bool Overlapping(const std::string& root1, const std::string& root2);
-  bool SendingSideMayHold(const std::string& sending_root, std::string_view relative,
-                          const FileCollector& collector);
-  // Whether the pass may write, replace or delete `path` on its receiving side: not where the
-  // path leads out of the receiving folder through a link, nor into a folder of the sending
-  // side. A refusal is logged once per run and place, and counted.
-  bool MayChange(const Pass& pass, const std::string& path);
-  // The folder with every link resolved, ending in '/'; the folder itself when that fails.
-  std::string RealFolder(const std::string& folder);
   void WriteNextSync(RegistryKey& key, const std::string& job_name);
-  std::string Shortened(std::string_view path, ProgressLabel label, int spare) const;
 
   RegistryHive& hive_;
   FileSystem& fs_;
@@ -126,6 +106,9 @@ class SynchronisationRun {
   const Locale& locale_;
   JobDateFunction job_date_;
   RunLocks& locks_;
+  // Where the actions are reported, and whether they are only reported (a preview).
+  ActionSink* actions_ = nullptr;
+  bool preview_ = false;
   // The options of the run under way.
   RunOptions options_;
   // Copies that failed in the current run.
@@ -134,16 +117,12 @@ class SynchronisationRun {
   // (index 0 `Dir1`, 1 `Dir2`); empty where a root takes no part.
   std::string mounts_[2];
   std::string remembered_mounts_[2];
+  // What each root's file system keeps of times (TimeStepOf()), as found by this run's probes
+  // and as kept from earlier runs; -1 where nothing was found or kept.
+  int32_t time_steps_[2] = {-1, -1};
+  int32_t remembered_time_steps_[2] = {-1, -1};
   // Whether the job's last run died (its lock was left behind).
   bool previous_run_died_ = false;
-  // One-entry cache of SendingSideMayHold(): the sending folder last judged.
-  std::string checked_folder_;
-  bool checked_folder_may_hold_ = false;
-  // One-entry cache of MayChange(): the receiving folder last judged.
-  std::string guarded_folder_;
-  bool guarded_folder_allowed_ = true;
-  // The places MayChange() refused and logged in this run.
-  std::set<std::string> reported_paths_;
 };
 
 }  // namespace parvolind

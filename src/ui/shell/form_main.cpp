@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,14 +14,16 @@
 #include <algorithm>
 #include <exception>
 
-#include "ui/art/menu_glyphs.h"
+#include "store/config_backup.h"
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_info_panel.h"
 #include "ui/jobs/job_list_menu.h"
 #include "ui/jobs/job_list_view.h"
+#include "ui/preview/preview_window.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
 #include "ui/run/window_run_host.h"
+#include "ui/shell/form_info.h"
 #include "ui/shell/main_skin.h"
 #include "ui/shell/skin_area.h"
 #include "ui/toolkit/accessible_kind.h"
@@ -48,7 +51,8 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       recover_(services.recover),
       info_window_(services.info),
       help_path_(std::move(services.help_path)),
-      open_url_(std::move(services.open_url)),
+      documents_(new DocumentOpener(std::move(services.open_url), *this)),
+      locks_(services.locks),
       store_(services.hive, services.clock, services.locale),
       schedule_(services.hive, services.clock),
       clock_line_(services.clock, services.locale),
@@ -132,6 +136,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   connect(popup_jobs_, &JobListMenu::EditRequested, this, &TFormMain::FlatButtonEditClick);
   connect(popup_jobs_, &JobListMenu::DeleteRequested, this, &TFormMain::FlatButtonDeleteClick);
   connect(popup_jobs_, &JobListMenu::RunRequested, this, &TFormMain::FlatButtonExecuteClick);
+  connect(popup_jobs_, &JobListMenu::PreviewRequested, this, &TFormMain::Vorschau1Click);
   connect(popup_jobs_, &JobListMenu::InformationRequested, this, &TFormMain::Informationen1Click);
   BuildSkinAreas();
   BuildWindowMenus();
@@ -258,6 +263,31 @@ void TFormMain::FlatButtonExecuteClick() {
   // panel must not appear.
   if (RunInProgress()) return;
   tick_.RunNow(list_->SelectedName());
+}
+
+void TFormMain::Vorschau1Click() {
+  const std::optional<std::string> selected = list_->SelectedName();
+  if (!selected || exit_.Ending()) return;
+  if (preview_window_ == nullptr) {
+    preview_window_ = new PreviewWindow(
+        PreviewServices{
+            .hive = hive_,
+            .fs = fs_,
+            .locks = locks_,
+            .clock = clock_,
+            .locale = locale_,
+            .control = run_host_->Control(),
+            .job_date = [this](const std::string& name) { return schedule_.GetJobDate(name); },
+            .options = [this] { return CurrentRunOptions(); }},
+        this);
+    connect(preview_window_, &PreviewWindow::RunRequested, this, [this](const QString& name) {
+      if (!RunInProgress()) tick_.RunNow(ToStdString(name));
+    });
+  }
+  // A run under way refuses the preview as it would refuse a second run: the window says so.
+  preview_window_->Preview(*selected);
+  // Ending the program while the preview collected cancelled it, as it would a run.
+  if (exit_.EndsAfterRun()) EndProgram();
 }
 
 void TFormMain::ListViewJobsDblClick() {
@@ -513,6 +543,66 @@ void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
     }
   }
   if (exit_.EndsAfterRun()) EndProgram();
+}
+
+// --- the skin areas and the window menus ------------------------------------------
+
+void TFormMain::BuildSkinAreas() {
+  const struct {
+    const char* text;
+    QRect geometry;
+    void (TFormMain::*click)();
+  } menus[] = {
+      {"Programm", QRect(41, 33, 75, 22), &TFormMain::ImageMenuProgrammMoveClick},
+      {"Optionen", QRect(116, 33, 78, 22), &TFormMain::ImageMenuOptionenMoveClick},
+      {"Hilfe", QRect(194, 33, 78, 22), &TFormMain::ImageMenuHilfeMoveClick},
+  };
+  for (size_t i = 0; i < menu_areas_.size(); ++i) {
+    const QString text = QString::fromUtf8(menus[i].text);
+    auto* area = new SkinArea(SkinArea::Kind::kMenuTitle, text, text, this);
+    area->setGeometry(menus[i].geometry);
+    connect(area, &QAbstractButton::clicked, this, menus[i].click);
+    menu_hover_.Add(area);
+    connect(area, &SkinArea::Hovered, this, [this, area] { menu_hover_.Light(area); });
+    menu_areas_[i] = area;
+  }
+  close_area_ =
+      new SkinArea(SkinArea::Kind::kCloseButton, QString(), QStringLiteral("Minimieren"), this);
+  close_area_->setGeometry(533, 32, 26, 24);
+  close_area_->setToolTip(QStringLiteral("Minimieren"));
+  connect(close_area_, &QAbstractButton::clicked, this, &TFormMain::Minimieren1Click);
+  menu_hover_.Add(close_area_);
+  // The close button lights without darkening a menu title.
+  connect(close_area_, &SkinArea::Hovered, this, [this] { close_area_->SetLit(true); });
+}
+
+void TFormMain::BuildWindowMenus() {
+  menus_ = new WindowMenus(settings_, dialogs_, *this);
+  connect(menus_, &WindowMenus::MinimiseRequested, this, &TFormMain::Minimieren1Click);
+  connect(menus_, &WindowMenus::QuitRequested, this, &TFormMain::Beenden1Click);
+  connect(menus_, &WindowMenus::ShowLogRequested, this, &TFormMain::Logfileanzeigen1Click);
+  connect(menus_, &WindowMenus::BackupRequested, this, &TFormMain::Sicherung1Click);
+  connect(menus_, &WindowMenus::HelpRequested, this, &TFormMain::Hilfe1Click);
+  connect(menus_, &WindowMenus::InfoRequested, this, &TFormMain::Info1Click);
+}
+
+void TFormMain::ImageMenuProgrammMoveClick() { menus_->Open(WindowMenus::Menu::kProgramm); }
+void TFormMain::ImageMenuOptionenMoveClick() { menus_->Open(WindowMenus::Menu::kOptionen); }
+void TFormMain::ImageMenuHilfeMoveClick() { menus_->Open(WindowMenus::Menu::kHilfe); }
+
+void TFormMain::Logfileanzeigen1Click() {
+  // Without a log there is nothing to show, and nothing is said.
+  const QString path = ToQString(log_->Path());
+  if (QFile::exists(path)) documents_->ShowLog(path);
+}
+
+void TFormMain::Hilfe1Click() { documents_->ShowHelp(ToQString(help_path_)); }
+
+void TFormMain::Info1Click() { info_window_.Show(); }
+
+void TFormMain::Sicherung1Click() {
+  const BackupResult result = ConfigBackup(hive_).ExportBackup();
+  dialogs_.Warn(ToQString(result.message));
 }
 
 // --- looks ----------------------------------------------------------------------------------

@@ -27,7 +27,9 @@
 #include "schedule/tick_host.h"
 #include "store/job_store.h"
 #include "store/settings.h"
+#include "ui/shell/document_opener.h"
 #include "ui/shell/program_exit.h"
+#include "ui/shell/window_menus.h"
 #include "ui/toolkit/dialogs.h"
 #include "ui/toolkit/hover_group.h"
 #include "ui/toolkit/skinned_window.h"
@@ -43,6 +45,7 @@ class JobListMenu;
 class JobListView;
 class JobWizard;
 class LogWindow;
+class PreviewWindow;
 class ProgressPanel;
 class SkinArea;
 class TFormConfirm;
@@ -68,7 +71,7 @@ struct MainWindowServices {
   /// Opens a file (the log, the help) in the user's editor or browser, the way the
   /// desktop does, and calls the callback with false when the desktop could not, so
   /// that the window shows the file itself.
-  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url;
+  OpenUrlFunction open_url;
 };
 
 /// `TFormMain`: the job list with its information panel, the job wizard, the progress
@@ -99,6 +102,11 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void FlatButtonDeleteClick();
   /// Forwarder: "Durchführen" runs the selected job through JobTick::RunNow().
   void FlatButtonExecuteClick();
+  /// "&Vorschau": opens the preview window on the selected job and collects what a run would
+  /// do (PreviewWindow::Preview()). A run in progress refuses it as it would a second run.
+  void Vorschau1Click();
+  /// The preview window, once it has been needed (else null).
+  PreviewWindow* OwnPreviewWindow() const { return preview_window_; }
   void ListViewJobsDblClick();
   void Informationen1Click() { ListViewJobsDblClick(); }
   void ShowJobInfo(const std::string& job_name);
@@ -147,8 +155,8 @@ class TFormMain : public SkinnedWindow, public TickHost {
   /// "&Hilfe": the help in the user's browser, or in a window of the program's own.
   void Hilfe1Click();
   /// The program's own help and log windows, once they have been needed (else null).
-  HelpWindow* OwnHelpWindow() const { return help_window_; }
-  LogWindow* OwnLogWindow() const { return log_window_; }
+  HelpWindow* OwnHelpWindow() const { return documents_->OwnHelpWindow(); }
+  LogWindow* OwnLogWindow() const { return documents_->OwnLogWindow(); }
   void Info1Click();
   /// Forwarder: "&Sicherung erstellen", ConfigBackup::ExportBackup(), and its message.
   void Sicherung1Click();
@@ -169,11 +177,11 @@ class TFormMain : public SkinnedWindow, public TickHost {
   JobWizard& SimplePanelWizard() { return *wizard_; }
   ProgressPanel& SimplePanelProgress() { return *progress_; }
   QMenu& PopupMenuJobs();
-  QMenu& PopupMenuProgramm() { return *popup_programm_; }
-  QMenu& PopupMenuOptionen() { return *popup_optionen_; }
-  QMenu& PopupMenuHilfe() { return *popup_hilfe_; }
+  QMenu& PopupMenuProgramm() { return menus_->Of(WindowMenus::Menu::kProgramm); }
+  QMenu& PopupMenuOptionen() { return menus_->Of(WindowMenus::Menu::kOptionen); }
+  QMenu& PopupMenuHilfe() { return menus_->Of(WindowMenus::Menu::kHilfe); }
   /// A named item of the three window menus ("Minimiertstarten1", "N64KB1", ...).
-  QAction* MenuItem(const QString& name) const;
+  QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
   SkinArea& MenuArea(int index) { return *menu_areas_[static_cast<size_t>(index)]; }
   SkinArea& CloseArea() { return *close_area_; }
   QTimer& TimerJobs() { return timer_jobs_; }
@@ -229,11 +237,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void WizardClosed();
   void BuildSkinAreas();
   void BuildWindowMenus();
-  void CopySettingsState();
-  void ChangeSetting(const std::function<void()>& change);
   bool AnswerSessionEnd(bool may_ask, bool ends_now);
-  void OpenFile(const QString& path, const std::function<void(const QString&)>& own);
-  void OpenMenuFromKeyboard(void (TFormMain::*open)(), QMenu* menu);
   void UpdateCoveredControls();
   void FollowExit(ProgramExit::Step step);
   void EndProgram();
@@ -248,10 +252,10 @@ class TFormMain : public SkinnedWindow, public TickHost {
   TFormRecover& recover_;
   TFormInfo& info_window_;
   std::string help_path_;
-  std::function<void(const QUrl&, std::function<void(bool opened)>)> open_url_;
-  HelpWindow* help_window_ = nullptr;    ///< made when first needed
-  QPointer<QWidget> focus_under_panel_;  ///< had the focus when a panel covered it
-  LogWindow* log_window_ = nullptr;      ///< made when first needed
+  DocumentOpener* documents_;
+  QPointer<QWidget> focus_under_panel_;      ///< had the focus when a panel covered it
+  PreviewWindow* preview_window_ = nullptr;  ///< made when first needed
+  RunLocks& locks_;
 
   JobStore store_;
   ScheduleComputation schedule_;
@@ -274,9 +278,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   JobButton* button_delete_;
   JobButton* button_execute_;
   JobListMenu* popup_jobs_;
-  QMenu* popup_programm_;
-  QMenu* popup_optionen_;
-  QMenu* popup_hilfe_;
+  WindowMenus* menus_;
   std::array<SkinArea*, 3> menu_areas_{};
   SkinArea* close_area_;
   // The menu titles with the close button, and the job buttons: at most one lit each.

@@ -1,0 +1,144 @@
+#include "engine/copy_pass.h"
+
+#include <string_view>
+
+#include "engine/run_paths.h"
+#include "engine/time_keeping.h"
+#include "platform/path_rules.h"
+
+namespace parvolind {
+namespace {
+
+constexpr std::string_view kActionCompare = "Daten werden verglichen...";
+constexpr std::string_view kCopying = " wird kopiert...";
+
+// Takes the receiving file out of the receiving list: it is neither copied back nor deleted.
+void RemoveTarget(RunContext& run, CopyPass& pass, std::string_view relative, int64_t& total) {
+  if (pass.targets == nullptr) return;
+  const size_t found = pass.targets->Find(relative);
+  if (found == PathIndex::kNotFound) return;
+  pass.targets->Remove(found);
+  run.progress.SetBarValue(ProgressBar::kTotal, ++total);
+}
+
+}  // namespace
+
+void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& total) {
+  const SyncJob& job = *pass.job;
+  const FileList& sources = *pass.sources;
+  std::string target;
+  for (size_t position = 0; position < sources.size(); ++position) {
+    if (pass.skip != nullptr && pass.skip->IsRemoved(position)) continue;
+    const std::string& source = sources[position];
+    run.progress.SetLabel(ProgressLabel::kAction, kActionCompare);
+    run.progress.ProcessEvents();
+
+    bool copy = StartsWithPath(source, pass.sending_root);
+    const std::string_view relative =
+        copy ? std::string_view(source).substr(pass.sending_root.size()) : std::string_view();
+    target.assign(pass.receiving.root).append(relative);
+
+    FileStatus source_status;
+    bool source_known = false;
+    FileStatus target_status;
+    bool target_known = false;
+    bool conflict = false;
+    if (copy && job.archiv_bit) {
+      // Only a file marked as changed since it was last archived is a candidate (where the file
+      // system has no such mark, every regular file carries it); whatever is no longer a
+      // regular file (gone, or replaced by a folder) is not a candidate.
+      source_status = run.fs.Stat(source);
+      source_known = true;
+      copy = source_status.exists && source_status.is_regular &&
+             (kArchiveModeBit == 0 || (source_status.mode & kArchiveModeBit) != 0);
+    }
+    if (copy && job.mode != 0) {
+      target_status = run.fs.Stat(target);
+      target_known = true;
+      if (target_status.exists && !target_status.is_directory) {
+        if (!source_known) source_status = run.fs.Stat(source);
+        source_known = true;
+        const TimeOrder order =
+            CompareTimes(pass.resolution_ms, pass.sending_timeless, source_status, target_status);
+        if (order == TimeOrder::kReceivingNewer) {
+          copy = false;  // the receiving file is newer (or the sending one is gone)
+        } else if (order == TimeOrder::kUnknown) {
+          // Of equal size and without times to go by, only the checksum can tell a change.
+          copy = job.mode == 1 && job.crc32 &&
+                 pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
+        } else if (order == TimeOrder::kSame && job.dir_down && job.dir_up && job.mode != 0) {
+          // Neither side is newer. Where both sides are worked on, files that differ all the
+          // same were changed on both; which one is right only the user can tell.
+          conflict = target_status.size != source_status.size ||
+                     (job.mode == 1 && job.crc32 &&
+                      pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source));
+          // Equal files: this mode replaces them as it always does at equal times, the other
+          // leaves them.
+          copy = !conflict && job.mode == 2;
+        } else if (job.mode == 1) {
+          // Files of different sizes differ whatever their times say: a copy cut short
+          // by a crash can carry the source's time, and must not pass for equal for good.
+          // Comparing sizes first also spares reading both files for their checksums.
+          if (target_status.size != source_status.size) {
+            copy = true;
+          } else if (job.crc32) {
+            copy = pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
+          } else {
+            copy = order != TimeOrder::kSame;
+          }
+        }
+      } else if (job.mode == 2) {
+        copy = false;  // this mode only replaces files that exist
+      }
+    }
+
+    if (conflict) {
+      ReportAction(run, RunActionKind::kConflict, source, target);
+      run.log.WriteFileConflict(pass.sending_is_dir1 ? source : target);
+      ++run.failed_files;  // the two sides stay different until the user decides
+      // Neither side is overwritten: the receiving file is not examined again the other way.
+      RemoveTarget(run, pass, relative, total);
+    }
+    if (copy && !run.guard.MayChange(pass.receiving, target)) {
+      // Not copied, and like a failed copy neither copied back nor deleted.
+      copy = false;
+      RemoveTarget(run, pass, relative, total);
+    }
+    if (copy) {
+      ++copies;
+      if (run.actions != nullptr) {
+        if (!source_known) source_status = run.fs.Stat(source);
+        if (!target_known) target_status = run.fs.Stat(target);
+        ReportAction(run, target_status.exists ? RunActionKind::kReplace : RunActionKind::kCopy,
+                     source, target, source_status.size);
+      }
+      if (!run.preview) {
+        run.progress.SetLabel(
+            ProgressLabel::kAction,
+            Shortened(run.progress, source, ProgressLabel::kAction, kActionSpare) +
+                std::string(kCopying));
+        run.progress.ProcessEvents();
+        if (!pass.transfer->SynchronizeFile(source, target)) {
+          run.log.WriteFileFailure(source);
+          ++run.failed_files;
+        } else if (job.archiv_bit && kArchiveModeBit != 0) {
+          // The archive mark says "changed since last copied": a file copied under the archive
+          // criterion loses it, so that the next run copies only what changed since.
+          run.fs.SetPermissions(source, source_status.mode & ~kArchiveModeBit);
+        }
+      }
+      // Taken out of the receiving list also after a failed copy, so that the file is neither
+      // copied back nor deleted; and so in a preview, which decides the second pass and the
+      // delete pass as they would be decided after the copy.
+      RemoveTarget(run, pass, relative, total);
+    }
+    run.progress.SetBarValue(ProgressBar::kTotal, ++total);
+    run.progress.ProcessEvents();
+    if (run.control.CancelRequested()) {
+      pass.cancelled = true;
+      return;
+    }
+  }
+}
+
+}  // namespace parvolind
