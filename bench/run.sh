@@ -4,7 +4,7 @@
 #
 #   bench/run.sh [--quick] [--million] [--keep] [--cli PATH] [--only PARTS]
 #
-# PARTS: first, same, change, delete, both, memory (runs over file trees), and, only
+# PARTS: first, same, change, delete, both, memory, preview (runs over file trees), and, only
 # when asked for, store (export and list of large keys) and window (a run through the
 # desktop program's window, offscreen, beside the same run of the CLI).
 set -euo pipefail
@@ -12,7 +12,7 @@ set -euo pipefail
 REPS=5
 MILLION=0
 KEEP=0
-ONLY="first,same,change,delete,both,memory"
+ONLY="first,same,change,delete,both,memory,preview"
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 CLI="${PARVOLIND_CLI:-}"
 while [ $# -gt 0 ]; do
@@ -22,7 +22,7 @@ while [ $# -gt 0 ]; do
     --keep) KEEP=1 ;;
     --cli) CLI="$2"; shift ;;
     --only) ONLY="$2"; shift ;;
-    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH] [--only first,same,change,delete,both,memory,store,window]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--quick] [--million] [--keep] [--cli PATH] [--only first,same,change,delete,both,memory,preview,store,window]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -242,7 +242,7 @@ if want store; then
 fi
 
 FILES=0
-for part in first same change delete both memory window; do if want "$part"; then FILES=1; fi; done
+for part in first same change delete both memory preview window; do if want "$part"; then FILES=1; fi; done
 if [ "$FILES" = 0 ] && [ "$MILLION" = 0 ]; then echo; echo "done."; exit 0; fi
 
 # ---------------------------------------------------------------- set-up
@@ -342,6 +342,31 @@ if want same || want memory; then
   echo "== re-run with nothing changed (criterion: new and changed files, with deletion)"
   same small same_small
   same tiny same_tiny
+fi
+
+# ---------------------------------------------------------------- preview
+# A preview makes the run's decisions and does nothing: it must cost no more than a run that
+# finds nothing to do. Its peer is rsync's dry run of the same mirror. Its 100,000 action lines
+# (first copy) go to /dev/null like the peers' output.
+if want preview; then
+  echo
+  echo "== preview of the 100,000 tiny files (peers: rsync -an, the run with nothing changed)"
+  if [ ! -d "$B/t/s_tiny" ]; then cp -a "$B/tiny" "$B/t/s_tiny"; "$P" run same_tiny >/dev/null; fi
+  aside "$B/t/p_tiny"
+  mkdir -p "$B/t/pv_empty"
+  for rep in $(seq 0 "$REPS"); do
+    if [ "$rep" = 0 ]; then
+      "$P" preview same_tiny >/dev/null 2>&1; "$P" preview first_tiny >/dev/null 2>&1
+      continue
+    fi
+    timed pv_same "$P" preview same_tiny
+    timed pv_same_rs rsync -an --delete "$B/tiny/" "$B/t/s_tiny/"
+    timed pv_same_run "$P" run same_tiny
+    timed pv_first "$P" preview first_tiny
+    timed pv_first_rs rsync -an "$B/tiny/" "$B/t/pv_empty/"
+  done
+  report "preview, nothing changed, tiny" pv_same pv_same_rs pv_same_run
+  report "preview, first copy (100,000 actions), tiny" pv_first pv_first_rs pv_same_run
 fi
 
 # ---------------------------------------------------------------- 1 % changed

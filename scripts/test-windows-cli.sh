@@ -62,6 +62,13 @@ printf 'zwei' > "$work/eins/Unterordner/b.txt"
 printf 'alt' > "$work/zwei/a.txt"       # the same file as A.TXT on Windows
 printf 'weg' > "$work/zwei/surplus.txt"
 touch -d '2000-01-01' "$work/zwei/a.txt"
+# The preview lists what the run will do and changes nothing.
+preview=$(wine "$cli" preview Abgleich 2>/dev/null | tr -d '\r') || fail "preview failed with exit code $?"
+printf '%s\n' "$preview" | grep -q '^ersetzen'$'\t' || fail "the preview does not list the replacement"
+[ "$(printf '%s\n' "$preview" | wc -l)" = 3 ] || fail "the preview lists $(printf '%s\n' "$preview" | wc -l) actions, not 3"
+[ "$(cat "$work/zwei/a.txt")" = "alt" ] && [ -e "$work/zwei/surplus.txt" ] ||
+  fail "the preview changed the receiving folder"
+[ ! -e "$build/bin/parvolind.log" ] || fail "the preview wrote the log"
 wine "$cli" run Abgleich >/dev/null || fail "run failed with exit code $?"
 [ "$(cat "$work/zwei/a.txt")" = "eins" ] || fail "a.txt was not replaced by A.TXT"
 [ "$(ls "$work/zwei" | grep -ci '^a.txt$')" = 1 ] || fail "A.TXT and a.txt became two files"

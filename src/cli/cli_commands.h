@@ -38,6 +38,10 @@ int ShowCommand(CliContext& context, const std::vector<std::string>& args);
 /// `run NAME`: runs the job; exits with kExitCompleted, kExitFailed, kExitUsage
 /// (no such job), kExitCancelled or kExitIncomplete.
 int RunCommand(CliContext& context, const std::vector<std::string>& args);
+/// `preview NAME`: lists what a run of the job started now would do, one action a line
+/// (word, sending path, receiving path, tab-separated), and a summary line on the error
+/// stream; changes nothing. Exits as `run` would end.
+int PreviewCommand(CliContext& context, const std::vector<std::string>& args);
 /// `export [FILE | -]`: the configuration backup; "-" writes it to standard output.
 int ExportCommand(CliContext& context, const std::vector<std::string>& args);
 /// `import FILE`: imports a registry export file into the store, all or nothing.

@@ -17,6 +17,9 @@ constexpr const char* kUsage =
     "  list            alle Aufträge mit ihrer Durchführung\n"
     "  show NAME       die gespeicherten Werte eines Auftrags\n"
     "  run NAME        einen Auftrag durchführen\n"
+    "  preview NAME    zeigen, was eine Durchführung jetzt täte, ohne etwas zu ändern:\n"
+    "                  je Datei eine Zeile Aktion, Quelle, Ziel (durch Tabulatoren\n"
+    "                  getrennt), am Ende eine Zusammenfassung auf der Fehlerausgabe\n"
     "  export [DATEI]  die Konfiguration sichern (ohne DATEI als parvolind.reg neben\n"
     "                  dem Logfile, \"-\" für die Standardausgabe)\n"
     "  import DATEI    eine gesicherte Konfiguration laden\n"
@@ -46,6 +49,7 @@ int main(int argc, char** argv) {
   if (command == "list") handler = cli::ListCommand;
   if (command == "show") handler = cli::ShowCommand;
   if (command == "run") handler = cli::RunCommand;
+  if (command == "preview") handler = cli::PreviewCommand;
   if (command == "export") handler = cli::ExportCommand;
   if (command == "import") handler = cli::ImportCommand;
   if (handler == nullptr) {
@@ -56,7 +60,9 @@ int main(int argc, char** argv) {
   std::string error;
   // The commands that only read open the store read-only, so that they also
   // work on a write-protected configuration and never create one.
-  const bool reads_only = command == "list" || command == "show" || command == "export";
+  // A preview opens it read-only as well: it writes no value of its job.
+  const bool reads_only =
+      command == "list" || command == "show" || command == "export" || command == "preview";
   std::unique_ptr<RegistryHive> hive =
       OpenUserRegistryHive(&error, reads_only ? HiveAccess::kReadOnly : HiveAccess::kReadWrite);
   if (!hive) {

@@ -40,6 +40,8 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
 
     FileStatus source_status;
     bool source_known = false;
+    FileStatus target_status;
+    bool target_known = false;
     bool conflict = false;
     if (copy && job.archiv_bit) {
       // Only a file marked as changed since it was last archived is a candidate (where the file
@@ -51,9 +53,11 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
              (kArchiveModeBit == 0 || (source_status.mode & kArchiveModeBit) != 0);
     }
     if (copy && job.mode != 0) {
-      const FileStatus target_status = run.fs.Stat(target);
+      target_status = run.fs.Stat(target);
+      target_known = true;
       if (target_status.exists && !target_status.is_directory) {
         if (!source_known) source_status = run.fs.Stat(source);
+        source_known = true;
         const TimeOrder order =
             CompareTimes(pass.resolution_ms, pass.sending_timeless, source_status, target_status);
         if (order == TimeOrder::kReceivingNewer) {
@@ -89,6 +93,7 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
     }
 
     if (conflict) {
+      ReportAction(run, RunActionKind::kConflict, source, target);
       run.log.WriteFileConflict(pass.sending_is_dir1 ? source : target);
       ++run.failed_files;  // the two sides stay different until the user decides
       // Neither side is overwritten: the receiving file is not examined again the other way.
@@ -101,20 +106,30 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
     }
     if (copy) {
       ++copies;
-      run.progress.SetLabel(ProgressLabel::kAction,
-                            Shortened(run.progress, source, ProgressLabel::kAction, kActionSpare) +
-                                std::string(kCopying));
-      run.progress.ProcessEvents();
-      if (!pass.transfer->SynchronizeFile(source, target)) {
-        run.log.WriteFileFailure(source);
-        ++run.failed_files;
-      } else if (job.archiv_bit && kArchiveModeBit != 0) {
-        // The archive mark says "changed since last copied": a file copied under the archive
-        // criterion loses it, so that the next run copies only what changed since.
-        run.fs.SetPermissions(source, source_status.mode & ~kArchiveModeBit);
+      if (run.actions != nullptr) {
+        if (!source_known) source_status = run.fs.Stat(source);
+        if (!target_known) target_status = run.fs.Stat(target);
+        ReportAction(run, target_status.exists ? RunActionKind::kReplace : RunActionKind::kCopy,
+                     source, target, source_status.size);
       }
-      // Taken out of the receiving list also after a failed copy, so that the file
-      // is neither copied back nor deleted.
+      if (!run.preview) {
+        run.progress.SetLabel(
+            ProgressLabel::kAction,
+            Shortened(run.progress, source, ProgressLabel::kAction, kActionSpare) +
+                std::string(kCopying));
+        run.progress.ProcessEvents();
+        if (!pass.transfer->SynchronizeFile(source, target)) {
+          run.log.WriteFileFailure(source);
+          ++run.failed_files;
+        } else if (job.archiv_bit && kArchiveModeBit != 0) {
+          // The archive mark says "changed since last copied": a file copied under the archive
+          // criterion loses it, so that the next run copies only what changed since.
+          run.fs.SetPermissions(source, source_status.mode & ~kArchiveModeBit);
+        }
+      }
+      // Taken out of the receiving list also after a failed copy, so that the file is neither
+      // copied back nor deleted; and so in a preview, which decides the second pass and the
+      // delete pass as they would be decided after the copy.
       RemoveTarget(run, pass, relative, total);
     }
     run.progress.SetBarValue(ProgressBar::kTotal, ++total);

@@ -14,6 +14,8 @@ constexpr std::string_view kNotDeleted = " konnte nicht gelöscht werden.";
 void DeleteSurplus(RunContext& run, const std::string& entry) {
   const FileStatus status = run.fs.LinkStatus(entry);
   if (!status.exists || status.is_directory) return;
+  ReportAction(run, RunActionKind::kDelete, std::string(), entry);
+  if (run.preview) return;
   // Removing a name needs no write permission on the file itself here, so a read-only file goes
   // without its permissions being touched. A file that cannot go into the trash stays.
   const int error =
@@ -49,10 +51,12 @@ void RunDeletePass(RunContext& run, const DeletePass& pass, int64_t& total) {
     const std::string_view relative = std::string_view(entry).substr(receiving_root.size());
     if (source_index.Find(relative) == PathIndex::kNotFound && !sending_side.MayHold(relative) &&
         run.guard.MayChange(pass.receiving, entry)) {
-      run.progress.SetLabel(ProgressLabel::kAction,
-                            Shortened(run.progress, entry, ProgressLabel::kAction, kActionSpare) +
-                                std::string(kDeleting));
-      run.progress.ProcessEvents();
+      if (!run.preview) {
+        run.progress.SetLabel(ProgressLabel::kAction,
+                              Shortened(run.progress, entry, ProgressLabel::kAction, kActionSpare) +
+                                  std::string(kDeleting));
+        run.progress.ProcessEvents();
+      }
       DeleteSurplus(run, entry);
     }
     run.progress.SetBarValue(ProgressBar::kTotal, ++total);

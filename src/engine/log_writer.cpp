@@ -31,10 +31,10 @@ std::string Join(std::string_view a, std::string_view b, std::string_view c = {}
   return line;
 }
 
-// A path or error text as it goes into the log: every control character becomes '?', so that
-// a file name with a line break in it cannot forge a line of its own. The C1 controls count
-// too (in their UTF-8 form), since some readers break lines at U+0085.
-std::string Printable(std::string_view text) {
+}  // namespace
+
+// The C1 controls count too (in their UTF-8 form), since some readers break lines at U+0085.
+std::string PrintableText(std::string_view text) {
   std::string printable;
   printable.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -53,8 +53,6 @@ std::string Printable(std::string_view text) {
   return printable;
 }
 
-}  // namespace
-
 LogWriter::LogWriter(std::string log_path, FileSystem& fs, ProgressSink& progress,
                      std::function<bool()> logging_enabled, const Clock& clock,
                      const Locale& locale)
@@ -67,7 +65,7 @@ LogWriter::LogWriter(std::string log_path, FileSystem& fs, ProgressSink& progres
 
 bool LogWriter::WriteLogInfo(std::string_view line) {
   bool written = true;
-  if (logging_enabled_()) {
+  if (!silenced_ && logging_enabled_()) {
     std::string bytes;
     bytes.reserve(line.size() + 2);
     bytes.append(line);
@@ -116,16 +114,18 @@ void LogWriter::WriteShutdownStopEntry() {
 
 void LogWriter::WriteRunStart(const std::string& job_name) {
   WriteLogInfo(Join(kTimeLabel, TimeStamp()));
-  WriteLogInfo(Join(kJobLabel, Printable(job_name)));
+  WriteLogInfo(Join(kJobLabel, PrintableText(job_name)));
   WriteLogInfo(Join(kKindLabel, "Start der Durchführung"));
 }
 
 void LogWriter::WriteFileFailure(const std::string& path) {
-  WriteLogInfo(Join(kErrorLabel, Printable(path), " konnte nicht synchronisiert werden."));
+  const std::string text = Join(PrintableText(path), " konnte nicht synchronisiert werden.");
+  if (error_observer_) error_observer_(text);
+  WriteLogInfo(Join(kErrorLabel, text));
 }
 
 void LogWriter::WriteFileConflict(const std::string& path) {
-  WriteLogInfo(Join(kErrorLabel, Printable(path),
+  WriteLogInfo(Join(kErrorLabel, PrintableText(path),
                     " wurde auf beiden Seiten geändert und nicht überschrieben."));
 }
 
@@ -145,7 +145,9 @@ void LogWriter::WriteRunCancelled() {
 }
 
 void LogWriter::WriteError(std::string_view text) {
-  WriteLogInfo(Join(kErrorLabel, Printable(text)));
+  const std::string printable = PrintableText(text);
+  if (error_observer_) error_observer_(printable);
+  WriteLogInfo(Join(kErrorLabel, printable));
 }
 
 std::optional<std::string> LogWriter::TakeFirstError() { return std::exchange(first_error_, {}); }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/progress_sink.h"
 #include "platform/clock.h"
@@ -54,6 +55,15 @@ class LogWriter {
   /// A run-level error line: "Fehler:       " + text.
   void WriteError(std::string_view text);
 
+  /// While silenced, no line reaches the file: a preview writes no log. Events are processed as
+  /// ever.
+  void SetSilenced(bool silenced) { silenced_ = silenced; }
+  /// Hands the text of every error line (WriteError(), WriteFileFailure(), without the label)
+  /// to `observer` as well, silenced or not; an empty function stops that.
+  void SetErrorObserver(std::function<void(std::string_view text)> observer) {
+    error_observer_ = std::move(observer);
+  }
+
   /// The text of the first failed write since the last call, if any; forgets it.
   std::optional<std::string> TakeFirstError();
   /// The path lines are written to.
@@ -67,6 +77,12 @@ class LogWriter {
   const Clock& clock_;
   const Locale& locale_;
   std::optional<std::string> first_error_;
+  bool silenced_ = false;
+  std::function<void(std::string_view)> error_observer_;
 };
+
+/// `text` with every control character as '?', as the log writes paths and error texts, so that
+/// a file name with a line break in it cannot forge a line of its own.
+std::string PrintableText(std::string_view text);
 
 }  // namespace parvolind

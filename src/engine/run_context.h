@@ -6,6 +6,7 @@
 
 #include "engine/log_writer.h"
 #include "engine/progress_sink.h"
+#include "engine/run_action.h"
 #include "engine/run_control.h"
 #include "engine/run_options.h"
 #include "platform/file_system.h"
@@ -24,7 +25,15 @@ struct RunContext {
   const RunOptions& options;
   ReceivingGuard& guard;
   int64_t& failed_files;
+  /// Hears each action as the run decides on it; null when nobody listens.
+  ActionSink* actions = nullptr;
+  /// A preview: the actions are decided and reported, not done.
+  bool preview = false;
 };
+
+/// Tells `run`'s action sink, if any, of an action.
+void ReportAction(RunContext& run, RunActionKind kind, const std::string& source,
+                  const std::string& target, int64_t bytes = 0);
 
 /// The action label's paths leave this many pixels for the text behind them.
 inline constexpr int kActionSpare = 100;

@@ -13,6 +13,7 @@
 #include "engine/file_transfer.h"
 #include "engine/mount_guard.h"
 #include "engine/path_index.h"
+#include "engine/read_only_file_system.h"
 #include "engine/receiving_guard.h"
 #include "engine/root_overlap.h"
 #include "engine/run_context.h"
@@ -31,6 +32,18 @@ constexpr std::string_view kAlreadyRunning = "Auftrag wird bereits durchgeführt
 constexpr std::string_view kLockFailed = "Auftrag kann nicht gesperrt werden.";
 constexpr std::string_view kRootsOverlap = "Verzeichnis 1 und Verzeichnis 2 überschneiden sich.";
 constexpr std::string_view kActionPrepare = "Synchronisation wird vorbereitet...";
+// Where a job keeps what the file systems of its roots keep of times (see TimeStepOf()).
+constexpr const char* kTimeStepValues[2] = {"TimeStep1", "TimeStep2"};
+
+// A kept finding, or -1 where there is none the run can go by (a value of another type is the
+// user's doing and says nothing).
+int32_t ReadTimeStep(const RegistryKey& key, const char* name) {
+  try {
+    return key.ValueExists(name) ? key.ReadInteger(name) : -1;
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
 
 // Removes the temporary files of killed copies on the receiving side `side`.
 void RemoveLeftoverCopies(RunContext& run, const ReceivingSide& side, bool sub_dirs,
@@ -68,12 +81,31 @@ void SynchronisationRun::WriteNextSync(RegistryKey& key, const std::string& job_
   key.WriteDateTime(job_value::kNextSync, job_date_(job_name));
 }
 
+RunResult SynchronisationRun::PreviewSynchronisation(const std::string& job_name,
+                                                     const RunOptions& options,
+                                                     ActionSink& actions) {
+  // The same run, on a file system that refuses every change: a step that should have been left
+  // out cannot touch a file all the same.
+  ReadOnlyFileSystem read_only(fs_);
+  SynchronisationRun preview(hive_, read_only, progress_, control_, log_, clock_, locale_,
+                             job_date_, locks_);
+  preview.actions_ = &actions;
+  preview.preview_ = true;
+  return preview.Execute(job_name, options);
+}
+
+RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& job_name,
+                                                     const RunOptions& options) {
+  return Execute(job_name, options);
+}
+
 RunResult SynchronisationRun::Refuse(const std::string& job_name, std::string_view reason) {
   // A refused run leaves the run in progress alone: its flags, panel and icon are
   // not touched. It still frames its log lines as a failed run.
   RunResult result;
   result.outcome = RunOutcome::kFailed;
   result.failure_reason = std::string(reason);
+  if (preview_) return result;  // a refused preview has nothing to write
   log_.WriteRunStart(job_name);
   log_.WriteError(reason);
   progress_.ShowFailureMessage(kRunFailedMessage);
@@ -90,10 +122,24 @@ RunResult SynchronisationRun::Refuse(const std::string& job_name, std::string_vi
   return result;
 }
 
-RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_name,
-                                                     const RunOptions& options) {
+RunResult SynchronisationRun::Execute(const std::string& typed_name, const RunOptions& options) {
   // Errors of lines written before this run are not this run's to report.
   log_.TakeFirstError();
+  // A preview writes no log line; the errors the log would hold are its error actions, and so
+  // they are in a run that reports its actions.
+  struct LogMode {
+    LogWriter& log;
+    ~LogMode() {
+      log.SetSilenced(false);
+      log.SetErrorObserver({});
+    }
+  } log_mode{log_};
+  log_.SetSilenced(preview_);
+  if (actions_ != nullptr) {
+    log_.SetErrorObserver([this](std::string_view text) {
+      actions_->Report(RunAction{RunActionKind::kError, {}, {}, 0, std::string(text)});
+    });
+  }
   // Names match without regard to case; the log and the panel show the job as it is stored.
   const std::string job_name = JobStore(hive_, clock_, locale_).StoredName(typed_name);
   if (control_.RunInProgress()) return Refuse(job_name, kAlreadyRunning);
@@ -113,6 +159,8 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
   for (int i = 0; i < 2; ++i) {
     mounts_[i].clear();
     remembered_mounts_[i].clear();
+    time_steps_[i] = -1;
+    remembered_time_steps_[i] = -1;
   }
 
   RunResult result;
@@ -127,13 +175,20 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
 
   RegistryKey key(hive_);
   try {
-    key.OpenForWriting(JobKeyPath(job_name), false);
+    // A preview only reads: the command line opens the store read-only for it.
+    if (preview_) {
+      key.OpenForReading(JobKeyPath(job_name));
+    } else {
+      key.OpenForWriting(JobKeyPath(job_name), false);
+    }
     Work(job_name, key, copies);
-    WriteNextSync(key, job_name);
+    if (!preview_) WriteNextSync(key, job_name);
     if (control_.CancelRequested()) {
       log_.WriteRunCancelled();
       control_.SetCancelRequested(false);
       result.outcome = RunOutcome::kCancelled;
+    } else if (preview_) {
+      result.outcome = RunOutcome::kCompleted;
     } else {
       const uint32_t elapsed = clock_.TickCount() - start_tick;
       // `Execution` goes first, so that a store error cannot follow a completed
@@ -142,6 +197,9 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
       for (int i = 0; i < 2; ++i) {
         if (!mounts_[i].empty() && mounts_[i] != remembered_mounts_[i]) {
           key.WriteString(kMountValues[i], mounts_[i]);
+        }
+        if (time_steps_[i] >= 0 && time_steps_[i] != remembered_time_steps_[i]) {
+          key.WriteInteger(kTimeStepValues[i], time_steps_[i]);
         }
       }
       key.WriteString(job_value::kExecution, JobStore::FormatRunTime(clock_.Now(), locale_));
@@ -158,10 +216,11 @@ RunResult SynchronisationRun::ExecuteSynchronisation(const std::string& typed_na
   }
 
   if (result.outcome == RunOutcome::kFailed) {
-    progress_.ShowFailureMessage(kRunFailedMessage);
+    // A preview that fails tells its caller why; no run failed.
+    if (!preview_) progress_.ShowFailureMessage(kRunFailedMessage);
     // A job whose key is gone is not brought back: the key was opened without
     // creating it, and a key that did not open gets no write at all.
-    if (key.IsOpen()) {
+    if (key.IsOpen() && !preview_) {
       try {
         WriteNextSync(key, job_name);
       } catch (const std::exception&) {
@@ -187,7 +246,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   }
   const SyncJob job = ReadSyncJob(key, log_);
   ReceivingGuard guard(fs_, log_, failed_files_);
-  RunContext run{fs_, progress_, control_, log_, options_, guard, failed_files_};
+  RunContext run{fs_,   progress_,     control_, log_,    options_,
+                 guard, failed_files_, actions_, preview_};
 
   progress_.SetLabel(ProgressLabel::kJob, job_name);
   progress_.SetLabel(ProgressLabel::kDir1, Shortened(progress_, job.dir1, ProgressLabel::kDir1, 0));
@@ -217,8 +277,10 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   // Missing roots are created, the sending one too; a sending root that was not
   // there, like one without files, must never empty the receiving side.
   const bool sending_was_missing = !fs_.Stat(sending_root).is_directory;
-  fs_.CreateDirectoryPath(sending_root);
-  fs_.CreateDirectoryPath(receiving_root);
+  if (!preview_) {
+    fs_.CreateDirectoryPath(sending_root);
+    fs_.CreateDirectoryPath(receiving_root);
+  }
 
   // Replacements are finished in batches, so that their disk syncs overlap; whatever still
   // waits is finished when `transfer` goes, however this ends.
@@ -260,11 +322,27 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   mounts_[1] = mount2;
   // Only the receiving sides are asked what times they keep: a copy from a coarser file system
   // carries its time over exactly, and the sending side of a one-way job is never written.
+  // The findings are kept with the job, so that a preview, which may write no probe file, can
+  // go by them; they hold only while the root lies on the same file system.
+  const int receiving_index = up_only ? 0 : 1;
+  const int sending_index = 1 - receiving_index;
+  const std::string current_mounts[2] = {mount1, mount2};
+  const auto times_of = [&](int index, const std::string& root) {
+    if (!preview_) {
+      const TimeKeeping found = ProbeTimes(fs_, log_, root);
+      time_steps_[index] = TimeStepOf(found);
+      return found;
+    }
+    const int32_t kept = remembered_time_steps_[index];
+    if (kept < 0 || current_mounts[index] != remembered_mounts_[index]) return TimeKeeping{};
+    return KeptTimes(log_, root, kept);
+  };
+  for (int i = 0; i < 2; ++i) remembered_time_steps_[i] = ReadTimeStep(key, kTimeStepValues[i]);
   TimeKeeping sending_times;
   TimeKeeping receiving_times;
   if (job.mode != 0) {
-    receiving_times = ProbeTimes(fs_, log_, receiving_root);
-    if (both) sending_times = ProbeTimes(fs_, log_, sending_root);
+    receiving_times = times_of(receiving_index, receiving_root);
+    if (both) sending_times = times_of(sending_index, sending_root);
   }
   // What each pass may change on its receiving side (see ReceivingGuard).
   CopyPass first;
@@ -281,15 +359,17 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   // The sending side of a one-way job is never changed, not even to tidy up; nor is anything
   // a link leads to.
   guard.Forget();
-  collector.RemoveStaleTemporaryFiles(receiving_root, [&](const std::string& path) {
-    return guard.MayChange(first.receiving, path);
-  });
-  if (previous_run_died_) {
+  if (!preview_) {
+    collector.RemoveStaleTemporaryFiles(receiving_root, [&](const std::string& path) {
+      return guard.MayChange(first.receiving, path);
+    });
+  }
+  if (previous_run_died_ && !preview_) {
     // The last run of this job was killed and may have left unfinished copies on
     // its receiving side, also where this run lists nothing, and also fresh ones.
     RemoveLeftoverCopies(run, first.receiving, job.sub_dirs, transfer);
   }
-  if (both) {
+  if (both && !preview_) {
     guard.Forget();
     collector.RemoveStaleTemporaryFiles(sending_root, [&](const std::string& path) {
       return guard.MayChange(second.receiving, path);

@@ -10,6 +10,7 @@
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
 #include "engine/progress_sink.h"
+#include "engine/run_action.h"
 #include "engine/run_control.h"
 #include "engine/run_options.h"
 #include "platform/clock.h"
@@ -77,7 +78,21 @@ class SynchronisationRun {
   /// Never throws.
   RunResult ExecuteSynchronisation(const std::string& job_name, const RunOptions& options);
 
+  /// Makes every decision a run of `job_name` started now would make, in every pass and with
+  /// every guard, and reports each action to `actions` instead of doing it. Writes nothing: no
+  /// file, folder or time stamp (it works through a ReadOnlyFileSystem), no job value, no log
+  /// line (the errors the log would hold become kError actions). Refused, like a second run and
+  /// without the failure message, while the job runs; cancelled like a run. Where the run would
+  /// ask a root's file system what times it keeps, the preview goes by what the last completed
+  /// run found there (`TimeStep1`, `TimeStep2`). Never throws.
+  RunResult PreviewSynchronisation(const std::string& job_name, const RunOptions& options,
+                                   ActionSink& actions);
+
+  /// Reports the actions of the runs from now on to `actions` as they are done (null: none).
+  void SetActionSink(ActionSink* actions) { actions_ = actions; }
+
  private:
+  RunResult Execute(const std::string& job_name, const RunOptions& options);
   RunResult Refuse(const std::string& job_name, std::string_view reason);
   void Work(const std::string& job_name, RegistryKey& key, int64_t& copies);
   void WriteNextSync(RegistryKey& key, const std::string& job_name);
@@ -91,6 +106,9 @@ class SynchronisationRun {
   const Locale& locale_;
   JobDateFunction job_date_;
   RunLocks& locks_;
+  // Where the actions are reported, and whether they are only reported (a preview).
+  ActionSink* actions_ = nullptr;
+  bool preview_ = false;
   // The options of the run under way.
   RunOptions options_;
   // Copies that failed in the current run.
@@ -99,6 +117,10 @@ class SynchronisationRun {
   // (index 0 `Dir1`, 1 `Dir2`); empty where a root takes no part.
   std::string mounts_[2];
   std::string remembered_mounts_[2];
+  // What each root's file system keeps of times (TimeStepOf()), as found by this run's probes
+  // and as kept from earlier runs; -1 where nothing was found or kept.
+  int32_t time_steps_[2] = {-1, -1};
+  int32_t remembered_time_steps_[2] = {-1, -1};
   // Whether the job's last run died (its lock was left behind).
   bool previous_run_died_ = false;
 };

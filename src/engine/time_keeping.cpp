@@ -31,6 +31,21 @@ int64_t MillisecondsOf(const FileStatus& status) {
 
 }  // namespace
 
+int32_t TimeStepOf(const TimeKeeping& keeping) {
+  return keeping.kept ? static_cast<int32_t>(keeping.resolution_ms) : 0;
+}
+
+TimeKeeping KeptTimes(LogWriter& log, const std::string& root, int32_t step) {
+  TimeKeeping keeping;
+  if (step == 0) {
+    keeping.kept = false;
+    log.WriteError(root + std::string(kTimesNotKept));
+  } else if (step > 0 && step <= 2000) {
+    keeping.resolution_ms = step;
+  }
+  return keeping;
+}
+
 TimeKeeping ProbeTimes(FileSystem& fs, LogWriter& log, const std::string& root) {
   // The probe goes the way of a copy: a temporary file, given its time while open, closed and
   // renamed. Some file systems cut the time, some give a renamed file the moment of the rename.

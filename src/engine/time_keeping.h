@@ -19,6 +19,13 @@ struct TimeKeeping {
 /// a copy. Logs when it keeps none. Without a probe (the root cannot be written) the defaults.
 TimeKeeping ProbeTimes(FileSystem& fs, LogWriter& log, const std::string& root);
 
+/// The probe's finding as a job keeps it between runs: the resolution in milliseconds, 0 for a
+/// file system that keeps no times.
+int32_t TimeStepOf(const TimeKeeping& keeping);
+/// What a finding kept for `root` says, logged as the probe logs it; a value that says nothing
+/// sensible gives the defaults. A preview, which writes no probe file, goes by it.
+TimeKeeping KeptTimes(LogWriter& log, const std::string& root, int32_t step);
+
 /// Which of a sending and a receiving file is newer, at the resolution of their file systems.
 enum class TimeOrder {
   kReceivingNewer,  ///< also when the sending file is gone

@@ -37,10 +37,11 @@ expect() {
   fi
 }
 
-expect "list|show|run|export|import|help|--help|-h|" ""
+expect "list|show|run|preview|export|import|help|--help|-h|" ""
 expect "export|" e
 expect "Fotos|Musik\ Öl|Musikalien|" run ""
 expect "Musik\ Öl|Musikalien|" show Mus
+expect "Fotos|" preview F
 expect "Musik\ Öl|" run 'Musik\ '
 expect "'Musik Öl'|'Musikalien'|" run "'Musik"
 expect "|" run Fotos ""

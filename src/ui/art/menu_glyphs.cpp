@@ -222,6 +222,21 @@ void Run(QPainter& p) {
   p.drawPath(play);
 }
 
+// A magnifying glass over a page: look before the run.
+void Preview(QPainter& p) {
+  p.setPen(Line(kOutline));
+  p.setBrush(Vertical(1, 13, kWhite, kLight));
+  p.drawRect(QRectF(1.5, 1.5, 9, 11));
+  p.setPen(Line(kBlue, 1.0));
+  p.drawLine(QPointF(3.5, 4.5), QPointF(8.5, 4.5));
+  p.drawLine(QPointF(3.5, 7), QPointF(6.5, 7));
+  p.setPen(Line(kOutline, 2.2));
+  p.drawLine(QPointF(11.6, 11.6), QPointF(14.6, 14.6));
+  p.setPen(Line(kBlueDark, 1.2));
+  p.setBrush(QColor(214, 228, 244, 220));
+  p.drawEllipse(QPointF(9.5, 9.5), 3.3, 3.3);
+}
+
 void Automation(QPainter& p) {
   p.setPen(Line(kOutline, 1.1));
   p.setBrush(Vertical(1, 15, kWhite, kLight));
@@ -291,6 +306,9 @@ void PaintMenuGlyph(QPainter& painter, MenuGlyph glyph, int size) {
       break;
     case MenuGlyph::kRun:
       Run(painter);
+      break;
+    case MenuGlyph::kPreview:
+      Preview(painter);
       break;
     case MenuGlyph::kAutomation:
       Automation(painter);

@@ -18,6 +18,7 @@ enum class MenuGlyph {
   kEdit,         ///< edit a job
   kDelete,       ///< delete a job
   kRun,          ///< run a job now
+  kPreview,      ///< "&Vorschau" of a job's run
   kAutomation,   ///< a job's automation mode
   kInformation,  ///< "&Informationen" about a job
 };

@@ -14,6 +14,8 @@ JobListMenu::JobListMenu(AutomationMenu& automation, JobListView& list, QWidget*
   entfernen_ = addAction(QStringLiteral("&Entfernen"), this, &JobListMenu::DeleteRequested);
   addSeparator();
   durchfuehren_ = addAction(QStringLiteral("&Durchführen"), this, &JobListMenu::RunRequested);
+  vorschau_ = addAction(QStringLiteral("&Vorschau"), this, &JobListMenu::PreviewRequested);
+  vorschau_->setObjectName(QStringLiteral("Vorschau1"));
   automatisierung_ = addMenu(QStringLiteral("&Automatisierung"));
   inaktiv_ = automatisierung_->addAction(QStringLiteral("I&naktiv"), this, [this] {
     RunOnSelection(&AutomationMenu::ToggleInactive);
@@ -30,6 +32,7 @@ JobListMenu::JobListMenu(AutomationMenu& automation, JobListView& list, QWidget*
   bearbeiten_->setIcon(MenuGlyphIcon(MenuGlyph::kEdit));
   entfernen_->setIcon(MenuGlyphIcon(MenuGlyph::kDelete));
   durchfuehren_->setIcon(MenuGlyphIcon(MenuGlyph::kRun));
+  vorschau_->setIcon(MenuGlyphIcon(MenuGlyph::kPreview));
   automatisierung_->setIcon(MenuGlyphIcon(MenuGlyph::kAutomation));
   addSeparator();
   informationen_ =
@@ -57,6 +60,8 @@ void JobListMenu::CopyAutomationState() {
   bearbeiten_->setEnabled(state.bearbeiten_enabled);
   entfernen_->setEnabled(state.entfernen_enabled);
   durchfuehren_->setEnabled(state.durchfuehren_enabled);
+  // A preview is a run that changes nothing: possible where a run is.
+  vorschau_->setEnabled(state.durchfuehren_enabled);
   automatisierung_->setEnabled(state.automatisierung_enabled);
   informationen_->setEnabled(state.informationen_enabled);
 }

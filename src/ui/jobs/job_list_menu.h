@@ -26,6 +26,7 @@ class JobListMenu : public QMenu {
   void EditRequested();         ///< "&Bearbeiten"
   void DeleteRequested();       ///< "&Entfernen"
   void RunRequested();          ///< "&Durchführen"
+  void PreviewRequested();      ///< "&Vorschau"
   void InformationRequested();  ///< "&Informationen"
 
  private:
@@ -37,6 +38,7 @@ class JobListMenu : public QMenu {
   QAction* bearbeiten_;
   QAction* entfernen_;
   QAction* durchfuehren_;
+  QAction* vorschau_;
   QMenu* automatisierung_;
   QAction* inaktiv_;
   QAction* manuell_;

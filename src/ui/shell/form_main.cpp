@@ -19,6 +19,7 @@
 #include "ui/jobs/job_info_panel.h"
 #include "ui/jobs/job_list_menu.h"
 #include "ui/jobs/job_list_view.h"
+#include "ui/preview/preview_window.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
 #include "ui/run/window_run_host.h"
@@ -51,6 +52,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       info_window_(services.info),
       help_path_(std::move(services.help_path)),
       documents_(new DocumentOpener(std::move(services.open_url), *this)),
+      locks_(services.locks),
       store_(services.hive, services.clock, services.locale),
       schedule_(services.hive, services.clock),
       clock_line_(services.clock, services.locale),
@@ -134,6 +136,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   connect(popup_jobs_, &JobListMenu::EditRequested, this, &TFormMain::FlatButtonEditClick);
   connect(popup_jobs_, &JobListMenu::DeleteRequested, this, &TFormMain::FlatButtonDeleteClick);
   connect(popup_jobs_, &JobListMenu::RunRequested, this, &TFormMain::FlatButtonExecuteClick);
+  connect(popup_jobs_, &JobListMenu::PreviewRequested, this, &TFormMain::Vorschau1Click);
   connect(popup_jobs_, &JobListMenu::InformationRequested, this, &TFormMain::Informationen1Click);
   BuildSkinAreas();
   BuildWindowMenus();
@@ -260,6 +263,31 @@ void TFormMain::FlatButtonExecuteClick() {
   // panel must not appear.
   if (RunInProgress()) return;
   tick_.RunNow(list_->SelectedName());
+}
+
+void TFormMain::Vorschau1Click() {
+  const std::optional<std::string> selected = list_->SelectedName();
+  if (!selected || exit_.Ending()) return;
+  if (preview_window_ == nullptr) {
+    preview_window_ = new PreviewWindow(
+        PreviewServices{
+            .hive = hive_,
+            .fs = fs_,
+            .locks = locks_,
+            .clock = clock_,
+            .locale = locale_,
+            .control = run_host_->Control(),
+            .job_date = [this](const std::string& name) { return schedule_.GetJobDate(name); },
+            .options = [this] { return CurrentRunOptions(); }},
+        this);
+    connect(preview_window_, &PreviewWindow::RunRequested, this, [this](const QString& name) {
+      if (!RunInProgress()) tick_.RunNow(ToStdString(name));
+    });
+  }
+  // A run under way refuses the preview as it would refuse a second run: the window says so.
+  preview_window_->Preview(*selected);
+  // Ending the program while the preview collected cancelled it, as it would a run.
+  if (exit_.EndsAfterRun()) EndProgram();
 }
 
 void TFormMain::ListViewJobsDblClick() {

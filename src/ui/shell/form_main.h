@@ -45,6 +45,7 @@ class JobListMenu;
 class JobListView;
 class JobWizard;
 class LogWindow;
+class PreviewWindow;
 class ProgressPanel;
 class SkinArea;
 class TFormConfirm;
@@ -101,6 +102,11 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void FlatButtonDeleteClick();
   /// Forwarder: "Durchführen" runs the selected job through JobTick::RunNow().
   void FlatButtonExecuteClick();
+  /// "&Vorschau": opens the preview window on the selected job and collects what a run would
+  /// do (PreviewWindow::Preview()). A run in progress refuses it as it would a second run.
+  void Vorschau1Click();
+  /// The preview window, once it has been needed (else null).
+  PreviewWindow* OwnPreviewWindow() const { return preview_window_; }
   void ListViewJobsDblClick();
   void Informationen1Click() { ListViewJobsDblClick(); }
   void ShowJobInfo(const std::string& job_name);
@@ -247,7 +253,9 @@ class TFormMain : public SkinnedWindow, public TickHost {
   TFormInfo& info_window_;
   std::string help_path_;
   DocumentOpener* documents_;
-  QPointer<QWidget> focus_under_panel_;  ///< had the focus when a panel covered it
+  QPointer<QWidget> focus_under_panel_;      ///< had the focus when a panel covered it
+  PreviewWindow* preview_window_ = nullptr;  ///< made when first needed
+  RunLocks& locks_;
 
   JobStore store_;
   ScheduleComputation schedule_;

@@ -5,6 +5,7 @@
 #include <QAccessibleValueInterface>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTreeView>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,7 +33,10 @@
 #include "support/test_environment.h"
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_info_panel.h"
+#include "ui/jobs/job_list_menu.h"
 #include "ui/jobs/job_list_view.h"
+#include "ui/preview/preview_model.h"
+#include "ui/preview/preview_window.h"
 #include "ui/questions/question_button.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/gradient_progress_bar.h"
@@ -697,6 +702,67 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
     EXPECT_EQ(role_of(*window), QAccessible::Window);
     check(*window, window->objectName().toStdString());
   }
+}
+
+TEST_F(FormMainTest, ThePreviewListsWhatARunWouldDoAndRunsItOnRequest) {
+  WriteFile("src/a.txt", "a");
+  WriteFile("src/b.txt", "bb");
+  SaveJob("Fotos", "src", "dst");
+  CreateForm();
+  const std::string log_before = Log();
+  form_->ListViewJobs().SelectRow("Fotos");
+  static_cast<ui::JobListMenu&>(form_->PopupMenuJobs()).PopupMenuJobsPopup();
+  QAction* preview = nullptr;
+  QAction* previous = nullptr;
+  for (QAction* action : form_->PopupMenuJobs().actions()) {
+    if (action->text() == QStringLiteral("&Vorschau")) {
+      preview = action;
+      break;
+    }
+    previous = action;
+  }
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(previous->text(), QStringLiteral("&Durchführen"));
+  ASSERT_TRUE(preview->isEnabled());
+  preview->trigger();  // collects the whole preview before it returns
+
+  ui::PreviewWindow* window = form_->OwnPreviewWindow();
+  ASSERT_NE(window, nullptr);
+  window->SetEventInterval(std::chrono::milliseconds(0));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->Collecting());
+  EXPECT_EQ(window->SummaryText(), QStringLiteral("2 Datei(en) kopieren, 0 ersetzen, 0 löschen, "
+                                                  "0 Konflikt(e); 3 Bytes zu übertragen."));
+  QTreeView& list = window->List();
+  EXPECT_EQ(list.model()->rowCount(), 2);
+  EXPECT_EQ(list.accessibleName(), QStringLiteral("Aktionen"));
+  EXPECT_EQ(window->focusWidget(), &list) << "the keyboard starts on the list";
+  EXPECT_EQ(list.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Größe"));
+  // Sorted by size, largest first, and narrowed to one action.
+  list.sortByColumn(ui::PreviewModel::kSize, Qt::DescendingOrder);
+  EXPECT_EQ(list.model()->index(0, ui::PreviewModel::kSize).data().toString(), QStringLiteral("2"));
+  window->ActionFilter().setCurrentIndex(3);  // "löschen"
+  EXPECT_EQ(list.model()->rowCount(), 0);
+  window->ActionFilter().setCurrentIndex(0);
+  EXPECT_EQ(list.model()->rowCount(), 2);
+  // Nothing was changed: no copy, no log line, no run time.
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("dst/a.txt"))));
+  EXPECT_EQ(Log(), log_before);
+  EXPECT_FALSE(form_->RunInProgress());
+
+  window->ButtonClose().click();
+  EXPECT_FALSE(window->isVisible());
+
+  // Once more, and this time "Durchführen": the window closes and the job runs.
+  preview->trigger();
+  ASSERT_TRUE(window->isVisible());
+  window->ButtonRun().click();
+  EXPECT_FALSE(window->isVisible());
+  for (int i = 0; i < 20 && Log().find("Ende der Durchführung") == std::string::npos; ++i) {
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(ReadFile(PathOf("dst/b.txt")), "bb");
+  EXPECT_NE(Log().find("Ende der Durchführung"), std::string::npos);
 }
 
 }  // namespace
