@@ -106,13 +106,29 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
     }
     if (copy) {
       ++copies;
+      // A sending file that cannot be read is a copy that would fail: the preview says so
+      // where the run would. The look at the open file also gives its size.
+      bool readable = true;
+      if (run.preview) {
+        FileStatus opened;
+        readable = run.fs.OpenForReading(source, nullptr, &opened) != nullptr;
+        if (readable && !source_known) {
+          source_status = opened;
+          source_known = true;
+        }
+      }
       if (run.actions != nullptr) {
         if (!source_known) source_status = run.fs.Stat(source);
         if (!target_known) target_status = run.fs.Stat(target);
         ReportAction(run, target_status.exists ? RunActionKind::kReplace : RunActionKind::kCopy,
                      source, target, source_status.size);
       }
-      if (!run.preview) {
+      if (run.preview) {
+        if (!readable) {
+          run.log.WriteFileFailure(source);
+          ++run.failed_files;
+        }
+      } else {
         run.progress.SetPathLabel(ProgressLabel::kAction, source, kActionSpare, kCopying);
         run.progress.ProcessEvents();
         if (!pass.transfer->SynchronizeFile(source, target)) {

@@ -45,6 +45,8 @@ class FaultyFileSystem : public FileSystem {
   int entries_before_failure = 0;
   /// Looking at a path that ends in this fails with EIO; empty: none.
   std::string failing_status;
+  /// Opening a file whose path ends in this for reading fails with EACCES; empty: none.
+  std::string failing_open;
   std::vector<std::string> steps;
 
   FileStatus Stat(const std::string& path) override {
@@ -70,6 +72,10 @@ class FaultyFileSystem : public FileSystem {
   std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
                                        FileStatus* status) override {
     last_opened_ = path;
+    if (EndsWith(path, failing_open)) {
+      if (error != nullptr) *error = EACCES;
+      return nullptr;
+    }
     return real_.OpenForReading(path, error, status);
   }
   std::unique_ptr<File> CreateTemporaryFile(const std::string& directory, std::string_view prefix,

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/faulty_file_system.h"
 #include "engine/log_writer.h"
 #include "engine/recording_host.h"
 #include "engine/run_action.h"
@@ -85,10 +86,11 @@ class RunPreviewTest : public testing::TempDirTest {
     return path;
   }
 
-  RunResult Go(const std::string& name, ActionList& actions, bool preview) {
+  RunResult Go(const std::string& name, ActionList& actions, bool preview,
+               FileSystem* fs = nullptr) {
     LogWriter log(PathOf("parvolind.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
     SynchronisationRun run(
-        *hive_, *fs_, host_, host_.control, log, clock_, *locale_,
+        *hive_, fs != nullptr ? *fs : *fs_, host_, host_.control, log, clock_, *locale_,
         [](const std::string&) { return 46400.75; }, *locks_);
     if (preview) return run.PreviewSynchronisation(name, host_.options, actions);
     run.SetActionSink(&actions);
@@ -276,6 +278,52 @@ TEST_F(RunPreviewTest, GoesByTheTimesTheLastRunFoundTheReceivingSideKeeps) {
   ActionList coarse;
   Go("Stick", coarse, true);
   EXPECT_TRUE(coarse.actions.empty());
+}
+
+TEST_F(RunPreviewTest, ReportsWhatTheRunCouldNotReadAsItsErrorsOnACoarseDrive) {
+  // The receiving drive keeps times to two seconds; a sending folder and a sending file cannot
+  // be read.
+  testing::FaultyFileSystem faulty(*fs_);
+  faulty.time_step_ns = 2000 * int64_t{1000000};
+  const std::string sep(1, kPathSeparator);
+  faulty.failing_directory = sep + "one" + sep + "locked" + sep;
+  faulty.entries_before_failure = -1;
+  faulty.failing_open = "unreadable.txt";
+  faulty.creation_allowed_below = Dir();
+  JobDefinition job;
+  job.Name = "Grob";
+  job.Dir1 = PathOf("one");
+  job.Dir2 = PathOf("two");
+  job.DirDown = true;
+  job.CritAll = false;
+  job.CritNew = true;
+  job.CRC32 = false;
+  job.DelOthers = true;
+  Save(job);
+  ActionList none;
+  ASSERT_EQ(Go("Grob", none, false, &faulty).outcome, RunOutcome::kCompleted);
+
+  Put("one/same.txt", "abc", 1);  // one second newer: the same on this drive
+  Put("two/same.txt", "xyz", 0);
+  Put("one/unreadable.txt", "u", 0);
+  Put("one/locked/inside.txt", "i", 0);
+  Put("two/locked/inside.txt", "i", 0);  // kept: the sending side may hold it
+  Put("two/surplus.txt", "s", 0);
+  const std::string before = World(PathOf("one"), PathOf("two"));
+  ActionList previewed;
+  const RunResult preview = Go("Grob", previewed, true, &faulty);
+  EXPECT_EQ(World(PathOf("one"), PathOf("two")), before);
+  ActionList done;
+  const RunResult run = Go("Grob", done, false, &faulty);
+  EXPECT_EQ(previewed.actions, done.actions);
+  EXPECT_EQ(preview.failed_files, run.failed_files);
+  EXPECT_EQ(preview.failed_files, 2);
+  std::multiset<RunActionKind> kinds;
+  for (const RunAction& action : previewed.actions) kinds.insert(action.kind);
+  EXPECT_EQ(kinds, (std::multiset<RunActionKind>{RunActionKind::kCopy, RunActionKind::kDelete,
+                                                 RunActionKind::kError, RunActionKind::kError}));
+  EXPECT_EQ(ReadFile(PathOf("two/same.txt")), "xyz");
+  EXPECT_EQ(ReadFile(PathOf("two/locked/inside.txt")), "i");
 }
 
 }  // namespace

@@ -19,13 +19,13 @@
 #include "ui/jobs/job_info_panel.h"
 #include "ui/jobs/job_list_menu.h"
 #include "ui/jobs/job_list_view.h"
+#include "ui/jobs/job_panels.h"
 #include "ui/preview/preview_window.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
 #include "ui/run/window_run_host.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/main_skin.h"
-#include "ui/shell/skin_area.h"
 #include "ui/toolkit/accessible_kind.h"
 #include "ui/toolkit/bring_to_front.h"
 #include "ui/toolkit/qt_strings.h"
@@ -100,8 +100,6 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   wizard_ = new JobWizard(store_, schedule_, dialogs_, this);
   wizard_->setGeometry(211, 68, 348, 304);
   wizard_->hide();
-  connect(wizard_, &JobWizard::JobSaved, this, &TFormMain::WizardJobSaved);
-  connect(wizard_, &JobWizard::Closed, this, &TFormMain::WizardClosed);
 
   progress_ = new ProgressPanel(this);
   progress_->setGeometry(211, 68, 348, 286);
@@ -116,7 +114,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   run_ = std::make_unique<SynchronisationRun>(
       hive_, fs_, *run_host_, run_host_->Control(), *log_, clock_, locale_,
       [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks);
-  connect(info_, &JobInfoPanel::BackClicked, this, [this] { list_->setFocus(); });
+  panels_ = new JobPanels(store_, schedule_, dialogs_, tick_, *list_, *info_, *wizard_, this);
   for (QWidget* panel : std::initializer_list<QWidget*>{info_, wizard_, progress_}) {
     panel->installEventFilter(this);
   }
@@ -138,7 +136,6 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   connect(popup_jobs_, &JobListMenu::RunRequested, this, &TFormMain::FlatButtonExecuteClick);
   connect(popup_jobs_, &JobListMenu::PreviewRequested, this, &TFormMain::Vorschau1Click);
   connect(popup_jobs_, &JobListMenu::InformationRequested, this, &TFormMain::Informationen1Click);
-  BuildSkinAreas();
   BuildWindowMenus();
   UpdateCoveredControls();
 
@@ -160,7 +157,7 @@ bool TFormMain::FormCreate(bool write_start_entry) {
     // The first start (or an empty store) leads straight into the wizard; the
     // timer keeps running then, there being no job to run.
     if (list_->topLevelItemCount() == 0) {
-      ShowWizard(false);
+      panels_->ShowWizard(false);
     } else {
       wizard_->hide();
     }
@@ -180,83 +177,15 @@ bool TFormMain::FormCreate(bool write_start_entry) {
   return true;
 }
 
-void TFormMain::GetJobs() {
-  list_->RemoveAllRows();
-  for (const std::string& name : store_.ListJobs()) {
-    list_->AddRow(name);
-    try {
-      list_->SetScheduleText(name, schedule_.SetMinutesText(name));
-    } catch (const std::exception& error) {
-      // The job stays listed with an empty schedule text, which the tick passes over; the jobs
-      // after it are listed and run as ever.
-      list_->SetScheduleText(name, std::string());
-      dialogs_.ShowError(ToQString(error.what()));
-    }
-  }
-}
+void TFormMain::GetJobs() { panels_->GetJobs(); }
 
 // --- commands ------------------------------------------------------------------
 
-void TFormMain::ShowWizard(bool hold_timer) {
-  info_->hide();
-  if (hold_timer && !wizard_holds_timer_) {
-    wizard_holds_timer_ = true;
-    tick_.HoldTimerJobs();
-  }
-  wizard_->show();
-  wizard_->raise();
-  wizard_->FocusFirstField();
-}
+void TFormMain::FlatButtonNewClick() { panels_->NewJob(); }
 
-void TFormMain::FlatButtonNewClick() {
-  wizard_->FlatButtonNewClick();
-  ShowWizard(true);
-}
+void TFormMain::FlatButtonEditClick() { panels_->EditSelected(); }
 
-void TFormMain::FlatButtonEditClick() {
-  const std::optional<std::string> selected = list_->SelectedName();
-  if (!selected) return;
-  info_->hide();
-  if (wizard_->Edit(*selected)) ShowWizard(true);
-}
-
-void TFormMain::WizardJobSaved(const QString& name, bool old_row_removed) {
-  // The edited job's own row goes, found by its name: the selection may have moved
-  // while the wizard was open.
-  if (old_row_removed) list_->RemoveRow(wizard_->EditedJobKey());
-  const std::string job_name = ToStdString(name);
-  list_->AddRow(job_name);
-  try {
-    list_->SetScheduleText(job_name, schedule_.SetMinutesText(job_name));
-  } catch (const std::exception& error) {
-    dialogs_.ShowError(ToQString(error.what()));
-  }
-  list_->clearSelection();
-  list_->SelectRow(job_name);
-}
-
-void TFormMain::WizardClosed() {
-  wizard_->hide();
-  if (wizard_holds_timer_) {
-    wizard_holds_timer_ = false;
-    tick_.ReleaseTimerJobs();
-  }
-  list_->setFocus();
-}
-
-void TFormMain::FlatButtonDeleteClick() {
-  const std::optional<std::string> selected = list_->SelectedName();
-  if (!selected) return;
-  if (dialogs_.Ask(QStringLiteral("Soll der ausgewählte Auftrag wirklich gelöscht werden?"))) {
-    try {
-      store_.DeleteJob(*selected);
-    } catch (const std::exception&) {
-      // The row goes in any case; a key that is already gone is no error.
-    }
-    list_->RemoveRow(*selected);
-  }
-  info_->hide();
-}
+void TFormMain::FlatButtonDeleteClick() { panels_->DeleteSelected(); }
 
 void TFormMain::FlatButtonExecuteClick() {
   // A click during a run does nothing: the run lock refuses it anyway, and a second
@@ -290,19 +219,9 @@ void TFormMain::Vorschau1Click() {
   if (exit_.EndsAfterRun()) EndProgram();
 }
 
-void TFormMain::ListViewJobsDblClick() {
-  const std::optional<std::string> selected = list_->SelectedName();
-  if (selected) ShowJobInfo(*selected);
-}
+void TFormMain::ListViewJobsDblClick() { panels_->ShowSelectedInfo(); }
 
-void TFormMain::ShowJobInfo(const std::string& job_name) {
-  try {
-    // Read in full first, so that a value of the wrong type leaves the panel as it was.
-    info_->ShowJobInfo(store_.ReadJobSummary(job_name));
-  } catch (const std::exception& error) {
-    dialogs_.ShowError(ToQString(error.what()));
-  }
-}
+void TFormMain::ShowJobInfo(const std::string& job_name) { panels_->ShowJobInfo(job_name); }
 
 void TFormMain::FlatButtonProgressCancelClick() {
   run_host_->Control().SetCancelRequested(true);
@@ -545,36 +464,7 @@ void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.EndsAfterRun()) EndProgram();
 }
 
-// --- the skin areas and the window menus ------------------------------------------
-
-void TFormMain::BuildSkinAreas() {
-  const struct {
-    const char* text;
-    QRect geometry;
-    void (TFormMain::*click)();
-  } menus[] = {
-      {"Programm", QRect(41, 33, 75, 22), &TFormMain::ImageMenuProgrammMoveClick},
-      {"Optionen", QRect(116, 33, 78, 22), &TFormMain::ImageMenuOptionenMoveClick},
-      {"Hilfe", QRect(194, 33, 78, 22), &TFormMain::ImageMenuHilfeMoveClick},
-  };
-  for (size_t i = 0; i < menu_areas_.size(); ++i) {
-    const QString text = QString::fromUtf8(menus[i].text);
-    auto* area = new SkinArea(SkinArea::Kind::kMenuTitle, text, text, this);
-    area->setGeometry(menus[i].geometry);
-    connect(area, &QAbstractButton::clicked, this, menus[i].click);
-    menu_hover_.Add(area);
-    connect(area, &SkinArea::Hovered, this, [this, area] { menu_hover_.Light(area); });
-    menu_areas_[i] = area;
-  }
-  close_area_ =
-      new SkinArea(SkinArea::Kind::kCloseButton, QString(), QStringLiteral("Minimieren"), this);
-  close_area_->setGeometry(533, 32, 26, 24);
-  close_area_->setToolTip(QStringLiteral("Minimieren"));
-  connect(close_area_, &QAbstractButton::clicked, this, &TFormMain::Minimieren1Click);
-  menu_hover_.Add(close_area_);
-  // The close button lights without darkening a menu title.
-  connect(close_area_, &SkinArea::Hovered, this, [this] { close_area_->SetLit(true); });
-}
+// --- the window menus ----------------------------------------------------------------
 
 void TFormMain::BuildWindowMenus() {
   menus_ = new WindowMenus(settings_, dialogs_, *this);
@@ -617,7 +507,7 @@ void TFormMain::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TFormMain::CoolFormMainMouseMove() {
-  menu_hover_.Darken();
+  menus_->DarkenTitles();
   job_hover_.Darken();
 }
 

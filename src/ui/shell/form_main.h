@@ -43,6 +43,7 @@ class JobButton;
 class JobInfoPanel;
 class JobListMenu;
 class JobListView;
+class JobPanels;
 class JobWizard;
 class LogWindow;
 class PreviewWindow;
@@ -96,7 +97,8 @@ class TFormMain : public SkinnedWindow, public TickHost {
   /// error ends the filling with an error box; the rows added so far stay.
   void GetJobs();
 
-  // Commands of the job buttons, the list and its context menu.
+  // Commands of the job buttons, the list and its context menu; the job commands forward to
+  // JobPanels.
   void FlatButtonNewClick();
   void FlatButtonEditClick();
   void FlatButtonDeleteClick();
@@ -182,8 +184,8 @@ class TFormMain : public SkinnedWindow, public TickHost {
   QMenu& PopupMenuHilfe() { return menus_->Of(WindowMenus::Menu::kHilfe); }
   /// A named item of the three window menus ("Minimiertstarten1", "N64KB1", ...).
   QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
-  SkinArea& MenuArea(int index) { return *menu_areas_[static_cast<size_t>(index)]; }
-  SkinArea& CloseArea() { return *close_area_; }
+  SkinArea& MenuArea(int index) { return menus_->Title(static_cast<WindowMenus::Menu>(index)); }
+  SkinArea& CloseArea() { return menus_->CloseButton(); }
   QTimer& TimerJobs() { return timer_jobs_; }
   QLabel& LabelTime() { return *label_time_; }
   JobButton& ButtonNew() { return *button_new_; }
@@ -232,10 +234,6 @@ class TFormMain : public SkinnedWindow, public TickHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void ShowWizard(bool hold_timer);
-  void WizardJobSaved(const QString& name, bool old_row_removed);
-  void WizardClosed();
-  void BuildSkinAreas();
   void BuildWindowMenus();
   bool AnswerSessionEnd(bool may_ask, bool ends_now);
   void UpdateCoveredControls();
@@ -278,17 +276,14 @@ class TFormMain : public SkinnedWindow, public TickHost {
   JobButton* button_delete_;
   JobButton* button_execute_;
   JobListMenu* popup_jobs_;
+  JobPanels* panels_;
   WindowMenus* menus_;
-  std::array<SkinArea*, 3> menu_areas_{};
-  SkinArea* close_area_;
-  // The menu titles with the close button, and the job buttons: at most one lit each.
-  HoverGroup menu_hover_;
+  // The job buttons: at most one lit.
   HoverGroup job_hover_;
 
   QTimer timer_jobs_;
   QTimer timer_time_;
   ProgramExit exit_;
-  bool wizard_holds_timer_ = false;
   bool minimize_to_tray_ = false;
   // The scheduler's tick is running the jobs due.
   bool scheduled_run_ = false;

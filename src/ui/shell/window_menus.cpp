@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "ui/art/menu_glyphs.h"
+#include "ui/shell/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
 
 namespace parvolind::ui {
@@ -27,6 +28,7 @@ QAction* NamedAction(QMenu* menu, const QString& object_name, const QString& tex
 
 WindowMenus::WindowMenus(Settings& settings, Dialogs& dialogs, QWidget& window)
     : QObject(&window), settings_(settings), dialogs_(dialogs), window_(window) {
+  BuildTitles();
   BuildProgramm();
   BuildOptionen();
   BuildHilfe();
@@ -44,6 +46,34 @@ WindowMenus::WindowMenus(Settings& settings, Dialogs& dialogs, QWidget& window)
   }
   CopySettingsState();
   BuildShortcuts();
+}
+
+void WindowMenus::BuildTitles() {
+  const struct {
+    const char* text;
+    QRect geometry;
+  } titles[] = {
+      {"Programm", QRect(41, 33, 75, 22)},
+      {"Optionen", QRect(116, 33, 78, 22)},
+      {"Hilfe", QRect(194, 33, 78, 22)},
+  };
+  for (size_t i = 0; i < titles_.size(); ++i) {
+    const QString text = QString::fromUtf8(titles[i].text);
+    auto* area = new SkinArea(SkinArea::Kind::kMenuTitle, text, text, &window_);
+    area->setGeometry(titles[i].geometry);
+    connect(area, &QAbstractButton::clicked, this, [this, i] { Open(static_cast<Menu>(i)); });
+    title_hover_.Add(area);
+    connect(area, &SkinArea::Hovered, this, [this, area] { title_hover_.Light(area); });
+    titles_[i] = area;
+  }
+  close_button_ =
+      new SkinArea(SkinArea::Kind::kCloseButton, QString(), QStringLiteral("Minimieren"), &window_);
+  close_button_->setGeometry(533, 32, 26, 24);
+  close_button_->setToolTip(QStringLiteral("Minimieren"));
+  connect(close_button_, &QAbstractButton::clicked, this, &WindowMenus::MinimiseRequested);
+  title_hover_.Add(close_button_);
+  // The close button lights without darkening a menu title.
+  connect(close_button_, &SkinArea::Hovered, this, [this] { close_button_->SetLit(true); });
 }
 
 void WindowMenus::BuildProgramm() {

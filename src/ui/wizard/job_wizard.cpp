@@ -1,8 +1,5 @@
 #include "ui/wizard/job_wizard.h"
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,10 +9,16 @@
 #include <QStackedWidget>
 #include <exception>
 
-#include "engine/fit_path.h"
 #include "platform/app_paths.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
+#include "ui/wizard/pages/automation_page.h"
+#include "ui/wizard/pages/criteria_page.h"
+#include "ui/wizard/pages/direction_page.h"
+#include "ui/wizard/pages/file_filter_page.h"
+#include "ui/wizard/pages/final_page.h"
+#include "ui/wizard/pages/welcome_page.h"
+#include "ui/wizard/pages/wizard_page_parts.h"
 #include "ui/wizard/wizard_fields.h"
 
 namespace parvolind::ui {
@@ -31,13 +34,10 @@ const QString kFolderTitle = QStringLiteral(
 const QString kInvalidTimeText = QStringLiteral(
     "Ungültiger Eingabewert. Mit der Taste ESC machen Sie die Änderungen rückgängig.");
 
-// A directory typed as "~/..." means the home directory, as in every shell.
-std::string ExpandHome(const QString& directory) {
-  if (directory == QLatin1String("~") || directory.startsWith(QLatin1String("~/"))) {
-    return ToStdString(QDir::homePath() + QLatin1Char('/') + directory.mid(2));
-  }
-  return ToStdString(directory);
-}
+constexpr int kTitleHeight = 24;
+constexpr int kBarHeight = 34;
+constexpr int kButtonWidth = 76;
+constexpr int kButtonHeight = 22;
 
 }  // namespace
 
@@ -58,20 +58,33 @@ JobWizard::JobWizard(JobStore& store, ScheduleComputation& schedule, Dialogs& di
   connect(next_button_, &QPushButton::clicked, this, &JobWizard::FlatButtonNextClick);
   connect(back_button_, &QPushButton::clicked, this, &JobWizard::FlatButtonBackClick);
   connect(cancel_button_, &QPushButton::clicked, this, &JobWizard::FlatButtonCancelClick);
-  connect(browse1_button_, &QPushButton::clicked, this, &JobWizard::FlatButtonBrowse1Click);
-  connect(browse2_button_, &QPushButton::clicked, this, &JobWizard::FlatButtonBrowse2Click);
-  // Every change of a direction box, by the user or by loading and resetting.
-  connect(direction_up_box_, &QCheckBox::toggled, this, &JobWizard::UpdateDirectionExplanation);
-  connect(direction_down_box_, &QCheckBox::toggled, this, &JobWizard::UpdateDirectionExplanation);
-  connect(time_edit_, &TimeEdit::InvalidInput, this,
+  connect(welcome_->Browse1Button(), &QPushButton::clicked, this,
+          &JobWizard::FlatButtonBrowse1Click);
+  connect(welcome_->Browse2Button(), &QPushButton::clicked, this,
+          &JobWizard::FlatButtonBrowse2Click);
+  connect(automation_->TimeField(), &TimeEdit::InvalidInput, this,
           [this] { dialogs_.ShowError(kInvalidTimeText); });
 
-  // The form's first state: the reset's values, but with the CRC check ticked.
-  dir1_edit_->setText(default_dir1_);
-  dir2_edit_->setText(default_dir2_);
-  FitDirectionLabels();
-  UpdateDirectionExplanation();
+  // The first start shows the defaults as they are, the CRC-32 check ticked; Reset() differs.
+  ShowJob(DefaultJob());
   ShowPage(0);
+}
+
+JobDefinition JobWizard::DefaultJob() const {
+  JobDefinition job;
+  job.Dir1 = ToStdString(default_dir1_);
+  job.Dir2 = ToStdString(default_dir2_);
+  return job;
+}
+
+void JobWizard::ShowJob(const JobDefinition& job) {
+  welcome_->ShowJob(job);
+  direction_->ShowJob(job);
+  criteria_->ShowJob(job);
+  file_filter_->ShowJob(job);
+  automation_->ShowJob(job);
+  final_->ShowJob(job);
+  FitDirectionLabels();
 }
 
 void JobWizard::FlatButtonNewClick() {
@@ -94,39 +107,7 @@ bool JobWizard::LoadJobData(const std::string& job_name) {
   } catch (const std::exception&) {
     return false;
   }
-  name_edit_->SetName(ToQString(job.Name));
-  dir1_edit_->setText(ToQString(job.Dir1));
-  dir2_edit_->setText(ToQString(job.Dir2));
-  sub_dirs_box_->setChecked(job.SubDirs);
-  direction_up_box_->setChecked(job.DirUp);
-  direction_down_box_->setChecked(job.DirDown);
-  // No criterion set leaves the choice as it was.
-  if (job.CritAll) {
-    criterion_all_->setChecked(true);
-  } else if (job.CritNew) {
-    criterion_new_->setChecked(true);
-  } else if (job.CritNewer) {
-    criterion_newer_->setChecked(true);
-  }
-  archive_box_->setChecked(job.ArchivBit);
-  delete_box_->setChecked(job.DelOthers);
-  // An unknown filter type leaves the choice as it was.
-  QRadioButton* const filters[] = {filter_all_, filter_only_, filter_except_};
-  if (job.FilterType >= 0 && job.FilterType <= 2) filters[job.FilterType]->setChecked(true);
-  filter_edit_->setText(ToQString(job.Filter));
-  filter_days_box_->setChecked(job.FilterOld);
-  filter_days_spin_->setValue(job.FilterValue);
-  minutes_spin_->setValue(job.Intervall);
-  interval_box_->setChecked(job.IntEnabled);
-  time_edit_->SetTime(ToQString(job.Time));
-  time_box_->setChecked(job.TimeEnabled);
-  const bool weekdays[] = {job.OnMonday, job.OnTuesday,  job.OnWednesday, job.OnThursday,
-                           job.OnFriday, job.OnSaturday, job.OnSunday};
-  for (size_t day = 0; day < weekday_boxes_.size(); ++day) {
-    weekday_boxes_[day]->setChecked(weekdays[day]);
-  }
-  crc_box_->setChecked(job.CRC32);
-  UpdateDirectionExplanation();
+  ShowJob(job);
   return true;
 }
 
@@ -136,9 +117,9 @@ void JobWizard::FlatButtonBackClick() { NextOrBack(back_button_); }
 
 void JobWizard::FlatButtonCancelClick() { Reset(); }
 
-void JobWizard::FlatButtonBrowse1Click() { Browse(dir1_edit_); }
+void JobWizard::FlatButtonBrowse1Click() { Browse(welcome_->Dir1Edit()); }
 
-void JobWizard::FlatButtonBrowse2Click() { Browse(dir2_edit_); }
+void JobWizard::FlatButtonBrowse2Click() { Browse(welcome_->Dir2Edit()); }
 
 int JobWizard::CurrentPage() const { return pages_->currentIndex(); }
 
@@ -174,12 +155,12 @@ void JobWizard::NextOrBack(const QObject* sender) {
 
 void JobWizard::ShowPage(int index) {
   // Turning the page takes the focus from the time field without the user leaving it.
-  if (time_edit_->hasFocus()) time_edit_->PageLeft();
+  if (automation_->TimeField()->hasFocus()) automation_->TimeField()->PageLeft();
   pages_->setCurrentIndex(index);
   step_label_->setText(QStringLiteral("Schritt %1 von 6").arg(index + 1));
   back_button_->setVisible(index != 0);
   if (index == kDirectionPage) FitDirectionLabels();
-  if (index == kCriteriaPage) ApplyTwoDirectionRule();
+  if (index == kCriteriaPage) criteria_->ApplyTwoDirectionRule(direction_->BothDirections());
   next_button_->setText(index == kPageCount - 1 ? QStringLiteral("Fertig")
                                                 : QStringLiteral("Weiter"));
   next_button_->setAccessibleName(next_button_->text());
@@ -243,31 +224,10 @@ void JobWizard::Save() {
 }
 
 void JobWizard::Reset() {
-  next_button_->setText(QStringLiteral("Weiter"));
-  back_button_->hide();
-  dir1_edit_->setText(default_dir1_);
-  dir2_edit_->setText(default_dir2_);
-  FitDirectionLabels();
-  sub_dirs_box_->setChecked(true);
-  direction_up_box_->setChecked(false);
-  direction_down_box_->setChecked(false);
-  UpdateDirectionExplanation();
-  criterion_all_->setEnabled(true);
-  criterion_all_->setChecked(true);
-  archive_box_->setChecked(false);
-  delete_box_->setEnabled(true);
-  delete_box_->setChecked(true);
-  filter_all_->setChecked(true);
-  filter_edit_->clear();
-  filter_days_box_->setChecked(false);
-  filter_days_spin_->setValue(14);
-  interval_box_->setChecked(false);
-  minutes_spin_->setValue(10);
-  time_box_->setChecked(false);
-  time_edit_->SetTime(QStringLiteral("18:00"));
-  for (QCheckBox* day : weekday_boxes_) day->setChecked(true);
-  crc_box_->setChecked(false);
-  name_edit_->SetName(QStringLiteral("Unbenannt"));
+  JobDefinition fresh = DefaultJob();
+  fresh.CRC32 = false;  // the CRC-32 check is ticked at the wizard's first start only
+  ShowJob(fresh);
+  criteria_->ApplyTwoDirectionRule(false);  // every choice open again
   ShowPage(0);
   emit Closed();
 }
@@ -280,89 +240,69 @@ void JobWizard::Browse(QLineEdit* field) {
 }
 
 void JobWizard::FitDirectionLabels() {
-  const auto fit = [](QLabel* label, const QString& path) {
-    const QFontMetrics metrics(label->font());
-    const int width = label->width();
-    label->setText(
-        ToQString(FitPathToWidth(ToStdString(path), width, [&metrics](std::string_view text) {
-          return metrics.horizontalAdvance(ToQString(text));
-        })));
-  };
-  fit(direction_dir1_label_, dir1_edit_->text());
-  fit(direction_dir2_label_, dir2_edit_->text());
-}
-
-void JobWizard::UpdateDirectionExplanation() {
-  const bool up = direction_up_box_->isChecked();
-  const bool down = direction_down_box_->isChecked();
-  QString text;
-  if (up && down) {
-    text = QStringLiteral(
-        "Beide Verzeichnisse werden unter Berücksichtigung von vorgenommenen Einstellungen "
-        "synchronisiert.");
-  } else if (up) {
-    text = QStringLiteral(
-        "Verzeichnis 1 erhält den Inhalt von Verzeichnis 2 unter Berücksichtigung von "
-        "vorgenommenen Einstellungen.");
-  } else if (down) {
-    text = QStringLiteral(
-        "Verzeichnis 2 erhält den Inhalt von Verzeichnis 1 unter Berücksichtigung von "
-        "vorgenommenen Einstellungen.");
-  } else {
-    text = QStringLiteral("Bei der aktuellen Auswahl wird keine Synchronisation durchgeführt.");
-  }
-  if (direction_explanation_->text() == text) return;
-  // The label announces its new text to assistive tools itself (a change of its name);
-  // the boxes carry it too, so a screen reader reads it with the box that changed it.
-  direction_explanation_->setText(text);
-  direction_up_box_->setAccessibleDescription(text);
-  direction_down_box_->setAccessibleDescription(text);
-}
-
-void JobWizard::ApplyTwoDirectionRule() {
-  // Both directions at once cannot copy "all files" nor delete surplus ones: each
-  // side would undo the other. What the rule changes stays changed afterwards.
-  if (direction_up_box_->isChecked() && direction_down_box_->isChecked()) {
-    criterion_all_->setEnabled(false);
-    if (criterion_all_->isChecked()) criterion_new_->setChecked(true);
-    delete_box_->setEnabled(false);
-    delete_box_->setChecked(false);
-  } else {
-    criterion_all_->setEnabled(true);
-    delete_box_->setEnabled(true);
-  }
+  direction_->FitDirectionLabels(welcome_->Dir1Edit()->text(), welcome_->Dir2Edit()->text());
 }
 
 JobDefinition JobWizard::CollectJob() const {
   JobDefinition job;
-  job.Name = ToStdString(name_edit_->text());
-  job.Dir1 = ExpandHome(dir1_edit_->text());
-  job.Dir2 = ExpandHome(dir2_edit_->text());
-  job.SubDirs = sub_dirs_box_->isChecked();
-  job.DirUp = direction_up_box_->isChecked();
-  job.DirDown = direction_down_box_->isChecked();
-  job.CritAll = criterion_all_->isChecked();
-  job.CritNew = criterion_new_->isChecked();
-  job.CritNewer = criterion_newer_->isChecked();
-  job.ArchivBit = archive_box_->isChecked();
-  job.DelOthers = delete_box_->isChecked();
-  job.FilterType = filter_only_->isChecked() ? 1 : filter_except_->isChecked() ? 2 : 0;
-  job.Filter = ToStdString(filter_edit_->text());
-  job.FilterOld = filter_days_box_->isChecked();
-  job.FilterValue = filter_days_spin_->value();
-  job.Intervall = minutes_spin_->value();
-  job.IntEnabled = interval_box_->isChecked();
-  job.Time = ToStdString(time_edit_->Time());
-  job.TimeEnabled = time_box_->isChecked();
-  job.OnMonday = weekday_boxes_[0]->isChecked();
-  job.OnTuesday = weekday_boxes_[1]->isChecked();
-  job.OnWednesday = weekday_boxes_[2]->isChecked();
-  job.OnThursday = weekday_boxes_[3]->isChecked();
-  job.OnFriday = weekday_boxes_[4]->isChecked();
-  job.OnSaturday = weekday_boxes_[5]->isChecked();
-  job.OnSunday = weekday_boxes_[6]->isChecked();
-  job.CRC32 = crc_box_->isChecked();
+  welcome_->CollectInto(job);
+  direction_->CollectInto(job);
+  criteria_->CollectInto(job);
+  file_filter_->CollectInto(job);
+  automation_->CollectInto(job);
+  final_->CollectInto(job);
   return job;
+}
+
+void JobWizard::BuildFrame() {
+  auto* title = new QLabel(QStringLiteral("Auftrags-Assistent"), this);
+  title->setFont(WindowFont(11, true));
+  title->setGeometry(10, 0, 180, kTitleHeight);
+  QPalette title_colours = title->palette();
+  title_colours.setColor(QPalette::WindowText, palette::kTitleText);
+  title->setPalette(title_colours);
+
+  step_label_ = new QLabel(this);
+  step_label_->setObjectName(QStringLiteral("LabelSteps"));
+  step_label_->setGeometry(190, 0, kWidth - 190 - 10, kTitleHeight);
+  step_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  step_label_->setPalette(title_colours);
+
+  pages_ = new QStackedWidget(this);
+  pages_->setObjectName(QStringLiteral("PageControlWizard"));
+  pages_->setGeometry(1, kTitleHeight + 1, kWidth - 2, kHeight - kTitleHeight - kBarHeight - 2);
+  welcome_ = new WelcomePage(this);
+  direction_ = new DirectionPage(this);
+  criteria_ = new CriteriaPage(this);
+  file_filter_ = new FileFilterPage(this);
+  automation_ = new AutomationPage(this);
+  final_ = new FinalPage(this);
+  for (QWidget* page : std::initializer_list<QWidget*>{welcome_, direction_, criteria_,
+                                                       file_filter_, automation_, final_}) {
+    pages_->addWidget(page);
+  }
+
+  // The buttons take the focus only from the keyboard: a click leaves it where it
+  // is, so the time field checks its input once, when its page is left.
+  const int button_top = kHeight - kBarHeight + (kBarHeight - kButtonHeight) / 2;
+  const int cancel_left = kWidth - 10 - kButtonWidth;
+  cancel_button_ = page_parts::NamedButton(new FlatButton(QStringLiteral("Abbrechen"), this),
+                                           "FlatButtonCancel");
+  cancel_button_->setGeometry(cancel_left, button_top, kButtonWidth, kButtonHeight);
+  next_button_ =
+      page_parts::NamedButton(new FlatButton(QStringLiteral("Weiter"), this), "FlatButtonNext");
+  next_button_->setGeometry(cancel_left - 10 - kButtonWidth, button_top, kButtonWidth,
+                            kButtonHeight);
+  back_button_ =
+      page_parts::NamedButton(new FlatButton(QStringLiteral("Zurück"), this), "FlatButtonBack");
+  back_button_->setGeometry(cancel_left - 14 - 2 * kButtonWidth, button_top, kButtonWidth,
+                            kButtonHeight);
+  for (FlatButton* button : {back_button_, next_button_, cancel_button_}) {
+    button->setFocusPolicy(Qt::TabFocus);
+  }
+  // After the page's fields Tab goes along the bar from left to right.
+  setTabOrder(back_button_, next_button_);
+  setTabOrder(next_button_, cancel_button_);
 }
 
 }  // namespace parvolind::ui

@@ -2,26 +2,25 @@
 
 #include <QString>
 #include <QWidget>
-#include <array>
 #include <string>
 
 #include "schedule/schedule_computation.h"
 #include "store/job_store.h"
 #include "ui/toolkit/dialogs.h"
 
-class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QRadioButton;
 class QStackedWidget;
 
 namespace parvolind::ui {
 
+class AutomationPage;
+class CriteriaPage;
+class DirectionPage;
+class FileFilterPage;
+class FinalPage;
 class FlatButton;
-class FolderButton;
-class JobNameEdit;
-class StepSpinBox;
-class TimeEdit;
+class WelcomePage;
 
 /// The job wizard: six pages that define a new job or change an existing one as a
 /// whole, and save it to the job store with "Fertig". The controls hold the job's
@@ -46,9 +45,11 @@ class JobWizard : public QWidget {
   /// and returns false; the wizard must then stay closed.
   bool Edit(const std::string& job_name);
   /// Fills the controls from the job's stored values; false on any store error,
-  /// the controls then being unchanged. The page, the step label and the
-  /// directory labels of the direction page are not touched.
+  /// the controls then being unchanged. The page and the step label are not touched.
   bool LoadJobData(const std::string& job_name);
+  /// Shows `job` in the controls: the one way the constructor, the reset and the edit fill
+  /// them. The page and the step label are not touched.
+  void ShowJob(const JobDefinition& job);
   /// The name of the job being edited; empty while a new job is defined.
   const std::string& EditedJobKey() const { return edited_job_key_; }
 
@@ -85,12 +86,6 @@ class JobWizard : public QWidget {
 
  private:
   void BuildFrame();
-  QWidget* BuildWelcomePage();
-  QWidget* BuildDirectionPage();
-  QWidget* BuildCriteriaPage();
-  QWidget* BuildFileFilterPage();
-  QWidget* BuildAutomationPage();
-  QWidget* BuildFinalPage();
 
   // Next and Back are one handler: `sender` is the button pressed.
   void NextOrBack(const QObject* sender);
@@ -99,8 +94,8 @@ class JobWizard : public QWidget {
   void Reset();
   void Browse(QLineEdit* field);
   void FitDirectionLabels();
-  void UpdateDirectionExplanation();
-  void ApplyTwoDirectionRule();
+  /// The job a new definition starts from: the store's defaults in the default folders.
+  JobDefinition DefaultJob() const;
   JobDefinition CollectJob() const;
 
   JobStore& store_;
@@ -117,39 +112,12 @@ class JobWizard : public QWidget {
   FlatButton* back_button_ = nullptr;
   FlatButton* cancel_button_ = nullptr;
 
-  QLineEdit* dir1_edit_ = nullptr;
-  QLineEdit* dir2_edit_ = nullptr;
-  FolderButton* browse1_button_ = nullptr;
-  FolderButton* browse2_button_ = nullptr;
-  QCheckBox* sub_dirs_box_ = nullptr;
-
-  QLabel* direction_dir1_label_ = nullptr;
-  QLabel* direction_dir2_label_ = nullptr;
-  QLabel* direction_explanation_ = nullptr;
-  QCheckBox* direction_up_box_ = nullptr;
-  QCheckBox* direction_down_box_ = nullptr;
-
-  QRadioButton* criterion_all_ = nullptr;
-  QRadioButton* criterion_new_ = nullptr;
-  QRadioButton* criterion_newer_ = nullptr;
-  QCheckBox* archive_box_ = nullptr;
-  QCheckBox* delete_box_ = nullptr;
-
-  QRadioButton* filter_all_ = nullptr;
-  QRadioButton* filter_only_ = nullptr;
-  QRadioButton* filter_except_ = nullptr;
-  QLineEdit* filter_edit_ = nullptr;
-  QCheckBox* filter_days_box_ = nullptr;
-  StepSpinBox* filter_days_spin_ = nullptr;
-
-  QCheckBox* interval_box_ = nullptr;
-  StepSpinBox* minutes_spin_ = nullptr;
-  QCheckBox* time_box_ = nullptr;
-  TimeEdit* time_edit_ = nullptr;
-  std::array<QCheckBox*, 7> weekday_boxes_{};  ///< Monday to Sunday
-
-  QCheckBox* crc_box_ = nullptr;
-  JobNameEdit* name_edit_ = nullptr;
+  WelcomePage* welcome_ = nullptr;
+  DirectionPage* direction_ = nullptr;
+  CriteriaPage* criteria_ = nullptr;
+  FileFilterPage* file_filter_ = nullptr;
+  AutomationPage* automation_ = nullptr;
+  FinalPage* final_ = nullptr;
 };
 
 }  // namespace parvolind::ui
