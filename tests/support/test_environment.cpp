@@ -56,13 +56,17 @@ std::string MakeTemporaryFolder() {
 }
 }  // namespace
 
-std::string AbsolutePath(std::string_view posix_path) {
-  std::string path(posix_path);
-  if (kPathSeparator == '/') return path;
-  for (char& c : path) {
+std::string NativeSeparators(std::string_view path) {
+  std::string native(path);
+  for (char& c : native) {
     if (c == '/') c = kPathSeparator;
   }
-  return "C:" + path;
+  return native;
+}
+
+std::string AbsolutePath(std::string_view posix_path) {
+  const std::string path = NativeSeparators(posix_path);
+  return kPathSeparator == '/' ? path : "C:" + path;
 }
 
 std::vector<std::string> InHiveOrder(RegistryHive& hive, std::vector<std::string> names) {
@@ -150,11 +154,7 @@ TempDirTest::~TempDirTest() {
 }
 
 std::string TempDirTest::PathOf(const std::string& relative) const {
-  std::string path = dir_ + kPathSeparator + relative;
-  for (char& c : path) {
-    if (c == '/') c = kPathSeparator;
-  }
-  return path;
+  return NativeSeparators(dir_ + kPathSeparator + relative);
 }
 
 std::string TempDirTest::WriteFile(const std::string& relative, const std::string& content) const {

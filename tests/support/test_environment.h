@@ -42,6 +42,10 @@ class FakeClock : public Clock {
 /// Linux, "C:\\home\\anna\\" on Windows.
 std::string AbsolutePath(std::string_view posix_path);
 
+/// `path` with this platform's separator for every '/': "sub/a.txt" as it stands on Linux,
+/// "sub\\a.txt" on Windows.
+std::string NativeSeparators(std::string_view path);
+
 /// The names of values set in this order, in the order `hive` enumerates them: the same order
 /// on Linux and Windows, name order in Wine's registry (which keeps values sorted).
 std::vector<std::string> InHiveOrder(RegistryHive& hive,

@@ -9,11 +9,11 @@
 namespace parvolind {
 namespace {
 
-using windows::ErrnoOf;
 using windows::LongPath;
+using windows::PathErrnoOf;
 
 bool Fail(std::string* error, const std::string& path, DWORD code) {
-  if (error != nullptr) *error = path + ": " + IoErrorText(ErrnoOf(code));
+  if (error != nullptr) *error = path + ": " + IoErrorText(PathErrnoOf(code, path));
   return false;
 }
 

@@ -20,6 +20,7 @@ namespace {
 using windows::ErrnoOf;
 using windows::LongPath;
 using windows::Narrow;
+using windows::PathErrnoOf;
 using windows::ShortForm;
 
 constexpr int64_t kFileTimeToUnixEpoch = 116444736000000000LL;  // 100 ns steps 1601 to 1970
@@ -74,18 +75,6 @@ HANDLE OpenForLooking(const std::wstring& path, bool follow_links) {
                      nullptr);
 }
 
-// Whether a folder on the way to `path` exists as a file, so that the path can name nothing.
-bool PassesThroughAFile(const std::string& path) {
-  std::wstring folder = LongPath(path);
-  for (size_t end = folder.rfind(L'\\'); end != std::wstring::npos && end > 7;
-       end = folder.rfind(L'\\')) {
-    folder.resize(end);
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  }
-  return false;
-}
-
 FileStatus StatusOfPath(const std::string& path, bool follow_links) {
   const std::wstring wide = LongPath(path);
   HANDLE handle = OpenForLooking(wide, follow_links);
@@ -97,9 +86,8 @@ FileStatus StatusOfPath(const std::string& path, bool follow_links) {
     if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
       FileStatus missing;
       const DWORD code = open_error == ERROR_SHARING_VIOLATION ? GetLastError() : open_error;
-      missing.error = ErrnoOf(code);
+      missing.error = PathErrnoOf(code, path);
       if (missing.error == 0) missing.error = EIO;
-      if (code == ERROR_PATH_NOT_FOUND && PassesThroughAFile(path)) missing.error = ENOTDIR;
       return missing;
     }
     FileStatus status;
@@ -517,8 +505,7 @@ class WindowsFileSystem : public FileSystem {
         CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      const DWORD code = GetLastError();
-      return code == ERROR_PATH_NOT_FOUND && PassesThroughAFile(path) ? ENOTDIR : ErrnoOf(code);
+      return PathErrnoOf(GetLastError(), path);
     }
     if (GetFileType(handle) != FILE_TYPE_DISK) {
       CloseHandle(handle);

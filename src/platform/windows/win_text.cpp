@@ -110,4 +110,42 @@ int ErrnoOf(unsigned long windows_error) {
   }
 }
 
+namespace {
+
+// Whether a folder on the way to `path` exists as a file, so that the path can name nothing.
+bool PassesThroughAFile(const std::wstring& long_path) {
+  std::wstring folder = long_path;
+  for (size_t end = folder.rfind(L'\\'); end != std::wstring::npos && end > 7;
+       end = folder.rfind(L'\\')) {
+    folder.resize(end);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  return false;
+}
+
+bool HasOverlongName(const std::wstring& long_path) {
+  constexpr size_t kLongestName = 255;
+  size_t start = 0;
+  for (size_t end = long_path.find(L'\\'); start <= long_path.size();
+       start = end + 1, end = long_path.find(L'\\', start)) {
+    if (end == std::wstring::npos) end = long_path.size();
+    if (end - start > kLongestName) return true;
+    if (end == long_path.size()) break;
+  }
+  return false;
+}
+
+}  // namespace
+
+int PathErrnoOf(unsigned long windows_error, std::string_view path) {
+  if (windows_error == ERROR_FILE_NOT_FOUND || windows_error == ERROR_PATH_NOT_FOUND ||
+      windows_error == ERROR_INVALID_NAME) {
+    const std::wstring long_path = LongPath(path);
+    if (HasOverlongName(long_path)) return ENAMETOOLONG;
+    if (windows_error == ERROR_PATH_NOT_FOUND && PassesThroughAFile(long_path)) return ENOTDIR;
+  }
+  return ErrnoOf(windows_error);
+}
+
 }  // namespace parvolind::windows

@@ -25,4 +25,9 @@ std::string ShortForm(std::wstring_view long_path);
 /// interfaces report failures.
 int ErrnoOf(unsigned long windows_error);
 
+/// The errno-like code of a failed call on `path`, told as Linux tells it where Windows says less:
+/// ENOTDIR where a folder on the way is a file, ENAMETOOLONG where a name on the way is longer
+/// than a file system allows (255 characters); else as ErrnoOf().
+int PathErrnoOf(unsigned long windows_error, std::string_view path);
+
 }  // namespace parvolind::windows

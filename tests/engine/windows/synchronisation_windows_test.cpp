@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cctype>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
+#include "engine/faulty_file_system.h"
 #include "engine/fit_path.h"
 #include "engine/log_writer.h"
 #include "engine/recording_host.h"
@@ -25,6 +28,42 @@ constexpr uint32_t kReadOnly = FILE_ATTRIBUTE_READONLY;
 constexpr uint32_t kHidden = FILE_ATTRIBUTE_HIDDEN;
 constexpr uint32_t kSystem = FILE_ATTRIBUTE_SYSTEM;
 constexpr uint32_t kArchive = FILE_ATTRIBUTE_ARCHIVE;
+
+// The machine's file system with an archive mark that stays as it was set, as NTFS keeps it. Wine
+// derives the mark from the file's type (every regular file has it) and stores only the hidden
+// and system attributes, so a cleared mark reads as set again there.
+class ArchiveMarksKept : public testing::FaultyFileSystem {
+ public:
+  explicit ArchiveMarksKept(FileSystem& machine) : FaultyFileSystem(machine), machine_(machine) {}
+
+  FileStatus Stat(const std::string& path) override { return Marked(path, Real().Stat(path)); }
+  FileStatus LinkStatus(const std::string& path) override {
+    return Marked(path, Real().LinkStatus(path));
+  }
+  int SetPermissions(const std::string& path, uint32_t mode) override {
+    const int result = Real().SetPermissions(path, mode);
+    if (result == 0) marks_[Key(path)] = (mode & FILE_ATTRIBUTE_ARCHIVE) != 0;
+    return result;
+  }
+
+ private:
+  FileSystem& Real() { return machine_; }
+  static std::string Key(std::string path) {
+    for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return path;
+  }
+  FileStatus Marked(const std::string& path, FileStatus status) {
+    const auto mark = marks_.find(Key(path));
+    if (status.exists && mark != marks_.end()) {
+      status.mode =
+          (status.mode & ~FILE_ATTRIBUTE_ARCHIVE) | (mark->second ? FILE_ATTRIBUTE_ARCHIVE : 0u);
+    }
+    return status;
+  }
+
+  FileSystem& machine_;
+  std::map<std::string, bool> marks_;
+};
 
 class WindowsRunTest : public testing::TempDirTest {
  protected:
@@ -53,17 +92,19 @@ class WindowsRunTest : public testing::TempDirTest {
   }
 
   std::string Put(const std::string& relative, const std::string& content, int64_t hours,
-                  uint32_t attributes = kArchive) {
+                  uint32_t attributes = kArchive, FileSystem* fs = nullptr) {
+    FileSystem& files = fs != nullptr ? *fs : *fs_;
     const std::string path = WriteFile(relative, content);
-    EXPECT_EQ(fs_->SetTimes(path, kBase + hours * kHour, kBase + hours * kHour), 0);
-    EXPECT_EQ(fs_->SetPermissions(path, attributes), 0);
+    EXPECT_EQ(files.SetTimes(path, kBase + hours * kHour, kBase + hours * kHour), 0);
+    EXPECT_EQ(files.SetPermissions(path, attributes), 0);
     return path;
   }
 
-  RunResult Run() {
-    LogWriter log(PathOf("parvolind.log"), *fs_, host_, host_.Logging(), clock_, *locale_);
+  RunResult Run(FileSystem* fs = nullptr) {
+    FileSystem& files = fs != nullptr ? *fs : *fs_;
+    LogWriter log(PathOf("parvolind.log"), files, host_, host_.Logging(), clock_, *locale_);
     SynchronisationRun run(
-        *hive_, *fs_, host_, host_.control, log, clock_, *locale_,
+        *hive_, files, host_, host_.control, log, clock_, *locale_,
         [](const std::string&) { return 0.0; }, *locks_);
     return run.ExecuteSynchronisation("Demo", host_.options);
   }
@@ -130,6 +171,29 @@ TEST_F(WindowsRunTest, TheArchiveCriterionCopiesOnlyMarkedFilesAndClearsTheMark)
   EXPECT_EQ(Run().files, 0);
 }
 
+// The same on a file system that keeps the mark as it is set, so that the run's part of it is
+// checked also where the machine's file system (Wine's) does not keep it.
+TEST_F(WindowsRunTest, TheArchiveCriterionClearsTheMarkItSelectedBy) {
+  ArchiveMarksKept marks(*fs_);
+  Save(true);
+  Put("eins/marked.txt", "m", 2, kArchive | kHidden, &marks);
+  Put("eins/archived.txt", "a", 2, 0, &marks);
+  Put("zwei/archived.txt", "old", 1, 0, &marks);
+  EXPECT_EQ(Run(&marks).outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(ReadFile(PathOf("zwei/marked.txt")), "m");
+  EXPECT_EQ(marks.Stat(PathOf("eins/marked.txt")).mode, kHidden);
+  // A new copy takes the source's attributes as they were when it was selected.
+  EXPECT_EQ(marks.Stat(PathOf("zwei/marked.txt")).mode & kHidden, kHidden);
+  EXPECT_EQ(ReadFile(PathOf("zwei/archived.txt")), "old");
+  // Nothing is marked any more: the next run copies nothing; a file marked again is copied.
+  Put("eins/marked.txt", "m2", 3, kHidden, &marks);
+  EXPECT_EQ(Run(&marks).files, 0);
+  Put("eins/archived.txt", "a2", 3, kArchive, &marks);
+  EXPECT_EQ(Run(&marks).files, 1);
+  EXPECT_EQ(ReadFile(PathOf("zwei/archived.txt")), "a2");
+  EXPECT_EQ(marks.Stat(PathOf("eins/archived.txt")).mode, 0u);
+}
+
 TEST_F(WindowsRunTest, AFileHeldOpenElsewhereFailsAloneAndDeepPathsAreCopied) {
   Save();
   Put("eins/gesperrt.txt", "neu", 2);
@@ -151,6 +215,27 @@ TEST_F(WindowsRunTest, AFileHeldOpenElsewhereFailsAloneAndDeepPathsAreCopied) {
                       " konnte nicht synchronisiert werden."),
             std::string::npos);
   EXPECT_EQ(ReadFile(PathOf("zwei/" + deep.substr(5) + "tief.txt")), "tief");
+}
+
+TEST_F(WindowsRunTest, ADriveLetterThatIsNotThereFailsTheRunAndGetsNothing) {
+  const DWORD drives = GetLogicalDrives();
+  char letter = 'Z';
+  while (letter > 'D' && (drives & (1u << (letter - 'A'))) != 0) --letter;
+  ASSERT_GT(letter, 'D') << "every drive letter is taken";
+  JobDefinition job;
+  job.Name = "Demo";
+  job.Dir1 = PathOf("eins");
+  job.Dir2 = std::string(1, letter) + ":\\Sicherung";
+  job.DirDown = true;
+  job.DelOthers = true;
+  JobStore(*hive_, clock_, *locale_).SaveJob(job, "", [](const std::string&) { return 0.0; });
+  Put("eins/a.txt", "a", 1);
+  EXPECT_EQ(Run().outcome, RunOutcome::kFailed);
+  EXPECT_NE(ReadFile(PathOf("parvolind.log"))
+                .find("Fehler:       " + job.Dir2 +
+                      "\\ ist nicht verfügbar. Ist der Datenträger angeschlossen?"),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(PathOf("eins/a.txt")), "a");
 }
 
 TEST(WindowsFitPathTest, ShortensAtBackslashesAndDropsTheDriveLast) {

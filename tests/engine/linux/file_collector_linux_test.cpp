@@ -1,0 +1,161 @@
+#include "engine/file_collector.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engine/recording_host.h"
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "store/date_time.h"
+#include "support/test_environment.h"
+
+namespace parvolind {
+namespace {
+
+using testing::FakeClock;
+using testing::RecordingHost;
+
+constexpr int64_t kSecond = 1000000000;
+
+class FileCollectorLinuxTest : public testing::TempDirTest {
+ protected:
+  FileList Collect(const std::string& root, bool sub_dirs = true, int32_t type = 0,
+                   const std::string& filter = "", int32_t days = 0) {
+    FileList list;
+    collector_.GetSyncFiles(root, filter, list, sub_dirs, type, days);
+    return list;
+  }
+  static FileList Sorted(FileList list) {
+    std::sort(list.begin(), list.end());
+    return list;
+  }
+
+  /// The lines the collector logged, each without its CR LF.
+  std::vector<std::string> LoggedLines() const {
+    std::vector<std::string> lines;
+    std::istringstream log(ReadFile(PathOf("log")));
+    for (std::string line; std::getline(log, line);)
+      lines.push_back(line.substr(0, line.size() - 1));
+    return lines;
+  }
+
+  std::unique_ptr<FileSystem> fs_ = CreateFileSystem();
+  RecordingHost host_;
+  FakeClock clock_;
+  FileTransfer transfer_{*fs_, host_, host_.control, host_.options};
+  std::unique_ptr<Locale> locale_ = CreateLocale("de_DE");
+  LogWriter log_{PathOf("log"), *fs_, host_, host_.Logging(), clock_, *locale_};
+  FileCollector collector_{*fs_, host_, host_.control, clock_, transfer_, log_};
+};
+
+TEST_F(FileCollectorLinuxTest, AgeFilterCountsRealTimeAcrossAZoneChange) {
+  // German time: winter +1, summer +2 hours.
+  struct ZoneGuard {
+    ZoneGuard() : had(std::getenv("TZ") != nullptr), saved(had ? std::getenv("TZ") : "") {
+      setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+      tzset();
+    }
+    ~ZoneGuard() {
+      had ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+      tzset();
+    }
+    bool had;
+    std::string saved;
+  } zone;
+  const std::string file = WriteFile("r/f", "x");
+  const std::string root = PathOf("r/");
+  const int64_t day = 86400 * kSecond;
+  const int64_t half_hour = 1800 * kSecond;
+  auto listed_within_50_days = [&](int64_t now, int64_t written) {
+    clock_.Set(fs_->LocalTimeOf(now));
+    EXPECT_EQ(fs_->SetTimes(file, written, written), 0);
+    return Collect(root, true, 0, "", 50).size() == 1;
+  };
+  // Now in winter time (1 Dec 2026, 12:00 UTC), the file written in summer time.
+  const int64_t winter = 1796126400 * kSecond;
+  EXPECT_FALSE(listed_within_50_days(winter, winter - 50 * day - half_hour));
+  EXPECT_TRUE(listed_within_50_days(winter, winter - 50 * day));
+  // Now in summer time (15 Apr 2026, 12:00 UTC), the file written in winter time.
+  const int64_t summer = 1776254400 * kSecond;
+  EXPECT_TRUE(listed_within_50_days(summer, summer - 50 * day + half_hour));
+  EXPECT_FALSE(listed_within_50_days(summer, summer - 50 * day - 1000000));
+}
+
+TEST_F(FileCollectorLinuxTest, FollowsDirectoryLinksButNotBackUpTheWalk) {
+  WriteFile("r/a/file", "x");
+  WriteFile("elsewhere/linked", "y");
+  std::filesystem::create_directory_symlink(PathOf("r"), PathOf("r/a/loop"));
+  std::filesystem::create_directory_symlink(PathOf("elsewhere"), PathOf("r/ext"));
+  std::filesystem::create_symlink(PathOf("r/a/file"), PathOf("r/filelink"));
+  std::filesystem::create_symlink(PathOf("nowhere"), PathOf("r/dangling"));
+  // A second way into "a": walked like a folder of its own, whichever way comes first.
+  std::filesystem::create_directory_symlink(PathOf("r/a"), PathOf("r/alias"));
+  const std::string root = PathOf("r/");
+  EXPECT_EQ(Sorted(Collect(root)),
+            (FileList{root + "a/file", root + "alias/file", root + "dangling", root + "ext/linked",
+                      root + "filelink"}));
+  // A folder already walked in one call is walked again in the next.
+  EXPECT_EQ(Collect(PathOf("elsewhere/")), FileList{PathOf("elsewhere/linked")});
+}
+
+TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLogsEachOnce) {
+  WriteFile("one/a", "1");
+  WriteFile("two/sub/b", "2");
+  WriteFile("outside/c", "3");
+  std::filesystem::create_directory_symlink(PathOf("two"), PathOf("one/in"));
+  std::filesystem::create_directory_symlink(PathOf("two/sub"), PathOf("one/deep"));
+  std::filesystem::create_directory_symlink(Dir(), PathOf("one/up"));  // holds "two"
+  std::filesystem::create_directory_symlink(PathOf("outside"), PathOf("one/out"));
+  const std::string root = PathOf("one/");
+  for (int call = 0; call < 2; ++call) {
+    FileList list;
+    collector_.GetSyncFiles(root, "", list, true, 0, 0, PathOf("two/"));
+    EXPECT_EQ(Sorted(list), (FileList{root + "a", root + "out/c"}));
+  }
+  std::vector<std::string> lines = LoggedLines();
+  std::sort(lines.begin(), lines.end());
+  const std::string tail = " führt in das andere Verzeichnis des Auftrags und wurde übergangen.";
+  EXPECT_EQ(lines, (std::vector<std::string>{"Fehler:       " + root + "deep" + tail,
+                                             "Fehler:       " + root + "in" + tail,
+                                             "Fehler:       " + root + "up" + tail}));
+}
+
+TEST_F(FileCollectorLinuxTest, LogsAFolderThatCannotBeRead) {
+  // A folder whose path is too long for the system to open; made from its parent's handle.
+  std::string parent = PathOf("r");
+  while (parent.size() < 3900) parent += "/" + std::string(200, 'n');
+  WriteFile(parent.substr(Dir().size() + 1) + "/seen", "x");
+  const int parent_fd = open(parent.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(parent_fd, 0);
+  const std::string name(250, 'x');
+  ASSERT_EQ(mkdirat(parent_fd, name.c_str(), 0700), 0);
+
+  const FileList list = Collect(PathOf("r/"));
+  EXPECT_EQ(list, FileList{parent + "/seen"});
+  EXPECT_EQ(LoggedLines(), std::vector<std::string>{"Fehler:       " + parent + "/" + name +
+                                                    "/ konnte nicht gelesen werden."});
+  // A folder that is simply gone is no error.
+  Collect(PathOf("missing/"));
+  EXPECT_EQ(LoggedLines().size(), 1u);
+  unlinkat(parent_fd, name.c_str(), AT_REMOVEDIR);
+  close(parent_fd);
+}
+
+TEST_F(FileCollectorLinuxTest, SkipsSpecialFilesAndListsOddNamesByteForByte) {
+  WriteFile("r/plain", "x");
+  ASSERT_EQ(mkfifo(PathOf("r/pipe").c_str(), 0600), 0);
+  const std::string odd = PathOf("r/na\xEFve\xFF");
+  std::ofstream(odd) << "z";
+  EXPECT_EQ(Sorted(Collect(PathOf("r/"))), (FileList{PathOf("r/na\xEFve\xFF"), PathOf("r/plain")}));
+  std::filesystem::remove(odd);  // the temporary folder's own clean-up cannot spell it
+}
+
+}  // namespace
+}  // namespace parvolind
