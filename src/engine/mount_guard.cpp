@@ -38,11 +38,15 @@ std::string CheckAvailable(FileSystem& fs, LogWriter& log, const std::string& ro
     first_missing = existing.substr(parent.size());
     existing = parent;
   }
+  // Not even the path's root is there: a drive letter or a network share that is not connected.
+  // Creating the root would fail for every file; the run is refused as a whole instead.
+  const bool root_missing = IsRoot(existing) && !fs.Stat(existing).exists;
   const std::string real = fs.RealPath(existing);
   if (!real.empty()) existing = WithSeparator(real);
   const std::string mount_point = fs.MountPointOf(existing);
   const std::string mount = mount_point.empty() ? std::string() : WithSeparator(mount_point);
   const auto refuse = [&] { Refusal(log, root + std::string(kNotAvailable)); };
+  if (root_missing) refuse();
   // A folder in the mount folders is created only on a drive mounted there; otherwise it would
   // land on the system disk, and later hide under the drive once it is plugged in.
   if (!first_missing.empty() && InMountFolders(existing + first_missing, false) &&

@@ -8,7 +8,8 @@
 namespace parvolind {
 
 /// The mount point `root` lies on (or will, once created), ending in '/'. Refuses the run (see
-/// Refusal()) when the root's drive is plainly not there: when the root would be created in the
+/// Refusal()) when the root's drive is plainly not there: when not even the path's root exists (a
+/// drive letter or a share not connected), when the root would be created in the
 /// mount folders (/media/, /run/media/, /mnt/) other than on a drive mounted there, or when it
 /// now lies on a file system further up than `remembered_mount`, the mount point kept from the
 /// last completed run.

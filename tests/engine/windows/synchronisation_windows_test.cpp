@@ -217,6 +217,27 @@ TEST_F(WindowsRunTest, AFileHeldOpenElsewhereFailsAloneAndDeepPathsAreCopied) {
   EXPECT_EQ(ReadFile(PathOf("zwei/" + deep.substr(5) + "tief.txt")), "tief");
 }
 
+TEST_F(WindowsRunTest, ADriveLetterThatIsNotThereFailsTheRunAndGetsNothing) {
+  const DWORD drives = GetLogicalDrives();
+  char letter = 'Z';
+  while (letter > 'D' && (drives & (1u << (letter - 'A'))) != 0) --letter;
+  ASSERT_GT(letter, 'D') << "every drive letter is taken";
+  JobDefinition job;
+  job.Name = "Demo";
+  job.Dir1 = PathOf("eins");
+  job.Dir2 = std::string(1, letter) + ":\\Sicherung";
+  job.DirDown = true;
+  job.DelOthers = true;
+  JobStore(*hive_, clock_, *locale_).SaveJob(job, "", [](const std::string&) { return 0.0; });
+  Put("eins/a.txt", "a", 1);
+  EXPECT_EQ(Run().outcome, RunOutcome::kFailed);
+  EXPECT_NE(ReadFile(PathOf("parvolind.log"))
+                .find("Fehler:       " + job.Dir2 +
+                      "\\ ist nicht verfügbar. Ist der Datenträger angeschlossen?"),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(PathOf("eins/a.txt")), "a");
+}
+
 TEST(WindowsFitPathTest, ShortensAtBackslashesAndDropsTheDriveLast) {
   const auto width = [](std::string_view text) { return static_cast<int>(text.size()); };
   EXPECT_EQ(FitPathToWidth("C:\\daten\\sub\\deep\\datei.txt", 100, width),
