@@ -129,10 +129,7 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
           ++run.failed_files;
         }
       } else {
-        run.progress.SetLabel(
-            ProgressLabel::kAction,
-            Shortened(run.progress, source, ProgressLabel::kAction, kActionSpare) +
-                std::string(kCopying));
+        run.progress.SetPathLabel(ProgressLabel::kAction, source, kActionSpare, kCopying);
         run.progress.ProcessEvents();
         if (!pass.transfer->SynchronizeFile(source, target)) {
           run.log.WriteFileFailure(source);

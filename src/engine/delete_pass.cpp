@@ -52,9 +52,7 @@ void RunDeletePass(RunContext& run, const DeletePass& pass, int64_t& total) {
     if (source_index.Find(relative) == PathIndex::kNotFound && !sending_side.MayHold(relative) &&
         run.guard.MayChange(pass.receiving, entry)) {
       if (!run.preview) {
-        run.progress.SetLabel(ProgressLabel::kAction,
-                              Shortened(run.progress, entry, ProgressLabel::kAction, kActionSpare) +
-                                  std::string(kDeleting));
+        run.progress.SetPathLabel(ProgressLabel::kAction, entry, kActionSpare, kDeleting);
         run.progress.ProcessEvents();
       }
       DeleteSurplus(run, entry);

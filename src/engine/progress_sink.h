@@ -28,6 +28,11 @@ class ProgressSink {
 
   /// Puts a text into one of the panel's labels.
   virtual void SetLabel(ProgressLabel label, std::string_view text) = 0;
+  /// Puts `path`, shortened with FitPathToWidth() to the label's width less `spare` pixels,
+  /// followed by `suffix`, into a label. This shortens at once; a sink that draws its labels
+  /// only now and then may keep the parts and shorten just the path it draws.
+  virtual void SetPathLabel(ProgressLabel label, std::string_view path, int spare,
+                            std::string_view suffix);
   /// Pixel width of a label and the pixel width of a text in that label's font;
   /// FitPathToWidth() shortens paths with them. A sink without pixels may count
   /// characters.

@@ -34,8 +34,12 @@ void GradientProgressBar::SetRange64(int64_t minimum, int64_t maximum) {
   shift_ = 0;
   while ((span >> shift_) > static_cast<uint64_t>(INT_MAX)) ++shift_;
   // An empty range would turn QProgressBar into a busy indicator; 0..1 keeps it a
-  // plain bar, shown full (a range without room is complete).
+  // plain bar, shown full (a range without room is complete). QProgressBar repaints at
+  // once (the whole window beneath it) when a new range resets its value; held back, the
+  // bar is painted with the next events like any other change.
+  setUpdatesEnabled(false);
   setRange(0, span == 0 ? 1 : static_cast<int>(span >> shift_));
+  setUpdatesEnabled(true);
   Show(true);
 }
 

@@ -19,9 +19,9 @@ class ProgressPanel;
 /// The window's side of a run: shows it on the progress panel (laid over `covered`, the
 /// job information, which it hides), holds the run's control (cancel, in progress), and
 /// keeps the window responsive without slowing the run down. The run names every file it
-/// copies, but only the text standing when the window is next drawn is ever seen, so the
-/// labels take their texts when events are processed; and events are processed at most
-/// once per event interval.
+/// copies and moves both bars for each, but only what stands when the window is next drawn
+/// is ever seen, so the labels and bars take their state when events are processed; and
+/// events are processed at most once per event interval.
 class WindowRunHost : public ProgressSink {
  public:
   WindowRunHost(ProgressPanel& panel, QWidget& covered, Dialogs& dialogs);
@@ -43,6 +43,10 @@ class WindowRunHost : public ProgressSink {
 
   // ProgressSink
   void SetLabel(ProgressLabel label, std::string_view text) override;
+  /// Keeps the path and shortens it only when the label is next drawn: measuring the text of
+  /// every file would cost more than copying a small one.
+  void SetPathLabel(ProgressLabel label, std::string_view path, int spare,
+                    std::string_view suffix) override;
   int LabelWidth(ProgressLabel label) const override;
   int TextWidth(ProgressLabel label, std::string_view text) const override;
   void SetBarRange(ProgressBar bar, int64_t minimum, int64_t maximum) override;
@@ -53,7 +57,7 @@ class WindowRunHost : public ProgressSink {
   void SetIconAnimation(bool on) override;
 
  private:
-  void ApplyPendingLabels();
+  void ApplyPending();
 
   ProgressPanel& panel_;
   QWidget& covered_;
@@ -62,12 +66,27 @@ class WindowRunHost : public ProgressSink {
   std::function<void(bool)> icon_animation_;
   std::chrono::steady_clock::time_point last_events_{};
   std::chrono::milliseconds event_interval_{40};
-  /// Texts for the panel's labels, applied when events are next processed.
+  /// Texts for the panel's labels, applied when events are next processed: a text as it
+  /// stands, or a path still to be shortened (leaving `spare` pixels) and its suffix.
   struct PendingLabel {
     std::string text;
+    std::string suffix;
+    int spare = 0;
+    bool is_path = false;
     bool changed = false;
   };
   std::array<PendingLabel, 4> pending_labels_{};
+  /// The bars as the run has set them, kept by the bar's own rules (a new range pulls the
+  /// value into it, a value outside the range is ignored) and handed to the bar when events
+  /// are next processed.
+  struct PendingBar {
+    int64_t minimum = 0;
+    int64_t maximum = 100;
+    int64_t value = 0;
+    bool range_changed = false;
+    bool value_changed = false;
+  };
+  std::array<PendingBar, 2> pending_bars_{};
 };
 
 }  // namespace parvolind::ui

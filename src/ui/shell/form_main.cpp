@@ -23,6 +23,7 @@
 #include "ui/preview/preview_window.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
+#include "ui/run/run_attention.h"
 #include "ui/run/window_run_host.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/main_skin.h"
@@ -114,6 +115,8 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   run_ = std::make_unique<SynchronisationRun>(
       hive_, fs_, *run_host_, run_host_->Control(), *log_, clock_, locale_,
       [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks);
+  ending_ = std::make_unique<WindowExit>(exit_, dialogs_, confirm_, recover_, run_host_->Control(),
+                                         *log_, timer_jobs_, [this] { Minimieren1Click(); });
   panels_ = new JobPanels(store_, schedule_, dialogs_, tick_, *list_, *info_, *wizard_, this);
   for (QWidget* panel : std::initializer_list<QWidget*>{info_, wizard_, progress_}) {
     panel->installEventFilter(this);
@@ -298,70 +301,18 @@ void TFormMain::UpdateCoveredControls() {
 }
 
 void TFormMain::Beenden1Click() {
-  const ProgramExit::Step step = exit_.UserQuits(RunInProgress());
-  FollowExit(step);
-  if (step == ProgramExit::Step::kEndAfterRun) progress_->hide();
+  if (ending_->UserQuits() == ProgramExit::Step::kEndAfterRun) progress_->hide();
 }
 
-bool TFormMain::WMQueryEndSession(bool may_ask) { return AnswerSessionEnd(may_ask, false); }
-
-void TFormMain::SessionEnding() { AnswerSessionEnd(true, true); }
-
-bool TFormMain::AnswerSessionEnd(bool may_ask, bool ends_now) {
-  if (exit_.Ending()) return true;
-  // One question, one answer: a request while it is open gets no question of its own.
-  if (exit_.QuestionOpen()) {
-    if (ends_now) exit_.EndRequestedDuringQuestion();
-    return true;
-  }
-  // The window goes out of the way first, as a close request would take it.
-  Minimieren1Click();
-  if (!exit_.SessionEndIsAgreed()) {
-    if (RunInProgress() && may_ask) {
-      exit_.QuestionOpened();
-      const bool end = dialogs_.Ask(QStringLiteral(
-          "Parvolind führt momentan eine Synchronisation durch.\r\rMöchten Sie den Vorgang "
-          "abbrechen und Parvolind\rbeenden?"));
-      ends_now = exit_.QuestionClosed() || ends_now;
-      if (!end) {
-        exit_.SessionEndRefused();
-        return false;
-      }
-      // The user chose "B&eenden" while the question was open.
-      if (exit_.Ending()) return true;
-    }
-    log_->WriteShutdownStopEntry();
-    exit_.SessionEndAgreed();
-  }
-  if (ends_now) FollowExit(exit_.SessionEnds(RunInProgress()));
-  return true;
+bool TFormMain::WMQueryEndSession(bool may_ask) {
+  return ending_->AnswerSessionEnd(may_ask, false);
 }
 
-void TFormMain::FollowExit(ProgramExit::Step step) {
-  // From here on the program is ending: questions waiting are answered No.
-  confirm_.Abort();
-  recover_.Abort();
-  if (step == ProgramExit::Step::kEndNow) {
-    EndProgram();
-  } else {
-    // The run winds down to its cancelled end (the copy in hand is dropped safely);
-    // the program ends when it has returned, and the run stays cancelled even where it
-    // clears its request at its start.
-    run_host_->Control().SetCancelRequested(true);
-    run_host_->Control().HoldCancel();
-  }
-}
+void TFormMain::SessionEnding() { ending_->AnswerSessionEnd(true, true); }
 
-void TFormMain::EndProgram() {
-  timer_jobs_.stop();
-  // Leaves every event loop at once, nested ones (a question, a run's events) included.
-  // quit() would first ask every window to close, and the main window refuses that.
-  QCoreApplication::exit(0);
-}
+void TFormMain::EndProgram() { ending_->EndProgram(); }
 
-void TFormMain::FormDestroy() {
-  if (exit_.UserStopEntryDue()) log_->WriteUserStopEntry();
-}
+void TFormMain::FormDestroy() { ending_->WriteStopEntry(); }
 
 // --- context menu ------------------------------------------------------------------
 
@@ -444,18 +395,11 @@ void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   const bool unwatched = scheduled_run_ || !isVisible();
   const RunResult result = run_->ExecuteSynchronisation(job_name, CurrentRunOptions());
   if (result.log_error) emit RunLogNotWritten(ToQString(*result.log_error));
-  const bool failed = result.outcome == RunOutcome::kFailed;
-  if (unwatched && (failed || result.failed_files > 0) && !exit_.Ending()) {
+  const std::optional<QString> attention = RunAttentionText(job_name, result);
+  if (unwatched && attention && !exit_.Ending()) {
     // Said also with the log off: a run nobody watched must not fail unnoticed.
-    QString text = failed ? QStringLiteral("Die Synchronisation von „%1“ ist fehlgeschlagen.")
-                                .arg(ToQString(job_name))
-                          : QStringLiteral("Auftrag „%1“:").arg(ToQString(job_name));
-    if (result.failed_files > 0) {
-      text += QStringLiteral(" %1 Datei(en) konnten nicht synchronisiert werden.")
-                  .arg(result.failed_files);
-    }
     if (minimize_to_tray_) {
-      emit RunNeedsAttention(text);
+      emit RunNeedsAttention(*attention);
     } else {
       list_->SelectRow(job_name);
       if (!isVisible() || isMinimized()) showMinimized();

@@ -29,6 +29,7 @@
 #include "store/settings.h"
 #include "ui/shell/document_opener.h"
 #include "ui/shell/program_exit.h"
+#include "ui/shell/window_exit.h"
 #include "ui/shell/window_menus.h"
 #include "ui/toolkit/dialogs.h"
 #include "ui/toolkit/hover_group.h"
@@ -235,9 +236,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
 
  private:
   void BuildWindowMenus();
-  bool AnswerSessionEnd(bool may_ask, bool ends_now);
   void UpdateCoveredControls();
-  void FollowExit(ProgramExit::Step step);
   void EndProgram();
 
   RegistryHive& hive_;
@@ -284,6 +283,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   QTimer timer_jobs_;
   QTimer timer_time_;
   ProgramExit exit_;
+  std::unique_ptr<WindowExit> ending_;  ///< made once the log exists
   bool minimize_to_tray_ = false;
   // The scheduler's tick is running the jobs due.
   bool scheduled_run_ = false;
