@@ -30,6 +30,7 @@
 #include "store/settings.h"
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_list_view.h"
+#include "ui/preview/preview_window.h"
 #include "ui/questions/question_button.h"
 #include "ui/questions/question_windows.h"
 #include "ui/run/progress_panel.h"
@@ -228,6 +229,16 @@ int main(int argc, char** argv) {
   form.PopupMenuOptionen().close();
   form.CoolFormMainMouseMove();
   Settle();
+
+  // The preview of a job that has everything still to copy.
+  form.ListViewJobs().SelectRow("Fotos");
+  form.Vorschau1Click();
+  Settle(400);
+  if (ui::PreviewWindow* preview = form.OwnPreviewWindow()) {
+    Shoot(*preview, folder, QStringLiteral("13-vorschau.png"));
+    preview->hide();
+  }
+  form.CoolFormMainMouseMove();
 
   info.Show();
   Settle();
