@@ -82,24 +82,29 @@ class FormMainTest : public testing::TempDirTest {
     TempDirTest::TearDown();
   }
 
+  // The window's services on the test's own parts; `open_url` stands for the desktop.
+  ui::MainWindowServices Services(ui::OpenUrlFunction open_url) {
+    return ui::MainWindowServices{.hive = *hive_,
+                                  .fs = *fs_,
+                                  .locks = *locks_,
+                                  .clock = clock_,
+                                  .locale = *locale_,
+                                  .settings = *settings_,
+                                  .dialogs = dialogs_,
+                                  .confirm = *confirm_,
+                                  .recover = *recover_,
+                                  .info = *info_,
+                                  .log_path = PathOf("parvolind.log"),
+                                  .help_path = PathOf("help/index.html"),
+                                  .open_url = std::move(open_url)};
+  }
+
   void CreateForm() {
-    form_ = std::make_unique<TFormMain>(ui::MainWindowServices{
-        .hive = *hive_,
-        .fs = *fs_,
-        .locks = *locks_,
-        .clock = clock_,
-        .locale = *locale_,
-        .settings = *settings_,
-        .dialogs = dialogs_,
-        .confirm = *confirm_,
-        .recover = *recover_,
-        .info = *info_,
-        .log_path = PathOf("parvolind.log"),
-        .help_path = PathOf("help/index.html"),
-        .open_url = [this](const QUrl& url, const std::function<void(bool)>& done) {
+    form_ = std::make_unique<TFormMain>(
+        Services([this](const QUrl& url, const std::function<void(bool)>& done) {
           opened_.push_back(url);
           if (done) done(desktop_opens_);
-        }});
+        }));
     // Every chance a run gives to process events is taken, so the tests' timers
     // step in at the same points on any machine.
     form_->SetEventInterval(std::chrono::milliseconds(0));
@@ -340,20 +345,8 @@ TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray)
 
   settings_->ChooseStartMinimized();
   SaveJob("beta", "b1", "b2");
-  form_ = std::make_unique<TFormMain>(
-      ui::MainWindowServices{.hive = *hive_,
-                             .fs = *fs_,
-                             .locks = *locks_,
-                             .clock = clock_,
-                             .locale = *locale_,
-                             .settings = *settings_,
-                             .dialogs = dialogs_,
-                             .confirm = *confirm_,
-                             .recover = *recover_,
-                             .info = *info_,
-                             .log_path = PathOf("parvolind.log"),
-                             .help_path = PathOf("help/index.html"),
-                             .open_url = [](const QUrl&, const std::function<void(bool)>&) {}});
+  form_ =
+      std::make_unique<TFormMain>(Services([](const QUrl&, const std::function<void(bool)>&) {}));
   form_->SetMinimizeToTray(true);
   ASSERT_TRUE(form_->FormCreate(true));
   EXPECT_FALSE(form_->isVisible());
