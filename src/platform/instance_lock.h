@@ -14,14 +14,16 @@ enum class InstanceRole {
 
 /// The desktop program's single-instance marker: a lock that exists exactly as
 /// long as the first instance runs (the lock of a killed instance is taken over
-/// at once), and a local socket beside it through which a later instance asks
-/// the first one to show its window. Both live in a folder of the user's own,
-/// so instances of different users never meet.
+/// at once), and a way through which a later instance asks the first one to show
+/// its window. On Linux a lock file and a local socket in a folder of the user's
+/// own; on Windows the named mutex "Parvolind" and a message-only window of the
+/// user's session. Instances of different users never meet.
 class InstanceLock {
  public:
-  /// A lock kept in `directory` (created when missing).
+  /// A lock kept in `directory` (created when missing; on Windows the folder only gives the
+  /// lock names of its own).
   explicit InstanceLock(std::string directory);
-  /// A lock kept in the user's runtime folder (on Linux $XDG_RUNTIME_DIR/parvolind).
+  /// The user's lock (on Linux in $XDG_RUNTIME_DIR/parvolind, on Windows named "Parvolind").
   InstanceLock();
   ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;

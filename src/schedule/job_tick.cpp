@@ -59,7 +59,12 @@ void JobTick::RunDueJobs() {
     host_.ProcessEvents();
     // The names are taken once; each is looked up again when its turn comes, as
     // the list may change while an earlier job waits for an answer or runs.
+    bool first = true;
     for (const std::string& job_name : host_.EntryNames()) {
+      // The window gets its events between entries, so that a long list does not freeze
+      // it; whatever the user does meanwhile the next entries see, as after a question.
+      if (!first) host_.ProcessEvents();
+      first = false;
       if (host_.ProgramEnding()) break;
       try {
         ExamineEntry(job_name, clock_text);

@@ -32,8 +32,9 @@ class JobTick {
   /// timed runs. A job whose schedule cannot be worked out gets an empty schedule
   /// text, which the tick passes over from then on, and its error is shown once;
   /// the other entries go on. Any other failure ends the tick with an error box;
-  /// the entries not yet examined wait for the next tick. Ignored while a tick, a
-  /// manual run or a hold is under way.
+  /// the entries not yet examined wait for the next tick. Between two entries the host
+  /// processes events (it may throttle that), so a long list never freezes the window.
+  /// Ignored while a tick, a manual run or a hold is under way.
   void RunDueJobs();
 
   /// "Durchführen" (the window's `FlatButtonExecuteClick`): runs the selected job now, without a

@@ -95,6 +95,20 @@ class JobTickTest : public testing::TempDirTest {
   std::unique_ptr<JobTick> tick_;
 };
 
+TEST_F(JobTickTest, EventsComeBetweenEntriesAndTheNextEntrySeesWhatTheyChanged) {
+  AddJob("Erster", TestJob().Interval(5));
+  AddJob("Zweiter", TestJob().Interval(1));
+  int passes = 0;
+  // The second pass comes after the first entry: the user deletes the due job meanwhile.
+  host_.on_events = [&] {
+    if (++passes == 2) host_.RemoveEntry("Zweiter");
+  };
+  TickAfterMinutes(1);
+  EXPECT_EQ(passes, 2);
+  EXPECT_EQ(host_.Text("Erster"), "4 Minute(n)");
+  EXPECT_TRUE(host_.Runs().empty());
+}
+
 TEST_F(JobTickTest, IntervalCountsDownRunsAndStartsAgainAtTheFullInterval) {
   AddJob("Sichern", TestJob().Interval(5));
   ASSERT_EQ(host_.Text("Sichern"), "5 Minute(n)");

@@ -81,4 +81,7 @@ SessionEndWatch::~SessionEndWatch() = default;
 
 bool SessionEndWatch::Active() const { return impl_->Active(); }
 
+// SIGTERM cannot be answered: a callback that does not quit keeps the program running.
+void SessionEndWatch::SetAnswer(std::function<bool()>) {}
+
 }  // namespace parvolind

@@ -332,6 +332,7 @@ void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Te
 
 void TFormMain::SetEventInterval(std::chrono::milliseconds interval) {
   run_host_->SetEventInterval(interval);
+  tick_event_interval_ = std::min(tick_event_interval_, interval);
 }
 
 void TFormMain::SetIconAnimationHandler(std::function<void(bool)> handler) {
@@ -370,7 +371,13 @@ void TFormMain::SetScheduleText(const std::string& job_name, const std::string& 
 
 void TFormMain::ShowError(const std::string& text) { dialogs_.ShowError(ToQString(text)); }
 
-void TFormMain::ProcessEvents() { run_host_->ProcessEvents(); }
+void TFormMain::ProcessEvents() {
+  // Asked for by the tick, once between two entries of the job list.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_tick_events_ < tick_event_interval_) return;
+  last_tick_events_ = now;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 bool TFormMain::RunInProgress() const { return run_host_->Control().RunInProgress(); }
 

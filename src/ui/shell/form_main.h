@@ -165,7 +165,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void Sicherung1Click();
 
   /// How often a run hands control to the event loop at most (tests make every call
-  /// count).
+  /// count). The job tick's walk never waits longer than its own shorter interval.
   void SetEventInterval(std::chrono::milliseconds interval);
 
   /// Switches the tray animation; the application shell sets it.
@@ -287,6 +287,10 @@ class TFormMain : public SkinnedWindow, public TickHost {
   bool minimize_to_tray_ = false;
   // The scheduler's tick is running the jobs due.
   bool scheduled_run_ = false;
+  // How often the tick's walk over the job list hands control to the event loop at most:
+  // about once a frame, so that the window stays smooth however long the list.
+  std::chrono::milliseconds tick_event_interval_{10};
+  std::chrono::steady_clock::time_point last_tick_events_{};
 };
 
 }  // namespace parvolind::ui
