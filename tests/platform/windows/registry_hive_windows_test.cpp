@@ -64,6 +64,27 @@ class WindowsRegistryTest : public testing::TempDirTest {
 
   static RegValue Text(const std::string& text) { return {RegType::kSz, text + '\0'}; }
 
+  // Runs this test program as the killed writer on the test's hive; its exit code.
+  DWORD RunKilledWriter() {
+    wchar_t self[MAX_PATH];
+    if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return 0;
+    std::wstring command = std::wstring(L"\"") + self + L"\" --gtest_list_tests";
+    SetEnvironmentVariableA(kKilledWriterHive, PathOf("registry.sqlite").c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child{};
+    const BOOL started = CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &child);
+    SetEnvironmentVariableA(kKilledWriterHive, nullptr);
+    if (!started) return 0;
+    WaitForSingleObject(child.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return code;
+  }
+
   std::unique_ptr<RegistryHive> hive_;
 };
 
@@ -126,7 +147,7 @@ TEST_F(WindowsRegistryTest, RollbackUndoesEveryChangeOfTheTransactionNewestFirst
   EXPECT_EQ(Read(program, "Logfile"), std::string("\1\0\0\0", 4));
 }
 
-TEST_F(WindowsRegistryTest, AWriterKilledInItsTransactionIsTakenBackAtTheNextOpen) {
+TEST_F(WindowsRegistryTest, AWriterKilledInItsTransactionIsTakenBackByTheNextWriter) {
   const RegKey program = Open("Software\\Orbelt\\Parvolind", true);
   ASSERT_EQ(hive_->SetValue(program, "BufferSize", {RegType::kDword, std::string("\x80\0\0\0", 4)}),
             RegStatus::kOk);
@@ -134,23 +155,7 @@ TEST_F(WindowsRegistryTest, AWriterKilledInItsTransactionIsTakenBackAtTheNextOpe
   ASSERT_EQ(hive_->SetValue(old_job, "Name", Text("Alt")), RegStatus::kOk);
   hive_->CloseKey(old_job);
 
-  wchar_t self[MAX_PATH];
-  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-  std::wstring command = std::wstring(L"\"") + self + L"\" --gtest_list_tests";
-  ASSERT_TRUE(SetEnvironmentVariableA(kKilledWriterHive, PathOf("registry.sqlite").c_str()));
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION child{};
-  const BOOL started = CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                      nullptr, &startup, &child);
-  SetEnvironmentVariableA(kKilledWriterHive, nullptr);
-  ASSERT_TRUE(started);
-  WaitForSingleObject(child.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(child.hProcess, &code);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  ASSERT_EQ(code, 9u) << "the child did not get to its changes";
+  ASSERT_EQ(RunKilledWriter(), 9u) << "the child did not get to its changes";
 
   // The child's changes are there (reads take nothing back), with its journal beside the hive.
   RegKey key = 0;
@@ -179,6 +184,16 @@ TEST_F(WindowsRegistryTest, AWriterKilledInItsTransactionIsTakenBackAtTheNextOpe
   hive_.reset();
   hive_ = OpenTestHive();
   EXPECT_EQ(Read(Open("Software\\Orbelt\\Parvolind"), "Logfile"), Text("bleibt").data);
+
+  // A hive that was open all along (the desktop program's) takes it back at its next transaction.
+  ASSERT_EQ(RunKilledWriter(), 9u);
+  const RegKey open_all_along = Open("Software\\Orbelt\\Parvolind");
+  ASSERT_EQ(hive_->SetValue(open_all_along, "Minimized", {RegType::kDword, std::string(4, '\0')}),
+            RegStatus::kOk);
+  EXPECT_EQ(Read(open_all_along, "Logfile"), Text("bleibt").data);
+  EXPECT_EQ(hive_->OpenKey("Software\\Orbelt\\Parvolind\\Jobs\\Neu", false, &key),
+            RegStatus::kNotFound);
+  EXPECT_EQ(Read(Open("Software\\Orbelt\\Parvolind\\Jobs\\Alt"), "Name"), Text("Alt").data);
 }
 
 TEST_F(WindowsRegistryTest, TheUserHiveIsTheRealCurrentUserKey) {
