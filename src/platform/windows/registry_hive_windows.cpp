@@ -4,6 +4,13 @@
 // back, and a rollback (an error, a refused save, an import that stops at a bad line) undoes the
 // changes newest first. A named mutex per hive keeps the writers of all processes of the user
 // (the desktop program and every parvolind-cli) from interleaving their transactions.
+//
+// The journal is also kept in a file beside the hive, each note flushed before the change it
+// covers, so that the changes of a process that ended in the middle of a transaction (killed,
+// crashed, the power gone) are taken back by the next writer: on opening the hive and at the
+// start of every transaction, under the mutex, a journal left by a writer that is gone is
+// replayed newest first. The outermost commit empties the journal once the changes are flushed;
+// that is the moment the transaction counts as made.
 
 #include <windows.h>
 
@@ -13,14 +20,19 @@
 #include <utility>
 #include <vector>
 
+#include "platform/app_paths.h"
 #include "platform/registry_hive.h"
+#include "platform/windows/registry_journal_windows.h"
 #include "platform/windows/win_text.h"
 
 namespace parvolind {
 namespace {
 
+using windows::LongPath;
 using windows::Narrow;
+using windows::UndoJournalFile;
 using windows::Widen;
+using Undo = windows::RegistryUndo;
 
 constexpr size_t kMaxKeyNameLength = 255;
 constexpr DWORD kBusyTimeoutMs = 10000;
@@ -90,20 +102,13 @@ LSTATUS QueryRaw(HKEY key, const std::wstring& name, DWORD* type, std::vector<BY
   }
 }
 
-// One change made inside a transaction, and what it takes to undo it.
-struct Undo {
-  enum class Kind { kCreatedKey, kValue, kDeletedKey } kind;
-  std::wstring key_path;                                         // relative to the hive's root
-  std::wstring name;                                             // the value (kValue)
-  std::optional<std::pair<DWORD, std::vector<BYTE>>> old_value;  // kValue; none: it was absent
-  std::vector<std::pair<std::wstring, std::pair<DWORD, std::vector<BYTE>>>> values;  // kDeletedKey
-};
-
 class WindowsHive : public RegistryHive {
  public:
-  WindowsHive(HKEY root, bool owns_root, bool read_only, const std::wstring& mutex_name)
-      : root_(root), owns_root_(owns_root), read_only_(read_only) {
+  WindowsHive(HKEY root, bool owns_root, bool read_only, const std::wstring& mutex_name,
+              const std::wstring& journal_path)
+      : root_(root), owns_root_(owns_root), read_only_(read_only), journal_file_(journal_path) {
     if (!mutex_name.empty()) mutex_ = CreateMutexW(nullptr, FALSE, mutex_name.c_str());
+    if (!read_only_ && mutex_ && journal_file_.Exists()) RecoverWhenFree();
   }
 
   ~WindowsHive() override {
@@ -148,7 +153,9 @@ class WindowsHive : public RegistryHive {
             RegCloseKey(probe);
             continue;
           }
-          Note(Undo{Undo::Kind::kCreatedKey, prefix, {}, {}, {}});
+          if (!Note(Undo{Undo::Kind::kCreatedKey, prefix, {}, {}, {}})) {
+            return RegStatus::kIoError;
+          }
           break;
         }
         code = RegCreateKeyExW(root_, wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -190,7 +197,7 @@ class WindowsHive : public RegistryHive {
     if (read_only_) return RegStatus::kAccessDenied;
     const std::wstring wide_name = Widen(name);
     return InWriteTransaction([&] {
-      NoteValue(*open, wide_name);
+      if (!NoteValue(*open, wide_name)) return RegStatus::kIoError;
       const std::vector<BYTE> bytes = BytesOf(value);
       return StatusOf(RegSetValueExW(open->key, wide_name.c_str(), 0,
                                      static_cast<DWORD>(value.type), bytes.data(),
@@ -204,7 +211,7 @@ class WindowsHive : public RegistryHive {
     if (read_only_) return RegStatus::kAccessDenied;
     const std::wstring wide_name = Widen(name);
     return InWriteTransaction([&] {
-      NoteValue(*open, wide_name);
+      if (!NoteValue(*open, wide_name)) return RegStatus::kIoError;
       return StatusOf(RegDeleteValueW(open->key, wide_name.c_str()));
     });
   }
@@ -296,7 +303,7 @@ class WindowsHive : public RegistryHive {
       if (code == ERROR_SUCCESS && depth_ > 0) {
         Undo undo{Undo::Kind::kDeletedKey, full, {}, {}, {}};
         code = ReadAllValues(target, &undo.values);
-        if (code == ERROR_SUCCESS) Note(std::move(undo));
+        if (code == ERROR_SUCCESS && !Note(std::move(undo))) code = ERROR_WRITE_FAULT;
       }
       RegCloseKey(target);
       if (code != ERROR_SUCCESS) return StatusOf(code);
@@ -311,8 +318,15 @@ class WindowsHive : public RegistryHive {
         // An abandoned mutex belonged to a process that ended in the middle of its transaction;
         // the store is then as that process left it, and ours to use.
         if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return RegStatus::kBusy;
+        // Its journal then tells how to take back what it had written.
+        const RegStatus status = TakeJournal();
+        if (status != RegStatus::kOk) {
+          ReleaseMutex(mutex_);
+          return status;
+        }
       }
       aborted_ = false;
+      journal_broken_ = false;
       journal_.clear();
     }
     ++depth_;
@@ -323,11 +337,21 @@ class WindowsHive : public RegistryHive {
     if (depth_ == 0) return RegStatus::kIoError;
     --depth_;
     if (depth_ > 0) return aborted_ ? RegStatus::kIoError : RegStatus::kOk;
-    const bool aborted = aborted_;
+    bool aborted = aborted_;
     aborted_ = false;
-    journal_.clear();
-    // The changes reach the disk before the commit reports success.
+    // The changes reach the disk before the commit reports success, and before the journal that
+    // could take them back is emptied.
     if (!aborted && touched_) RegFlushKey(root_);
+    if (journal_file_.held()) {
+      if (!aborted && !journal_file_.Clear()) {
+        // The journal still holds the changes and would take them back later: take them back
+        // now, so that the failed commit means nothing was written.
+        UndoAll();
+        aborted = true;
+      }
+      journal_file_.Close(true);
+    }
+    journal_.clear();
     touched_ = false;
     if (mutex_) ReleaseMutex(mutex_);
     return aborted ? RegStatus::kIoError : RegStatus::kOk;
@@ -336,14 +360,14 @@ class WindowsHive : public RegistryHive {
   void RollbackTransaction() override {
     if (depth_ == 0) return;
     if (!aborted_) {
-      for (auto undo = journal_.rbegin(); undo != journal_.rend(); ++undo) Apply(*undo);
-      journal_.clear();
-      touched_ = false;
+      UndoAll();
+      if (journal_file_.held()) journal_file_.Clear();
       aborted_ = true;
     }
     --depth_;
     if (depth_ == 0) {
       aborted_ = false;
+      journal_file_.Close(true);
       if (mutex_) ReleaseMutex(mutex_);
     }
   }
@@ -381,12 +405,78 @@ class WindowsHive : public RegistryHive {
     return status;
   }
 
-  void Note(Undo undo) {
-    touched_ = true;
-    if (depth_ > 0) journal_.push_back(std::move(undo));
+  // Takes back every change of the transaction, newest first.
+  void UndoAll() {
+    for (auto undo = journal_.rbegin(); undo != journal_.rend(); ++undo) Apply(*undo);
+    if (touched_) RegFlushKey(root_);
+    journal_.clear();
+    touched_ = false;
   }
 
-  void NoteValue(const OpenKeyEntry& open, const std::wstring& name) {
+  // Takes the hive's journal for the transaction that begins, with the mutex held, replaying
+  // first what a writer that ended in the middle of its transaction left in it.
+  RegStatus TakeJournal() {
+    if (journal_file_.held()) return RegStatus::kOk;
+    switch (journal_file_.Take(true)) {
+      case UndoJournalFile::Claim::kClaimed:
+        break;
+      case UndoJournalFile::Claim::kHeldElsewhere:
+        // A transaction of another hive object of this thread (the mutex lets its owner in again).
+        return RegStatus::kBusy;
+      case UndoJournalFile::Claim::kFailed:
+        return RegStatus::kIoError;
+    }
+    if (!ReplayLeftover()) {
+      journal_file_.Close();
+      return RegStatus::kIoError;
+    }
+    return RegStatus::kOk;
+  }
+
+  // On opening: replays a journal left behind, when no transaction of a living writer holds it.
+  void RecoverWhenFree() {
+    const DWORD waited = WaitForSingleObject(mutex_, 0);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return;  // the next begin does it
+    if (journal_file_.Take(false) == UndoJournalFile::Claim::kClaimed) {
+      if (ReplayLeftover()) {
+        journal_file_.Close(true);
+      } else {
+        journal_file_.Close();
+      }
+    }
+    ReleaseMutex(mutex_);
+  }
+
+  // Replays the held journal newest first and empties it. The replay may be cut short and done
+  // again: every step sets a key or value to how it was, whatever it is now.
+  bool ReplayLeftover() {
+    std::vector<Undo> leftover;
+    if (!journal_file_.ReadAll(&leftover)) return false;
+    if (!leftover.empty()) {
+      for (auto undo = leftover.rbegin(); undo != leftover.rend(); ++undo) Apply(*undo);
+      RegFlushKey(root_);
+    }
+    return journal_file_.Clear();
+  }
+
+  // Notes how to undo a change about to be made; false when the note could not be kept, and
+  // then the change must not be made.
+  bool Note(Undo undo) {
+    if (depth_ == 0) return true;
+    if (journal_file_.held()) {
+      // After a failed append the file may end in a partial record, and records after it would
+      // not be read: the transaction makes no more changes.
+      if (journal_broken_ || !journal_file_.Append(undo)) {
+        journal_broken_ = true;
+        return false;
+      }
+    }
+    touched_ = true;
+    journal_.push_back(std::move(undo));
+    return true;
+  }
+
+  bool NoteValue(const OpenKeyEntry& open, const std::wstring& name) {
     Undo undo{Undo::Kind::kValue, open.path, name, {}, {}};
     DWORD type = 0;
     DWORD size = 0;
@@ -395,7 +485,7 @@ class WindowsHive : public RegistryHive {
       data.resize(size);
       undo.old_value.emplace(type, std::move(data));
     }
-    Note(std::move(undo));
+    return Note(std::move(undo));
   }
 
   static LSTATUS ReadAllValues(
@@ -465,7 +555,9 @@ class WindowsHive : public RegistryHive {
   int depth_ = 0;
   bool aborted_ = false;
   std::vector<Undo> journal_;
-  bool touched_ = false;  // the transaction changed something
+  UndoJournalFile journal_file_;
+  bool journal_broken_ = false;  // a note could not be written to the journal file
+  bool touched_ = false;         // the transaction changed something
 };
 
 // The key that stands in for the store file at `location`: a name made from the path's hash,
@@ -482,9 +574,17 @@ std::wstring StoreKeyOf(const std::string& location) {
   return std::wstring(kStoresKey) + L"\\" + name;
 }
 
+// The journal file of the hive whose store file would be at `location`.
+std::wstring JournalOf(const std::string& location) { return LongPath(location + "-journal"); }
+
 std::unique_ptr<RegistryHive> OpenRooted(HKEY parent, const std::wstring& path, bool owns,
                                          HiveAccess access, std::string* error,
-                                         const std::string& shown) {
+                                         const std::string& shown, const std::wstring& journal) {
+  if (access == HiveAccess::kReadOnly && UndoJournalFile(journal).Exists()) {
+    // A writer ended in the middle of a transaction: what it left is taken back before it is
+    // read (a writable hive does that on opening).
+    OpenRooted(parent, path, owns, HiveAccess::kReadWrite, nullptr, shown, journal);
+  }
   HKEY root = parent;
   if (owns) {
     const LSTATUS code =
@@ -494,7 +594,7 @@ std::unique_ptr<RegistryHive> OpenRooted(HKEY parent, const std::wstring& path, 
                               KEY_ALL_ACCESS, nullptr, &root, nullptr);
     if (code == ERROR_FILE_NOT_FOUND && access == HiveAccess::kReadOnly) {
       // A store that does not exist yet reads as an empty hive, and stays uncreated.
-      return std::make_unique<WindowsHive>(nullptr, false, true, L"");
+      return std::make_unique<WindowsHive>(nullptr, false, true, L"", L"");
     }
     if (code != ERROR_SUCCESS) {
       if (error) *error = shown + ": Registrierungsschlüssel kann nicht geöffnet werden";
@@ -505,7 +605,8 @@ std::unique_ptr<RegistryHive> OpenRooted(HKEY parent, const std::wstring& path, 
   for (wchar_t& c : mutex_name) {
     if (c == L'\\' && &c != &mutex_name[5]) c = L'-';
   }
-  return std::make_unique<WindowsHive>(root, owns, access == HiveAccess::kReadOnly, mutex_name);
+  return std::make_unique<WindowsHive>(root, owns, access == HiveAccess::kReadOnly, mutex_name,
+                                       journal);
 }
 
 }  // namespace
@@ -513,17 +614,19 @@ std::unique_ptr<RegistryHive> OpenRooted(HKEY parent, const std::wstring& path, 
 std::unique_ptr<RegistryHive> OpenRegistryHive(const std::string& database_path, std::string* error,
                                                HiveAccess access) {
   return OpenRooted(HKEY_CURRENT_USER, StoreKeyOf(database_path), true, access, error,
-                    database_path);
+                    database_path, JournalOf(database_path));
 }
 
 std::unique_ptr<RegistryHive> OpenUserRegistryHive(std::string* error, HiveAccess access) {
-  return OpenRooted(HKEY_CURRENT_USER, L"HKCU", false, access, error, "HKEY_CURRENT_USER");
+  return OpenRooted(HKEY_CURRENT_USER, L"HKCU", false, access, error, "HKEY_CURRENT_USER",
+                    JournalOf(StateDirectory() + "\\registry"));
 }
 
 bool DeleteRegistryHive(const std::string& database_path) {
   const std::wstring key = StoreKeyOf(database_path);
   LSTATUS code = RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
   if (code == ERROR_SUCCESS) code = RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  DeleteFileW(JournalOf(database_path).c_str());
   return code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND;
 }
 

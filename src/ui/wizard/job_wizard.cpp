@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "platform/app_paths.h"
+#include "ui/toolkit/flat_button.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/pages/automation_page.h"
@@ -19,7 +20,8 @@
 #include "ui/wizard/pages/final_page.h"
 #include "ui/wizard/pages/welcome_page.h"
 #include "ui/wizard/pages/wizard_page_parts.h"
-#include "ui/wizard/wizard_fields.h"
+#include "ui/wizard/folder_button.h"
+#include "ui/wizard/time_edit.h"
 
 namespace parvolind::ui {
 namespace {

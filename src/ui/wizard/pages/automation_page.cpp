@@ -7,7 +7,8 @@
 
 #include "ui/toolkit/qt_strings.h"
 #include "ui/wizard/pages/wizard_page_parts.h"
-#include "ui/wizard/wizard_fields.h"
+#include "ui/wizard/step_spin_box.h"
+#include "ui/wizard/time_edit.h"
 
 namespace parvolind::ui {
 

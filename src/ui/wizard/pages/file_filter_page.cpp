@@ -9,7 +9,7 @@
 
 #include "ui/toolkit/qt_strings.h"
 #include "ui/wizard/pages/wizard_page_parts.h"
-#include "ui/wizard/wizard_fields.h"
+#include "ui/wizard/step_spin_box.h"
 
 namespace parvolind::ui {
 
