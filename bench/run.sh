@@ -28,6 +28,20 @@ while [ $# -gt 0 ]; do
   shift
 done
 
+# The peers come from Debian; install the ones that are missing, as the other scripts do.
+missing=()
+for package in rsync unison; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+command -v rsync >/dev/null 2>&1 || { echo "bench: rsync is needed (apt-get install rsync)" >&2; exit 1; }
+
 if [ -z "$CLI" ]; then
   BUILD="$HERE/../build-bench"
   cmake -S "$HERE/.." -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
