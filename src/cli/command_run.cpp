@@ -2,6 +2,7 @@
 // values as the desktop program, with a one-line progress display on a terminal.
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -17,29 +18,15 @@
 #include "platform/interrupt.h"
 #include "platform/run_lock.h"
 #include "schedule/schedule_computation.h"
-#include "store/job_store.h"
 
 namespace parvolind::cli {
 
 int RunCommand(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 1 || args[0].empty()) {
-    context.err << "Aufruf: parvolind-cli run NAME\n";
-    return kExitUsage;
-  }
+  int exit_code = 0;
+  const std::optional<RunSettings> prepared = PrepareJobCommand(context, args, "run", exit_code);
+  if (!prepared) return exit_code;
+  const RunSettings& settings = *prepared;
   const std::string& job_name = args[0];
-  JobStore store(context.hive, context.clock, context.locale);
-  if (!store.JobExists(job_name)) {
-    context.err << "Auftrag nicht gefunden: " << job_name << "\n";
-    return kExitUsage;
-  }
-
-  RunSettings settings;
-  try {
-    settings = ReadRunSettings(context);
-  } catch (const std::exception& error) {
-    context.err << error.what() << "\n";
-    return kExitFailed;
-  }
 
   std::unique_ptr<FileSystem> fs = CreateFileSystem();
   std::unique_ptr<RunLocks> locks = CreateUserRunLocks();

@@ -1,5 +1,7 @@
 #include "cli/run_settings.h"
 
+#include <exception>
+
 #include "store/job_store.h"
 #include "store/registry_key.h"
 
@@ -18,6 +20,29 @@ RunSettings ReadRunSettings(CliContext& context) {
     }
   }
   return settings_read;
+}
+
+std::optional<RunSettings> PrepareJobCommand(CliContext& context,
+                                             const std::vector<std::string>& args,
+                                             std::string_view command, int& exit_code) {
+  if (args.size() != 1 || args[0].empty()) {
+    context.err << "Aufruf: parvolind-cli " << command << " NAME\n";
+    exit_code = kExitUsage;
+    return std::nullopt;
+  }
+  JobStore store(context.hive, context.clock, context.locale);
+  if (!store.JobExists(args[0])) {
+    context.err << "Auftrag nicht gefunden: " << args[0] << "\n";
+    exit_code = kExitUsage;
+    return std::nullopt;
+  }
+  try {
+    return ReadRunSettings(context);
+  } catch (const std::exception& error) {
+    context.err << error.what() << "\n";
+    exit_code = kExitFailed;
+    return std::nullopt;
+  }
 }
 
 }  // namespace parvolind::cli
