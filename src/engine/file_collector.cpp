@@ -310,7 +310,8 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
       if (!have_status) status = stream.EntryStatus(true);
       // What a link leads to can also be reached, and changed, by another path: its status is
       // looked at again when it is compared.
-      if (PassesAgeFilter(path, &status, walk.days)) walk.list.AddFile(name, link ? nullptr : &status);
+      if (PassesAgeFilter(path, &status, walk.days))
+        walk.list.AddFile(name, link ? nullptr : &status);
     }
     progress_.ProcessEvents();
     if (control_.CancelRequested()) return false;

@@ -47,7 +47,8 @@ PathIndex::Key PathIndex::KeyOf(size_t position) const {
   std::string_view name = paths_.NameOf(position);
   if (prefix_length_ <= folder.size()) return {folder.substr(prefix_length_), name};
   const size_t into_name = prefix_length_ - folder.size();
-  return {std::string_view(), into_name <= name.size() ? name.substr(into_name) : std::string_view()};
+  return {std::string_view(),
+          into_name <= name.size() ? name.substr(into_name) : std::string_view()};
 }
 
 uint64_t PathIndex::Hash(Key key) const {

@@ -105,7 +105,7 @@ TEST_F(FileCollectorTest, ListsFilesBeforeSubdirectoriesAndSkipsDotDirectories) 
 
   const Paths all = Collect(root);
   EXPECT_EQ(Sorted(all), (Paths{root + ".hidden", root + "a.txt", root + N("other/d.txt"),
-                                   root + N("sub/b.doc"), root + N("sub/deeper/c")}));
+                                root + N("sub/b.doc"), root + N("sub/deeper/c")}));
   // A directory's own files come before those of its subdirectories, depth first.
   auto position = [&](const std::string& path) {
     return std::find(all.begin(), all.end(), path) - all.begin();
@@ -223,10 +223,10 @@ TEST_F(FileCollectorTest, ReportsAndRemovesOnlyStaleTemporaryFiles) {
   clock_.Set(fs_->LocalTimeOf(base));
   const std::string root = PathOf("r/");
 
-  EXPECT_EQ(Sorted(Collect(root)),
-            (Paths{root + ".parvolind-tmp--abcdefghij", root + ".parvolind-tmp-7-ABCDEFGHIJ",
-                      root + ".parvolind-tmp-7-abcdefghi", root + ".parvolind-tmp-notes",
-                      root + "real"}));
+  EXPECT_EQ(
+      Sorted(Collect(root)),
+      (Paths{root + ".parvolind-tmp--abcdefghij", root + ".parvolind-tmp-7-ABCDEFGHIJ",
+             root + ".parvolind-tmp-7-abcdefghi", root + ".parvolind-tmp-notes", root + "real"}));
   EXPECT_EQ(collector_.StaleTemporaryFiles(), std::vector<std::string>{stale});
   EXPECT_EQ(collector_.RemoveStaleTemporaryFiles(PathOf("elsewhere/")), 0);
   EXPECT_TRUE(fs_->Stat(stale).exists);

@@ -98,12 +98,27 @@ TEST_F(FileCollectorLinuxTest, FollowsDirectoryLinksButNotBackUpTheWalk) {
   std::filesystem::create_symlink(PathOf("nowhere"), PathOf("r/dangling"));
   // A second way into "a": walked like a folder of its own, whichever way comes first.
   std::filesystem::create_directory_symlink(PathOf("r/a"), PathOf("r/alias"));
+  WriteFile("r/plain", "xyz");
   const std::string root = PathOf("r/");
-  EXPECT_EQ(Sorted(Collect(root)),
-            (Paths{root + "a/file", root + "alias/file", root + "dangling", root + "ext/linked",
-                      root + "filelink"}));
+  EXPECT_EQ(Sorted(Collect(root)), (Paths{root + "a/file", root + "alias/file", root + "dangling",
+                                          root + "ext/linked", root + "filelink", root + "plain"}));
   // A folder already walked in one call is walked again in the next.
   EXPECT_EQ(Collect(PathOf("elsewhere/")), Paths{PathOf("elsewhere/linked")});
+
+  // What the walk saw of a file holds only where no other path leads to it: a copy written by
+  // another path (a link, a second way into the folder) would change it unseen.
+  FileList list;
+  collector_.GetSyncFiles(root, "", list, true, 0, 0);
+  FileList::DistrustFoldersSeenTwice(&list, nullptr);
+  Paths holding;
+  FileStatus status;
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!list.ListedStatus(i, status)) continue;
+    holding.push_back(list.Path(i));
+    EXPECT_EQ(status.size, 3);
+    EXPECT_EQ(status.mtime_ns, fs_->Stat(root + "plain").mtime_ns);
+  }
+  EXPECT_EQ(holding, Paths{root + "plain"});
 }
 
 TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLogsEachOnce) {
