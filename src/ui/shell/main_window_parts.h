@@ -12,7 +12,7 @@
 #include "store/settings.h"
 #include "ui/questions/question_windows.h"
 #include "ui/shell/form_info.h"
-#include "ui/shell/form_main.h"
+#include "ui/shell/main_window_services.h"
 
 namespace parvolind::ui {
 
