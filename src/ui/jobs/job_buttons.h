@@ -3,8 +3,8 @@
 #include <QObject>
 #include <vector>
 
+#include "ui/controls/hover_group.h"
 #include "ui/jobs/job_button.h"
-#include "ui/toolkit/hover_group.h"
 
 class QWidget;
 

@@ -7,9 +7,9 @@
 #include <QMouseEvent>
 #include <QPointer>
 
+#include "ui/controls/flat_check_box.h"
 #include "ui/questions/question_button.h"
 #include "ui/toolkit/accessible_kind.h"
-#include "ui/toolkit/flat_check_box.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "schedule/tick_host.h"
-#include "ui/toolkit/hover_group.h"
-#include "ui/toolkit/skinned_window.h"
+#include "ui/controls/hover_group.h"
+#include "ui/skin/skinned_window.h"
 
 class QEventLoop;
 class QLabel;

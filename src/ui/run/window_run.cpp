@@ -4,11 +4,11 @@
 #include <optional>
 #include <utility>
 
+#include "ui/ending/program_exit.h"
 #include "ui/preview/preview_window.h"
 #include "ui/run/progress_panel.h"
 #include "ui/run/run_attention.h"
 #include "ui/run/window_run_host.h"
-#include "ui/shell/program_exit.h"
 #include "ui/toolkit/qt_strings.h"
 
 namespace parvolind::ui {

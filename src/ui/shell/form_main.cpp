@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "store/config_backup.h"
+#include "ui/desktop/bring_to_front.h"
 #include "ui/jobs/job_buttons.h"
 #include "ui/jobs/job_info_panel.h"
 #include "ui/jobs/job_list_menu.h"
@@ -24,9 +25,8 @@
 #include "ui/run/window_run.h"
 #include "ui/shell/covered_controls.h"
 #include "ui/shell/form_info.h"
-#include "ui/shell/main_skin.h"
+#include "ui/skin/main_skin.h"
 #include "ui/toolkit/accessible_kind.h"
-#include "ui/toolkit/bring_to_front.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"

@@ -17,14 +17,14 @@
 #include "schedule/tick_host.h"
 #include "store/job_store.h"
 #include "store/settings.h"
+#include "ui/ending/program_exit.h"
+#include "ui/ending/window_exit.h"
 #include "ui/jobs/job_buttons.h"
-#include "ui/shell/document_opener.h"
 #include "ui/shell/main_window_services.h"
-#include "ui/shell/program_exit.h"
-#include "ui/shell/window_exit.h"
 #include "ui/shell/window_menus.h"
+#include "ui/skin/skinned_window.h"
 #include "ui/toolkit/dialogs.h"
-#include "ui/toolkit/skinned_window.h"
+#include "ui/viewers/document_opener.h"
 
 class QLabel;
 

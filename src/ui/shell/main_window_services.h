@@ -8,7 +8,7 @@
 #include "platform/registry_hive.h"
 #include "platform/run_lock.h"
 #include "store/settings.h"
-#include "ui/shell/document_opener.h"
+#include "ui/viewers/document_opener.h"
 
 namespace parvolind::ui {
 

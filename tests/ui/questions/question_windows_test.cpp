@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "support/test_environment.h"
+#include "ui/controls/flat_check_box.h"
 #include "ui/questions/question_button.h"
-#include "ui/toolkit/flat_check_box.h"
 #include "ui/ui_test_support.h"
 
 namespace parvolind::ui {
