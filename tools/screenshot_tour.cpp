@@ -33,8 +33,9 @@
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_list_view.h"
 #include "ui/preview/preview_window.h"
+#include "ui/questions/form_confirm.h"
 #include "ui/questions/question_button.h"
-#include "ui/questions/question_windows.h"
+
 #include "ui/run/progress_panel.h"
 #include "ui/run/window_run.h"
 #include "ui/shell/form_info.h"

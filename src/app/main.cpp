@@ -19,7 +19,7 @@
 #include "ui/run/window_run.h"
 #include "ui/shell/form_main.h"
 #include "ui/shell/main_window_parts.h"
-#include "ui/toolkit/dialogs.h"
+#include "ui/toolkit/message_box_dialogs.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/qt_translations.h"
 #include "ui/toolkit/theme.h"

@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <utility>
 
-#include "ui/questions/question_windows.h"
+#include "ui/questions/form_confirm.h"
+#include "ui/questions/form_recover.h"
 
 namespace parvolind::ui {
 

@@ -18,6 +18,7 @@
 #include "engine/synchronisation_run.h"
 #include "ui/controls/flat_button.h"
 #include "ui/desktop/bring_to_front.h"
+#include "ui/preview/preview_filter.h"
 #include "ui/preview/preview_model.h"
 #include "ui/run/gradient_progress_bar.h"
 #include "ui/toolkit/accessible_kind.h"

@@ -28,7 +28,6 @@ namespace {
 
 constexpr int kDirectionPage = 1;
 constexpr int kCriteriaPage = 2;
-constexpr int kAutomationPage = 4;
 
 const QString kLoadFailedText = QStringLiteral("Fehler beim Laden der Auftrags-Daten!");
 const QString kFolderTitle = QStringLiteral(

@@ -1,4 +1,5 @@
-#include "ui/questions/question_windows.h"
+#include "ui/questions/form_confirm.h"
+#include "ui/questions/form_recover.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/questions/question_windows.h"
+#include "ui/questions/question_window.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -167,24 +167,6 @@ bool QuestionWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return SkinnedWindow::eventFilter(watched, event);
-}
-
-TFormConfirm::TFormConfirm(QWidget* parent)
-    : QuestionWindow({QSize(309, 219), "Confirm", QStringLiteral("Bestätigung der Durchführung"),
-                      40, 95, QStringLiteral("Soll die Synchronisation nun durchgeführt werden?")},
-                     parent) {}
-
-std::string TFormConfirm::MessageText(const std::string& job_name) const {
-  return ConfirmQuestionText(job_name);
-}
-
-TFormRecover::TFormRecover(QWidget* parent)
-    : QuestionWindow({QSize(308, 220), "Recover", QStringLiteral("Synchronisation nachholen"), 55,
-                      110, QStringLiteral("Soll die Synchronisation nun nachgeholt werden?")},
-                     parent) {}
-
-std::string TFormRecover::MessageText(const std::string& job_name) const {
-  return RecoverQuestionText(job_name);
 }
 
 }  // namespace parvolind::ui

@@ -82,26 +82,4 @@ class QuestionWindow : public SkinnedWindow {
   QEventLoop* loop_ = nullptr;
 };
 
-/// `TFormConfirm`: "Bestätigung der Durchführung", asked before a due run.
-class TFormConfirm : public QuestionWindow {
-  Q_OBJECT
-
- public:
-  explicit TFormConfirm(QWidget* parent = nullptr);
-
- protected:
-  std::string MessageText(const std::string& job_name) const override;
-};
-
-/// `TFormRecover`: "Synchronisation nachholen", asked before catching up a missed run.
-class TFormRecover : public QuestionWindow {
-  Q_OBJECT
-
- public:
-  explicit TFormRecover(QWidget* parent = nullptr);
-
- protected:
-  std::string MessageText(const std::string& job_name) const override;
-};
-
 }  // namespace parvolind::ui

@@ -1,4 +1,4 @@
-#include "ui/toolkit/dialogs.h"
+#include "ui/toolkit/message_box_dialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
