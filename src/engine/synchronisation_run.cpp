@@ -296,10 +296,14 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   });
   FileCollector collector(fs_, progress_, control_, clock_, transfer, log_);
   collector.Reset();
+  const bool has_targets = both || job.del_others;
+  // The receiving side is read beside the sending side's walk; the lists are the same.
+  if (has_targets) {
+    collector.ReadAhead(receiving_root, job.filter, job.sub_dirs, job.filter_type, sending_root);
+  }
   FileList sources;
   collector.GetSyncFiles(sending_root, job.filter, sources, job.sub_dirs, job.filter_type, job.days,
                          receiving_root);
-  const bool has_targets = both || job.del_others;
   FileList targets;
   if (has_targets) {
     collector.GetSyncFiles(receiving_root, job.filter, targets, job.sub_dirs, job.filter_type,

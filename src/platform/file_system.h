@@ -152,6 +152,12 @@ class FileSystem {
   /// blocks in parallel. `work` must be safe to run in several threads and must not throw.
   virtual void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) = 0;
 
+  /// How many threads work that runs side by side on metadata (reading folders ahead of a walk)
+  /// may use, the caller's own among them: the machine's processor count, at most 8. The
+  /// environment variable PARVOLIND_THREADS (1 to 64) sets another count; 1 keeps all such
+  /// work on the calling thread.
+  virtual size_t WorkThreads() = 0;
+
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   /// Removes a file (not a directory); 0 or an error code.

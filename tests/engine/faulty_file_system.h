@@ -100,6 +100,9 @@ class FaultyFileSystem : public FileSystem {
   void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     real_.ForEachSideBySide(count, work);
   }
+  /// Threads for work side by side; 0: as many as the real file system says.
+  size_t work_threads = 0;
+  size_t WorkThreads() override { return work_threads > 0 ? work_threads : real_.WorkThreads(); }
   int Rename(const std::string& from, const std::string& to) override {
     Note("rename");
     if (EndsWith(to, failing_rename)) return EIO;

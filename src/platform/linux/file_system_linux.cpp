@@ -333,6 +333,8 @@ class LinuxFileSystem : public FileSystem {
     for (std::thread& helper : helpers) helper.join();
   }
 
+  size_t WorkThreads() override { return linux_fs::WorkThreads(); }
+
   int Rename(const std::string& from, const std::string& to) override {
     return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <random>
 #include <thread>
 #include <vector>
@@ -434,6 +435,19 @@ class WindowsFileSystem : public FileSystem {
       });
     }
     for (std::thread& thread : pool) thread.join();
+  }
+
+  size_t WorkThreads() override {
+    // More threads than this gain little on metadata a walk reads.
+    constexpr unsigned kDefaultThreadCap = 8;
+    constexpr long kMostThreads = 64;
+    if (const char* asked = std::getenv("PARVOLIND_THREADS"); asked != nullptr && *asked != '\0') {
+      char* end = nullptr;
+      const long count = std::strtol(asked, &end, 10);
+      if (*end == '\0' && count >= 1) return static_cast<size_t>(std::min(count, kMostThreads));
+    }
+    const unsigned processors = std::thread::hardware_concurrency();
+    return std::clamp(processors, 1u, kDefaultThreadCap);
   }
 
   int Rename(const std::string& from, const std::string& to) override {

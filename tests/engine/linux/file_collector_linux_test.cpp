@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/faulty_file_system.h"
 #include "engine/recording_host.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
@@ -141,6 +142,67 @@ TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLo
   EXPECT_EQ(lines, (std::vector<std::string>{"Fehler:       " + root + "deep" + tail,
                                              "Fehler:       " + root + "in" + tail,
                                              "Fehler:       " + root + "up" + tail}));
+}
+
+TEST_F(FileCollectorLinuxTest, ReadingAheadInThreadsListsLogsAndShowsWhatOneThreadDoes) {
+  for (int a = 0; a < 12; ++a) {
+    for (int b = 0; b < 3; ++b) {
+      for (int f = 0; f < 4; ++f) {
+        const std::string name = "/d" + std::to_string(a) + "/s" + std::to_string(b) + "/f";
+        WriteFile("one" + name + std::to_string(f), "1");
+        WriteFile("two" + name + std::to_string(f + b), "22");
+      }
+    }
+  }
+  WriteFile("one/.hidden/h", "h");
+  WriteFile("two/damaged/x", "x");
+  WriteFile("two/damaged/y", "y");
+  std::filesystem::create_directory_symlink(PathOf("two/d3"), PathOf("one/d5/into"));
+  std::filesystem::create_directory_symlink(PathOf("one/d2"), PathOf("one/d2/s1/loop"));
+  std::filesystem::create_directory_symlink(PathOf("one/d7"), PathOf("two/d1/alias"));
+  std::filesystem::create_symlink(PathOf("one/d0/s0/f0"), PathOf("two/link"));
+  struct Seen {
+    std::vector<Paths> lists;
+    std::vector<std::string> log;
+    std::vector<std::string> labels;
+    std::vector<std::string> incomplete;
+    int64_t failures = 0;
+  };
+  const auto walk = [&](size_t threads) {
+    testing::FaultyFileSystem fs(*fs_);
+    fs.work_threads = threads;
+    fs.failing_directory = "two/damaged/";
+    fs.entries_before_failure = 1;
+    RecordingHost host;
+    const std::string log_path = PathOf("log" + std::to_string(threads));
+    LogWriter log(log_path, fs, host, host.Logging(), clock_, *locale_);
+    FileCollector collector(fs, host, host.control, clock_, transfer_, log);
+    collector.Reset();
+    collector.ReadAhead(PathOf("two"), "", true, 0, PathOf("one"));
+    FileList first;
+    FileList second;
+    collector.GetSyncFiles(PathOf("one"), "", first, true, 0, 0, PathOf("two"));
+    collector.GetSyncFiles(PathOf("two"), "", second, true, 0, 0, PathOf("one"));
+    Seen seen{{first.Paths(), second.Paths()},
+              {},
+              host.Labels(ProgressLabel::kAction),
+              collector.IncompleteFolders(),
+              collector.Failures()};
+    std::istringstream lines(ReadFile(log_path));
+    for (std::string line; std::getline(lines, line);) seen.log.push_back(line);
+    return seen;
+  };
+  const Seen alone = walk(1);
+  EXPECT_EQ(alone.lists[0].size(), 12u * 3 * 4);
+  EXPECT_EQ(alone.failures, 3);  // the two links into the other side, the damaged folder
+  for (const size_t threads : {2, 4, 8}) {
+    const Seen side_by_side = walk(threads);
+    EXPECT_EQ(side_by_side.lists, alone.lists);
+    EXPECT_EQ(side_by_side.log, alone.log);
+    EXPECT_EQ(side_by_side.labels, alone.labels);
+    EXPECT_EQ(side_by_side.incomplete, alone.incomplete);
+    EXPECT_EQ(side_by_side.failures, alone.failures);
+  }
 }
 
 TEST_F(FileCollectorLinuxTest, LogsAFolderThatCannotBeRead) {
