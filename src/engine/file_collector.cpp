@@ -49,6 +49,9 @@ struct FileCollector::Walk {
   std::vector<Identity> ancestors;
   // The other root first, then every directory above it.
   std::vector<Identity> other_and_above;
+  // How many directories on the path from the root down to the one in hand were reached through
+  // a link: what the walk sees below such a one may also be seen, and changed, by another path.
+  int links_above = 0;
 };
 
 FileCollector::FileCollector(FileSystem& fs, ProgressSink& progress, const RunControl& control,
@@ -96,7 +99,7 @@ void FileCollector::GetSyncFiles(const std::string& directory, const std::string
     number = static_cast<int>(known - walk_roots_.begin()) + 1;
     if (known == walk_roots_.end()) walk_roots_.push_back(directory);
   }
-  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days, number, {}, {}};
+  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days, number, {}, {}, 0};
   if (!other_root.empty()) {
     for (std::string folder = fs_.RealPath(other_root); !folder.empty();
          folder = ParentOf(folder)) {
@@ -242,17 +245,20 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
     return;
   }
 
+  if (via_link) ++walk.links_above;
+  walk.list.AddFolder(directory, identity.first, identity.second, walk.links_above == 0);
   std::vector<std::pair<std::string, bool>> subdirectories;
   const bool go_on = ReadDirectory(walk, directory, *stream, subdirectories);
   stream.reset();  // one open directory per level at most while descending
-  if (!go_on) return;
-
-  walk.ancestors.push_back(identity);
-  for (const auto& [name, link] : subdirectories) {
-    WalkDirectory(walk, directory + name + kPathSeparator, link);
-    progress_.ProcessEvents();
+  if (go_on) {
+    walk.ancestors.push_back(identity);
+    for (const auto& [name, link] : subdirectories) {
+      WalkDirectory(walk, directory + name + kPathSeparator, link);
+      progress_.ProcessEvents();
+    }
+    walk.ancestors.pop_back();
   }
-  walk.ancestors.pop_back();
+  if (via_link) --walk.links_above;
 }
 
 bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, DirectoryStream& stream,
@@ -263,15 +269,21 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
   while (stream.Next(name, type)) {
     path.assign(directory);
     path.append(name);
+    // Each entry is looked at from the open directory: the folder's path is not walked again.
     FileStatus status;
     bool have_status = false;
     bool link = false;
+    if (type == EntryType::kUnknown) {
+      status = stream.EntryStatus(false);
+      have_status = !status.is_link;
+      if (status.is_link) type = EntryType::kLink;
+    }
     if (type == EntryType::kLink || type == EntryType::kUnknown) {
       // Links are followed; a link that leads nowhere is listed like a file.
-      status = fs_.Stat(path);
+      link = type == EntryType::kLink;
+      if (link) status = stream.EntryStatus(true);
       have_status = true;
       if (status.is_directory) {
-        link = type == EntryType::kLink || fs_.LinkStatus(path).is_link;
         type = EntryType::kDirectory;
       } else if (status.is_regular || !status.exists) {
         type = EntryType::kRegular;
@@ -286,7 +298,7 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
     // Pipes, sockets and devices are no files to copy: reading them could block or never end.
     if (type == EntryType::kOther) continue;
     if (FileTransfer::IsTemporaryName(name)) {
-      if (!have_status) status = fs_.Stat(path);
+      if (!have_status) status = stream.EntryStatus(true);
       if (status.is_regular &&
           clock_.UtcNanoseconds() - status.mtime_ns > kStaleTemporaryAgeMinutes * kNanosPerMinute) {
         stale_temporary_files_.push_back(path);
@@ -294,9 +306,12 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
       continue;
     }
 
-    if (PassesTypeFilter(name, walk.haystack, walk.filter_type) &&
-        PassesAgeFilter(path, have_status ? &status : nullptr, walk.days)) {
-      walk.list.push_back(path);
+    if (PassesTypeFilter(name, walk.haystack, walk.filter_type)) {
+      if (!have_status) status = stream.EntryStatus(true);
+      // What a link leads to can also be reached, and changed, by another path: its status is
+      // looked at again when it is compared.
+      if (PassesAgeFilter(path, &status, walk.days))
+        walk.list.AddFile(name, link ? nullptr : &status);
     }
     progress_.ProcessEvents();
     if (control_.CancelRequested()) return false;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/file_list.h"
 #include "engine/file_transfer.h"
 #include "engine/log_writer.h"
 #include "engine/progress_sink.h"
@@ -17,9 +18,6 @@
 #include "platform/file_system.h"
 
 namespace parvolind {
-
-/// Full paths of the files a job concerns, in the order the walk found them.
-using FileList = std::vector<std::string>;
 
 /// Builds the file lists of a run: walks a directory tree under the job's type and age filters.
 class FileCollector {

@@ -308,11 +308,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   failed_files_ += collector.Failures();
   // A folder of the sending side that is also one of the receiving side's is neither side's to
   // copy: what the sending walk listed in it goes.
-  for (const std::string& shared : collector.SharedFolders()) {
-    std::erase_if(sources, [&](const std::string& source) {
-      return source.compare(0, shared.size(), shared) == 0;
-    });
-  }
+  for (const std::string& shared : collector.SharedFolders()) sources.RemoveBelow(shared);
+  FileList::DistrustFoldersSeenTwice(&sources, &targets);
   progress_.SetBarRange(ProgressBar::kTotal, 0,
                         static_cast<int64_t>(sources.size() + targets.size()));
   progress_.ProcessEvents();
@@ -409,7 +406,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     second.sending_timeless = !receiving_times.kept;
     transfer.SetTimesAgainAfterRename(sending_times.again_after_rename);
     guard.Forget();
-    FileList().swap(sources);
+    second.statuses_hold = first.statuses_hold;
+    sources.Clear();
     RunCopyPass(run, second, copies, total);
     return;
   }

@@ -52,6 +52,10 @@ class DirectoryStream {
   virtual int Error() const = 0;
   /// The status of the open directory itself (its device and inode identify it).
   virtual FileStatus Status() = 0;
+  /// The status of the entry the last Next() gave, looked at from the open directory, so that
+  /// the folder's path is not walked again for each entry; links are followed when
+  /// `follow_links`. Only valid until the next call of Next().
+  virtual FileStatus EntryStatus(bool follow_links) = 0;
 };
 
 /// An open file. Closed by its destructor if Close() was not called.

@@ -173,6 +173,7 @@ class FaultyFileSystem : public FileSystem {
     }
     int Error() const override { return left_ == 0 ? EIO : real_->Error(); }
     FileStatus Status() override { return real_->Status(); }
+    FileStatus EntryStatus(bool follow_links) override { return real_->EntryStatus(follow_links); }
 
    private:
     std::unique_ptr<DirectoryStream> real_;

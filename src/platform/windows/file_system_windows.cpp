@@ -149,6 +149,14 @@ class WindowsDirectoryStream : public DirectoryStream {
 
   FileStatus Status() override { return StatusOfPath(path_, true); }
 
+  // Find data can lag behind a file still being written, so the entry is looked at by its path.
+  FileStatus EntryStatus(bool follow_links) override {
+    std::string entry = path_;
+    if (!entry.empty() && entry.back() != '\\' && entry.back() != '/') entry.push_back('\\');
+    entry.append(name_);
+    return StatusOfPath(entry, follow_links);
+  }
+
   int Error() const override { return error_; }
 
  private:

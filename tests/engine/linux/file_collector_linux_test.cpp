@@ -26,13 +26,14 @@ constexpr int64_t kSecond = 1000000000;
 
 class FileCollectorLinuxTest : public testing::TempDirTest {
  protected:
-  FileList Collect(const std::string& root, bool sub_dirs = true, int32_t type = 0,
-                   const std::string& filter = "", int32_t days = 0) {
+  using Paths = std::vector<std::string>;
+  Paths Collect(const std::string& root, bool sub_dirs = true, int32_t type = 0,
+                const std::string& filter = "", int32_t days = 0) {
     FileList list;
     collector_.GetSyncFiles(root, filter, list, sub_dirs, type, days);
-    return list;
+    return list.Paths();
   }
-  static FileList Sorted(FileList list) {
+  static Paths Sorted(Paths list) {
     std::sort(list.begin(), list.end());
     return list;
   }
@@ -97,12 +98,27 @@ TEST_F(FileCollectorLinuxTest, FollowsDirectoryLinksButNotBackUpTheWalk) {
   std::filesystem::create_symlink(PathOf("nowhere"), PathOf("r/dangling"));
   // A second way into "a": walked like a folder of its own, whichever way comes first.
   std::filesystem::create_directory_symlink(PathOf("r/a"), PathOf("r/alias"));
+  WriteFile("r/plain", "xyz");
   const std::string root = PathOf("r/");
-  EXPECT_EQ(Sorted(Collect(root)),
-            (FileList{root + "a/file", root + "alias/file", root + "dangling", root + "ext/linked",
-                      root + "filelink"}));
+  EXPECT_EQ(Sorted(Collect(root)), (Paths{root + "a/file", root + "alias/file", root + "dangling",
+                                          root + "ext/linked", root + "filelink", root + "plain"}));
   // A folder already walked in one call is walked again in the next.
-  EXPECT_EQ(Collect(PathOf("elsewhere/")), FileList{PathOf("elsewhere/linked")});
+  EXPECT_EQ(Collect(PathOf("elsewhere/")), Paths{PathOf("elsewhere/linked")});
+
+  // What the walk saw of a file holds only where no other path leads to it: a copy written by
+  // another path (a link, a second way into the folder) would change it unseen.
+  FileList list;
+  collector_.GetSyncFiles(root, "", list, true, 0, 0);
+  FileList::DistrustFoldersSeenTwice(&list, nullptr);
+  Paths holding;
+  FileStatus status;
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!list.ListedStatus(i, status)) continue;
+    holding.push_back(list.Path(i));
+    EXPECT_EQ(status.size, 3);
+    EXPECT_EQ(status.mtime_ns, fs_->Stat(root + "plain").mtime_ns);
+  }
+  EXPECT_EQ(holding, Paths{root + "plain"});
 }
 
 TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLogsEachOnce) {
@@ -117,7 +133,7 @@ TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLo
   for (int call = 0; call < 2; ++call) {
     FileList list;
     collector_.GetSyncFiles(root, "", list, true, 0, 0, PathOf("two/"));
-    EXPECT_EQ(Sorted(list), (FileList{root + "a", root + "out/c"}));
+    EXPECT_EQ(Sorted(list.Paths()), (Paths{root + "a", root + "out/c"}));
   }
   std::vector<std::string> lines = LoggedLines();
   std::sort(lines.begin(), lines.end());
@@ -137,8 +153,8 @@ TEST_F(FileCollectorLinuxTest, LogsAFolderThatCannotBeRead) {
   const std::string name(250, 'x');
   ASSERT_EQ(mkdirat(parent_fd, name.c_str(), 0700), 0);
 
-  const FileList list = Collect(PathOf("r/"));
-  EXPECT_EQ(list, FileList{parent + "/seen"});
+  const Paths list = Collect(PathOf("r/"));
+  EXPECT_EQ(list, Paths{parent + "/seen"});
   EXPECT_EQ(LoggedLines(), std::vector<std::string>{"Fehler:       " + parent + "/" + name +
                                                     "/ konnte nicht gelesen werden."});
   // A folder that is simply gone is no error.
@@ -153,7 +169,7 @@ TEST_F(FileCollectorLinuxTest, SkipsSpecialFilesAndListsOddNamesByteForByte) {
   ASSERT_EQ(mkfifo(PathOf("r/pipe").c_str(), 0600), 0);
   const std::string odd = PathOf("r/na\xEFve\xFF");
   std::ofstream(odd) << "z";
-  EXPECT_EQ(Sorted(Collect(PathOf("r/"))), (FileList{PathOf("r/na\xEFve\xFF"), PathOf("r/plain")}));
+  EXPECT_EQ(Sorted(Collect(PathOf("r/"))), (Paths{PathOf("r/na\xEFve\xFF"), PathOf("r/plain")}));
   std::filesystem::remove(odd);  // the temporary folder's own clean-up cannot spell it
 }
 
