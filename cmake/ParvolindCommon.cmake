@@ -2,6 +2,9 @@
 # strict Qt defines and the sanitizer option.
 option(PARVOLIND_WERROR "Treat compiler warnings as errors" OFF)
 option(PARVOLIND_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+# The walk reads folders ahead and small files are copied in helper threads; this build
+# finds data races there (it cannot be combined with the address sanitizer).
+option(PARVOLIND_SANITIZE_THREADS "Build with ThreadSanitizer" OFF)
 
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
@@ -23,6 +26,13 @@ if(PARVOLIND_SANITIZE)
   target_compile_options(parvolind_common INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(parvolind_common INTERFACE -fsanitize=address,undefined)
+endif()
+if(PARVOLIND_SANITIZE_THREADS)
+  if(PARVOLIND_SANITIZE)
+    message(FATAL_ERROR "PARVOLIND_SANITIZE and PARVOLIND_SANITIZE_THREADS exclude each other")
+  endif()
+  target_compile_options(parvolind_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(parvolind_common INTERFACE -fsanitize=thread)
 endif()
 
 # Adds a static library for one layer from every .cpp file of its folder. The
