@@ -1,6 +1,7 @@
 #include "engine/copy_pass.h"
 
 #include <string_view>
+#include <vector>
 
 #include "engine/run_paths.h"
 #include "engine/time_keeping.h"
@@ -11,6 +12,9 @@ namespace {
 
 constexpr std::string_view kActionCompare = "Daten werden verglichen...";
 constexpr std::string_view kCopying = " wird kopiert...";
+// Copies made ready side by side at a time: enough to keep the cores busy between two waits,
+// few enough that little is made ready in vain when the run is cancelled.
+constexpr size_t kBatchSize = 64;
 
 // Takes the receiving file out of the receiving list: it is neither copied back nor deleted.
 void RemoveTarget(RunContext& run, CopyPass& pass, std::string_view relative, int64_t& total) {
@@ -21,11 +25,73 @@ void RemoveTarget(RunContext& run, CopyPass& pass, std::string_view relative, in
   run.progress.SetBarValue(ProgressBar::kTotal, ++total);
 }
 
+// The copies of new files that follow one another in a folder the pass already writes in are
+// made ready side by side, then finished one by one in their turn: every decision, bar value,
+// log line and look at the cancel request comes as if each were copied alone.
+class NewCopies {
+ public:
+  NewCopies(RunContext& run, const CopyPass& pass)
+      : pass_(pass),
+        // Only where a missing target is all a copy is decided by; the archive criterion changes
+        // the sources, a preview and a list of actions copy nothing.
+        on_(!run.preview && run.actions == nullptr && !pass.job->archiv_bit &&
+            pass.job->mode != 2 && pass.transfer->PreparesSideBySide()) {}
+
+  /// The prepared copy for the source at `position` (onto `target`) whose target was missing;
+  /// null where it is to be copied alone.
+  FileTransfer::PreparedCopy* For(size_t position, const std::string& target) {
+    if (!on_) return nullptr;
+    if (position >= first_ + batch_.size()) Prepare(position, target);
+    if (position < first_ || position >= first_ + batch_.size()) return nullptr;
+    FileTransfer::PreparedCopy& prepared = batch_[position - first_];
+    return prepared.TargetMissing() ? &prepared : nullptr;
+  }
+
+  /// A copy into `target`'s folder was allowed and made: copies into it may now be prepared.
+  void Allowed(const std::string& target) {
+    if (on_ && !InFolder(target)) folder_ = ParentFolder(target);
+  }
+
+ private:
+  bool InFolder(const std::string& target) const {
+    return !folder_.empty() && target.size() > folder_.size() &&
+           target.compare(0, folder_.size(), folder_) == 0 &&
+           target.find(kPathSeparator, folder_.size()) == std::string::npos;
+  }
+
+  void Prepare(size_t position, const std::string& target) {
+    batch_.clear();
+    first_ = position;
+    if (!InFolder(target)) return;
+    std::vector<std::string_view> sources;
+    std::vector<std::string> targets;
+    const FileList& list = *pass_.sources;
+    for (size_t next = position; next < list.size() && sources.size() < kBatchSize; ++next) {
+      if (pass_.skip != nullptr && pass_.skip->IsRemoved(next)) break;
+      const std::string& source = list[next];
+      if (!StartsWithPath(source, pass_.sending_root)) break;
+      std::string next_target = pass_.receiving.root;
+      next_target.append(std::string_view(source).substr(pass_.sending_root.size()));
+      if (!InFolder(next_target)) break;
+      sources.emplace_back(source);
+      targets.push_back(std::move(next_target));
+    }
+    if (sources.size() > 1) batch_ = pass_.transfer->PrepareNewCopies(sources, targets);
+  }
+
+  const CopyPass& pass_;
+  const bool on_;
+  std::string folder_;  // where the last copy allowed went, ending in the separator
+  size_t first_ = 0;    // the position of batch_[0]
+  std::vector<FileTransfer::PreparedCopy> batch_;
+};
+
 }  // namespace
 
 void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& total) {
   const SyncJob& job = *pass.job;
   const FileList& sources = *pass.sources;
+  NewCopies new_copies(run, pass);
   std::string target;
   for (size_t position = 0; position < sources.size(); ++position) {
     if (pass.skip != nullptr && pass.skip->IsRemoved(position)) continue;
@@ -37,6 +103,8 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
     const std::string_view relative =
         copy ? std::string_view(source).substr(pass.sending_root.size()) : std::string_view();
     target.assign(pass.receiving.root).append(relative);
+    // Made ready only where the target was missing a moment ago, as the look below would find.
+    FileTransfer::PreparedCopy* prepared = copy ? new_copies.For(position, target) : nullptr;
 
     FileStatus source_status;
     bool source_known = false;
@@ -53,7 +121,7 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
              (kArchiveModeBit == 0 || (source_status.mode & kArchiveModeBit) != 0);
     }
     if (copy && job.mode != 0) {
-      target_status = run.fs.Stat(target);
+      if (prepared == nullptr) target_status = run.fs.Stat(target);
       target_known = true;
       if (target_status.exists && !target_status.is_directory) {
         if (!source_known) source_status = run.fs.Stat(source);
@@ -131,7 +199,10 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
       } else {
         run.progress.SetPathLabel(ProgressLabel::kAction, source, kActionSpare, kCopying);
         run.progress.ProcessEvents();
-        if (!pass.transfer->SynchronizeFile(source, target)) {
+        new_copies.Allowed(target);
+        const bool copied = prepared != nullptr ? pass.transfer->FinishCopy(*prepared)
+                                                : pass.transfer->SynchronizeFile(source, target);
+        if (!copied) {
           run.log.WriteFileFailure(source);
           ++run.failed_files;
         } else if (job.archiv_bit && kArchiveModeBit != 0) {

@@ -1,6 +1,7 @@
 #include "engine/file_transfer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <memory>
 
@@ -100,10 +101,13 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
   return Copy(source, target, true);
 }
 
+int32_t FileTransfer::BlockSize() const {
+  return options_.copy_buffer_size > 0 ? options_.copy_buffer_size : kDefaultBlockSize;
+}
+
 bool FileTransfer::Copy(const std::string& source, const std::string& target,
                         bool unnamed_allowed) {
-  int32_t block_size = options_.copy_buffer_size;
-  if (block_size <= 0) block_size = kDefaultBlockSize;
+  const int32_t block_size = BlockSize();
 
   FileStatus before;
   std::unique_ptr<File> input = fs_.OpenForReading(source, nullptr, &before);
@@ -209,23 +213,12 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   // (the source is intact), and syncing every new file made first copies many times slower.
   if (existing.exists && !output->SyncData()) return fail();
   if (unnamed) {
-    // Linking never replaces a name. A target that appeared during the copy was not there when
-    // this copy was decided on, so it is not overwritten; the copy fails and the old file stays.
-    const int link_error = fs_.LinkFile(*output, destination);
-    if (link_error == EPERM || link_error == EXDEV || link_error == EINVAL ||
-        link_error == EOPNOTSUPP || link_error == ENOSYS) {
-      // Some file systems make such files but cannot name them: this one is copied again the
-      // named way.
-      fail();
+    const Naming naming = NameUnnamed(*output, destination);
+    if (naming == Naming::kRefused) {
       input.reset();
       return Copy(source, target, false);
     }
-    if (link_error != 0) return fail();
-    if (!output->Close()) {
-      // A late write error: the file just named is not a good copy and is nobody else's.
-      fs_.RemoveFile(destination);
-      return false;
-    }
+    if (naming == Naming::kFailed) return false;
   } else {
     if (!output->Close()) return fail();
     if (!PutInPlace(temporary_path, destination, existing.exists && options_.trash,
@@ -234,6 +227,130 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     }
   }
 
+  progress_.ProcessEvents();
+  progress_.SetBarValue(ProgressBar::kActual, size);
+  return true;
+}
+
+FileTransfer::Naming FileTransfer::NameUnnamed(File& output, const std::string& destination) {
+  // Linking never replaces a name. A target that appeared during the copy was not there when
+  // this copy was decided on, so it is not overwritten; the copy fails and the old file stays.
+  const int link_error = fs_.LinkFile(output, destination);
+  if (link_error == EPERM || link_error == EXDEV || link_error == EINVAL ||
+      link_error == EOPNOTSUPP || link_error == ENOSYS) {
+    // Some file systems make such files but cannot name them: this one is copied again the
+    // named way.
+    output.Close();
+    return Naming::kRefused;
+  }
+  if (link_error != 0) {
+    output.Close();
+    return Naming::kFailed;
+  }
+  if (!output.Close()) {
+    // A late write error: the file just named is not a good copy and is nobody else's.
+    fs_.RemoveFile(destination);
+    return Naming::kFailed;
+  }
+  return Naming::kNamed;
+}
+
+bool FileTransfer::PreparesSideBySide() {
+  return fs_.CoreThreads() > 1 && !no_unnamed_files_.load(std::memory_order_relaxed);
+}
+
+std::vector<FileTransfer::PreparedCopy> FileTransfer::PrepareNewCopies(
+    const std::vector<std::string_view>& sources, const std::vector<std::string>& targets) {
+  std::vector<PreparedCopy> prepared(std::min(sources.size(), targets.size()));
+  for (size_t i = 0; i < prepared.size(); ++i) {
+    prepared[i].source_.assign(sources[i]);
+    prepared[i].target_ = targets[i];
+  }
+  const int64_t block_size = BlockSize();
+  fs_.ForEachOnCores(prepared.size(), [&](size_t i) { Prepare(prepared[i], block_size); });
+  return prepared;
+}
+
+void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size) {
+  // Only what SynchronizeFile() would do before its first look at the cancel request, and
+  // nothing anyone else can see: no name, no folder, no bar.
+  if (fs_.LinkStatus(prepared.target_).exists) {
+    prepared.stage_ = PreparedCopy::Stage::kTargetThere;
+    return;
+  }
+  FileStatus& before = prepared.before_;
+  std::unique_ptr<File> input = fs_.OpenForReading(prepared.source_, nullptr, &before);
+  if (!input) {
+    prepared.stage_ = PreparedCopy::Stage::kNoSource;
+    return;
+  }
+  // A source of more than one block shows its progress block by block and may be cancelled in
+  // between: it is copied in its turn.
+  if (before.size > block_size) return;
+  std::string folder = DirectoryOf(prepared.target_);
+  if (folder.empty()) folder = std::string(".") + kPathSeparator;
+  int error = 0;
+  prepared.output_ = fs_.CreateUnnamedFile(folder, &error);
+  if (!prepared.output_) {
+    // Where the file system has no files without a name, every copy goes the named way in its
+    // turn: making them ready here would only double the attempt.
+    if (error != ENOENT) no_unnamed_files_.store(true, std::memory_order_relaxed);
+    return;
+  }
+  prepared.stage_ = PreparedCopy::Stage::kCopied;
+  const int64_t size = before.size;
+  if (size > 0) {
+    // The kernel copies; a buffer is needed only where it cannot.
+    std::vector<char> buffer;
+    prepared.moved_ = fs_.CopyBlock(*input, *prepared.output_, size, buffer);
+    if (prepared.moved_ != size) return;
+  }
+  const FileStatus after = input->Status();
+  if (!after.exists || after.size != size || after.mtime_ns != before.mtime_ns) return;
+  input->Close();
+  File& output = *prepared.output_;
+  if (before.allocated < size && !output.Resize(size)) return;
+  output.SetPermissions(before.mode & kCopiedModeBits);
+  output.SetTimes(before.atime_ns, before.mtime_ns);
+  prepared.complete_ = true;
+}
+
+bool FileTransfer::FinishCopy(PreparedCopy& prepared) {
+  switch (prepared.stage_) {
+    case PreparedCopy::Stage::kTargetThere:
+      return SynchronizeFile(prepared.source_, prepared.target_);
+    case PreparedCopy::Stage::kNotStarted:
+      return Copy(prepared.source_, prepared.target_, true);
+    case PreparedCopy::Stage::kNoSource:
+      return false;
+    case PreparedCopy::Stage::kCopied:
+      break;
+  }
+  // The same bar values and looks at the cancel request as a copy of one block in Copy().
+  std::unique_ptr<File> output = std::move(prepared.output_);
+  const int64_t size = prepared.before_.size;
+  progress_.SetBarRange(ProgressBar::kActual, 0, size);
+  progress_.SetBarValue(ProgressBar::kActual, 0);
+  if (size > 0) {
+    if (prepared.moved_ < 0) {
+      output->Close();
+      return false;
+    }
+    progress_.SetBarValue(ProgressBar::kActual, prepared.moved_);
+    progress_.ProcessEvents();
+    // A source that ended early shrank while it was read.
+    if (prepared.moved_ < size || control_.CancelRequested()) {
+      output->Close();
+      return false;
+    }
+  }
+  if (!prepared.complete_) {
+    output->Close();
+    return false;
+  }
+  const Naming naming = NameUnnamed(*output, prepared.target_);
+  if (naming == Naming::kRefused) return Copy(prepared.source_, prepared.target_, false);
+  if (naming == Naming::kFailed) return false;
   progress_.ProcessEvents();
   progress_.SetBarValue(ProgressBar::kActual, size);
   return true;

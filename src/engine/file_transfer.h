@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,6 +63,43 @@ class FileTransfer {
   /// FinishReplacementsInBatches().
   bool SynchronizeFile(const std::string& source, const std::string& target);
 
+  /// A copy onto a target that was missing, made ready apart from its name by
+  /// PrepareNewCopies() and finished by FinishCopy().
+  class PreparedCopy {
+   public:
+    /// False when the target (or a link in its place) was there when the copy was to be made
+    /// ready: nothing was done then, and the caller decides about the file afresh.
+    bool TargetMissing() const { return stage_ != Stage::kTargetThere; }
+
+   private:
+    friend class FileTransfer;
+    enum class Stage { kTargetThere, kNotStarted, kNoSource, kCopied };
+    Stage stage_ = Stage::kNotStarted;
+    std::string source_;
+    std::string target_;
+    FileStatus before_;
+    std::unique_ptr<File> output_;
+    int64_t moved_ = 0;     // what the copy of the data moved, -1 when it failed
+    bool complete_ = false;  // the data is whole and unchanged, the file's length and bits set
+  };
+
+  /// Whether PrepareNewCopies() works side by side here: the machine has more than one core to
+  /// give (FileSystem::CoreThreads()) and the receiving file system makes files without a name.
+  bool PreparesSideBySide();
+  /// Makes copies of `sources[i]` onto `targets[i]` ready side by side on the machine's cores
+  /// (FileSystem::ForEachOnCores()): each target is looked at (without following a link), and
+  /// where nothing is there a small source is copied into a file without a name in the
+  /// target's folder, which must exist, with its permission bits and times. Nothing is shown,
+  /// asked, named or created otherwise: a target that is there, a large source, a missing folder
+  /// and a file system without unnamed files are left to FinishCopy(). Safe only for targets in
+  /// folders the run may write in; results in the order given.
+  std::vector<PreparedCopy> PrepareNewCopies(const std::vector<std::string_view>& sources,
+                                             const std::vector<std::string>& targets);
+  /// Finishes a copy whose target was missing, as SynchronizeFile() copies it: the same bar
+  /// values, the same looks at the cancel request in the same order, the same result. The copy
+  /// gets its name only here, so a cancel before leaves nothing behind.
+  bool FinishCopy(PreparedCopy& prepared);
+
   /// CRC-32 (as zlib computes it) of a file's content; 0 for an empty file and for a file that
   /// cannot be opened. A read error gives the CRC of the bytes read so far.
   uint32_t GetFileCRC32(const std::string& path);
@@ -84,6 +122,15 @@ class FileTransfer {
  private:
   // SynchronizeFile(); `unnamed_allowed` false copies through a named temporary file always.
   bool Copy(const std::string& source, const std::string& target, bool unnamed_allowed);
+  // The part of PrepareNewCopies() for one file; runs in any thread.
+  void Prepare(PreparedCopy& prepared, int64_t block_size);
+  // What NameUnnamed() did. On anything but kNamed the file is closed and gone.
+  enum class Naming { kNamed, kFailed, kRefused };
+  // Gives a complete copy without a name the name `destination`; kRefused where the file system
+  // cannot name such files (the caller copies again the named way).
+  Naming NameUnnamed(File& output, const std::string& destination);
+  // The options' block size, or the default where they give none.
+  int32_t BlockSize() const;
 
   // A complete copy that waits for its data to reach the disk before it replaces its target.
   struct Replacement {
@@ -114,6 +161,8 @@ class FileTransfer {
   LateFailure on_late_failure_;
   std::vector<Replacement> pending_;
   int64_t pending_bytes_ = 0;
+  // Set by a copy made ready side by side that found no way to make a file without a name.
+  std::atomic<bool> no_unnamed_files_{false};
 };
 
 }  // namespace parvolind

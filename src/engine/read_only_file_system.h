@@ -39,6 +39,10 @@ class ReadOnlyFileSystem : public FileSystem {
   void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     wrapped_.ForEachSideBySide(count, work);
   }
+  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
+    wrapped_.ForEachOnCores(count, work);
+  }
+  size_t CoreThreads() override { return wrapped_.CoreThreads(); }
   int Rename(const std::string& from, const std::string& to) override;
   int RemoveFile(const std::string& path) override;
   bool RemoveUnlockedFile(const std::string& path) override;

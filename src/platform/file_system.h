@@ -147,6 +147,14 @@ class FileSystem {
   /// same time share the flushes of the disk's cache, and replacing files frees the old ones'
   /// blocks in parallel. `work` must be safe to run in several threads and must not throw.
   virtual void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) = 0;
+  /// Like ForEachSideBySide(), for work that the processor limits rather than the disk (system
+  /// calls on cached files and folders): in CoreThreads() threads, the calling one among them.
+  /// With one thread every call is made in the calling thread, in order.
+  virtual void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) = 0;
+  /// How many threads ForEachOnCores() works in: the processor cores the program may use, at
+  /// most 8, unless the environment variable PARVOLIND_THREADS asks for 1 to 64 (1 keeps all
+  /// work on the calling thread, to compare).
+  virtual size_t CoreThreads() = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

@@ -48,6 +48,9 @@ class FaultyFileSystem : public FileSystem {
   /// Opening a file whose path ends in this for reading fails with EACCES; empty: none.
   std::string failing_open;
   std::vector<std::string> steps;
+  /// The threads this file system says ForEachOnCores() works in. The work runs in the calling
+  /// thread all the same, last index first, so that work finished out of order is seen in order.
+  size_t core_threads = 1;
 
   FileStatus Stat(const std::string& path) override {
     return EndsWith(path, failing_status) ? Unreadable() : real_.Stat(path);
@@ -100,6 +103,10 @@ class FaultyFileSystem : public FileSystem {
   void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     real_.ForEachSideBySide(count, work);
   }
+  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
+    for (size_t i = count; i > 0; --i) work(i - 1);
+  }
+  size_t CoreThreads() override { return core_threads; }
   int Rename(const std::string& from, const std::string& to) override {
     Note("rename");
     if (EndsWith(to, failing_rename)) return EIO;

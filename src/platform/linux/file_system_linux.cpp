@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/file_system.h"
+#include "platform/linux/core_threads_linux.h"
 #include "platform/linux/trash_linux.h"
 
 namespace parvolind {
@@ -438,6 +439,12 @@ class LinuxFileSystem : public FileSystem {
     worker();
     for (std::thread& helper : helpers) helper.join();
   }
+
+  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
+    linux_cores::ForEachOnCores(count, work);
+  }
+
+  size_t CoreThreads() override { return linux_cores::CoreThreads(); }
 
   int Rename(const std::string& from, const std::string& to) override {
     return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/windows/core_threads_windows.h"
 #include "platform/windows/win_text.h"
 
 namespace parvolind {
@@ -427,6 +428,12 @@ class WindowsFileSystem : public FileSystem {
     }
     for (std::thread& thread : pool) thread.join();
   }
+
+  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
+    windows_cores::ForEachOnCores(count, work);
+  }
+
+  size_t CoreThreads() override { return windows_cores::CoreThreads(); }
 
   int Rename(const std::string& from, const std::string& to) override {
     const std::wstring source = LongPath(from);
