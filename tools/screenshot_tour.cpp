@@ -28,21 +28,23 @@
 #include "silent_dialogs.h"
 #include "store/job_store.h"
 #include "store/settings.h"
+#include "ui/controls/flat_button.h"
+#include "ui/desktop/tray_icon.h"
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_list_view.h"
 #include "ui/preview/preview_window.h"
+#include "ui/questions/form_confirm.h"
 #include "ui/questions/question_button.h"
-#include "ui/questions/question_windows.h"
+
 #include "ui/run/progress_panel.h"
+#include "ui/run/window_run.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
-#include "ui/shell/help_window.h"
 #include "ui/shell/main_window_parts.h"
-#include "ui/shell/skin_area.h"
-#include "ui/shell/tray_icon.h"
-#include "ui/toolkit/flat_button.h"
+#include "ui/skin/skin_area.h"
 #include "ui/toolkit/qt_translations.h"
 #include "ui/toolkit/theme.h"
+#include "ui/viewers/help_window.h"
 #include "ui/wizard/job_wizard.h"
 
 namespace {
@@ -159,7 +161,7 @@ int main(int argc, char** argv) {
   ui::TrayIcon tray;
   tray.Show();
   form.SetMinimizeToTray(tray.Available());
-  form.SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
+  form.Run().SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
   if (!form.FormCreate(false)) return 1;
   form.show();
   Settle(800);
@@ -213,7 +215,7 @@ int main(int argc, char** argv) {
 
   // The Optionen menu with its submenu open.
   form.activateWindow();
-  emit form.MenuArea(1).Hovered();
+  emit form.Menus().Title(ui::WindowMenus::Menu::kOptionen).Hovered();
   form.ImageMenuOptionenMoveClick();
   Settle();
   if (QMenu* sub = form.PopupMenuOptionen().actions().value(1)->menu()) {
@@ -234,7 +236,7 @@ int main(int argc, char** argv) {
   form.ListViewJobs().SelectRow("Fotos");
   form.Vorschau1Click();
   Settle(400);
-  if (ui::PreviewWindow* preview = form.OwnPreviewWindow()) {
+  if (ui::PreviewWindow* preview = form.Run().OwnPreviewWindow()) {
     Shoot(*preview, folder, QStringLiteral("13-vorschau.png"));
     preview->hide();
   }
@@ -257,7 +259,7 @@ int main(int argc, char** argv) {
   // The help in the program's own window, where the desktop has no browser for it.
   form.Hilfe1Click();
   Settle(800);
-  if (ui::HelpWindow* help = form.OwnHelpWindow()) {
+  if (ui::HelpWindow* help = form.Documents().OwnHelpWindow()) {
     Shoot(*help, folder, QStringLiteral("12-hilfe.png"));
     help->hide();
   }

@@ -15,10 +15,11 @@
 #include "platform/registry_hive.h"
 #include "platform/session_end.h"
 #include "ui/art/app_emblem.h"
+#include "ui/desktop/tray_icon.h"
+#include "ui/run/window_run.h"
 #include "ui/shell/form_main.h"
 #include "ui/shell/main_window_parts.h"
-#include "ui/shell/tray_icon.h"
-#include "ui/toolkit/dialogs.h"
+#include "ui/toolkit/message_box_dialogs.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/qt_translations.h"
 #include "ui/toolkit/theme.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
                    &ui::TFormMain::Minimieren1Click);
   QObject::connect(&tray, &ui::TrayIcon::QuitRequested, &form, &ui::TFormMain::Beenden1Click);
   QObject::connect(&tray, &ui::TrayIcon::InfoRequested, &form, &ui::TFormMain::Info1Click);
-  form.SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
+  form.Run().SetIconAnimationHandler([&tray](bool on) { tray.SetAnimation(on); });
   QObject::connect(&form, &ui::TFormMain::RunNeedsAttention, &tray, [&tray](const QString& text) {
     tray.ShowMessage(QStringLiteral("Parvolind"), text);
   });

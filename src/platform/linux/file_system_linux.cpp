@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,122 +16,22 @@
 
 #include "platform/file_system.h"
 #include "platform/linux/core_threads_linux.h"
+#include "platform/linux/directory_stream_linux.h"
+#include "platform/linux/file_status_linux.h"
 #include "platform/linux/trash_linux.h"
 
 namespace parvolind {
 namespace {
 
-constexpr int64_t kNanosPerSecond = 1000000000;
+using linux_fs::Failed;
+using linux_fs::FromNanos;
+using linux_fs::Retry;
+using linux_fs::SetError;
+using linux_fs::StatusOf;
+
 // This many file operations waiting for the disk at a time let it combine their flushes; more
 // gain little.
 constexpr size_t kDiskThreads = 8;
-
-int64_t ToNanos(const timespec& time) {
-  return static_cast<int64_t>(time.tv_sec) * kNanosPerSecond + time.tv_nsec;
-}
-
-timespec FromNanos(int64_t nanos) {
-  timespec time{};
-  int64_t seconds = nanos / kNanosPerSecond;
-  int64_t rest = nanos % kNanosPerSecond;
-  if (rest < 0) {  // times before 1970: the nanoseconds part must stay positive
-    rest += kNanosPerSecond;
-    --seconds;
-  }
-  time.tv_sec = static_cast<time_t>(seconds);
-  time.tv_nsec = static_cast<long>(rest);
-  return time;
-}
-
-FileStatus StatusOf(const struct stat& info) {
-  FileStatus status;
-  status.exists = true;
-  status.is_directory = S_ISDIR(info.st_mode);
-  status.is_regular = S_ISREG(info.st_mode);
-  status.is_link = S_ISLNK(info.st_mode);
-  status.size = static_cast<int64_t>(info.st_size);
-  status.mtime_ns = ToNanos(info.st_mtim);
-  status.atime_ns = ToNanos(info.st_atim);
-  status.mode = static_cast<uint32_t>(info.st_mode & 07777);
-  status.owner = static_cast<uint32_t>(info.st_uid);
-  status.group = static_cast<uint32_t>(info.st_gid);
-  status.device = static_cast<uint64_t>(info.st_dev);
-  status.inode = static_cast<uint64_t>(info.st_ino);
-  status.allocated = static_cast<int64_t>(info.st_blocks) * 512;
-  return status;
-}
-
-FileStatus Failed(int error) {
-  FileStatus status;
-  status.error = error;
-  return status;
-}
-
-void SetError(int* error, int value) {
-  if (error != nullptr) *error = value;
-}
-
-// Retries a call that a signal interrupted.
-template <typename Call>
-auto Retry(Call call) {
-  decltype(call()) result;
-  do {
-    result = call();
-  } while (result < 0 && errno == EINTR);
-  return result;
-}
-
-class LinuxDirectoryStream : public DirectoryStream {
- public:
-  explicit LinuxDirectoryStream(DIR* dir) : dir_(dir) {}
-  ~LinuxDirectoryStream() override { closedir(dir_); }
-  LinuxDirectoryStream(const LinuxDirectoryStream&) = delete;
-  LinuxDirectoryStream& operator=(const LinuxDirectoryStream&) = delete;
-
-  bool Next(std::string_view& name, EntryType& type) override {
-    for (;;) {
-      errno = 0;
-      const dirent* entry = readdir(dir_);
-      if (entry == nullptr) {
-        error_ = errno;
-        return false;
-      }
-      const char* raw = entry->d_name;
-      if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0'))) continue;
-      name = std::string_view(raw);
-      switch (entry->d_type) {
-        case DT_REG:
-          type = EntryType::kRegular;
-          break;
-        case DT_DIR:
-          type = EntryType::kDirectory;
-          break;
-        case DT_LNK:
-          type = EntryType::kLink;
-          break;
-        case DT_UNKNOWN:
-          type = EntryType::kUnknown;
-          break;
-        default:
-          type = EntryType::kOther;
-          break;
-      }
-      return true;
-    }
-  }
-
-  int Error() const override { return error_; }
-
-  FileStatus Status() override {
-    struct stat info {};
-    if (fstat(dirfd(dir_), &info) != 0) return Failed(errno);
-    return StatusOf(info);
-  }
-
- private:
-  DIR* dir_;
-  int error_ = 0;
-};
 
 class LinuxFile : public File {
  public:
@@ -245,12 +144,7 @@ class LinuxFileSystem : public FileSystem {
   }
 
   std::unique_ptr<DirectoryStream> OpenDirectory(const std::string& path, int* error) override {
-    DIR* dir = opendir(path.c_str());
-    if (dir == nullptr) {
-      SetError(error, errno);
-      return nullptr;
-    }
-    return std::make_unique<LinuxDirectoryStream>(dir);
+    return linux_fs::OpenDirectoryStream(path, error);
   }
 
   bool CreateDirectoryPath(const std::string& path) override {

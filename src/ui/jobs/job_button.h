@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/toolkit/hover_button.h"
+#include "ui/controls/hover_button.h"
 
 namespace parvolind::ui {
 

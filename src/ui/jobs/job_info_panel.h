@@ -5,7 +5,7 @@
 #include <string>
 
 #include "store/job_store.h"
-#include "ui/toolkit/flat_button.h"
+#include "ui/controls/flat_button.h"
 
 namespace parvolind::ui {
 

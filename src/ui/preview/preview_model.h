@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QSortFilterProxyModel>
-#include <optional>
 #include <vector>
 
 #include "engine/run_action.h"
@@ -36,23 +34,6 @@ class PreviewModel : public QAbstractTableModel {
 
  private:
   std::vector<RunAction> actions_;
-};
-
-/// Sorts the preview's rows and shows only one kind of action where one is chosen.
-class PreviewFilter : public QSortFilterProxyModel {
-  Q_OBJECT
-
- public:
-  explicit PreviewFilter(QObject* parent = nullptr);
-
-  /// Shows only the actions of `kind`; no kind shows all.
-  void ShowOnly(std::optional<RunActionKind> kind);
-
- protected:
-  bool filterAcceptsRow(int source_row, const QModelIndex& source_parent) const override;
-
- private:
-  std::optional<RunActionKind> kind_;
 };
 
 }  // namespace parvolind::ui

@@ -16,11 +16,12 @@
 
 #include "engine/log_writer.h"
 #include "engine/synchronisation_run.h"
+#include "ui/controls/flat_button.h"
+#include "ui/desktop/bring_to_front.h"
+#include "ui/preview/preview_filter.h"
 #include "ui/preview/preview_model.h"
 #include "ui/run/gradient_progress_bar.h"
 #include "ui/toolkit/accessible_kind.h"
-#include "ui/toolkit/bring_to_front.h"
-#include "ui/toolkit/flat_button.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 

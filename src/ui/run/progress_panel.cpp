@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include "ui/controls/flat_button.h"
 #include "ui/run/gradient_progress_bar.h"
-#include "ui/toolkit/flat_button.h"
 #include "ui/toolkit/theme.h"
 
 namespace parvolind::ui {

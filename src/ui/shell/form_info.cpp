@@ -7,8 +7,8 @@
 #include <QStringList>
 
 #include "ui/art/app_emblem.h"
+#include "ui/controls/link_button.h"
 #include "ui/toolkit/accessible_kind.h"
-#include "ui/toolkit/link_button.h"
 #include "ui/toolkit/theme.h"
 
 namespace parvolind::ui {

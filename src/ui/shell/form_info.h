@@ -3,7 +3,7 @@
 #include <QString>
 #include <QUrl>
 
-#include "ui/toolkit/skinned_window.h"
+#include "ui/skin/skinned_window.h"
 
 class QLabel;
 

@@ -1,7 +1,5 @@
 #include "ui/shell/form_main.h"
 
-#include "ui/run/gradient_progress_bar.h"
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -13,22 +11,23 @@
 #include <QTimer>
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "store/config_backup.h"
-#include "ui/jobs/job_button.h"
+#include "ui/desktop/bring_to_front.h"
+#include "ui/jobs/job_buttons.h"
 #include "ui/jobs/job_info_panel.h"
 #include "ui/jobs/job_list_menu.h"
 #include "ui/jobs/job_list_view.h"
 #include "ui/jobs/job_panels.h"
-#include "ui/preview/preview_window.h"
-#include "ui/questions/question_windows.h"
+#include "ui/questions/form_confirm.h"
+#include "ui/questions/form_recover.h"
 #include "ui/run/progress_panel.h"
-#include "ui/run/run_attention.h"
-#include "ui/run/window_run_host.h"
+#include "ui/run/window_run.h"
+#include "ui/shell/covered_controls.h"
 #include "ui/shell/form_info.h"
-#include "ui/shell/main_skin.h"
+#include "ui/skin/main_skin.h"
 #include "ui/toolkit/accessible_kind.h"
-#include "ui/toolkit/bring_to_front.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"
@@ -43,9 +42,6 @@ constexpr int kTimerTimeInterval = 1000;
 TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
     : SkinnedWindow(parent),
       hive_(services.hive),
-      fs_(services.fs),
-      clock_(services.clock),
-      locale_(services.locale),
       settings_(services.settings),
       dialogs_(services.dialogs),
       confirm_(services.confirm),
@@ -53,7 +49,6 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
       info_window_(services.info),
       help_path_(std::move(services.help_path)),
       documents_(new DocumentOpener(std::move(services.open_url), *this)),
-      locks_(services.locks),
       store_(services.hive, services.clock, services.locale),
       schedule_(services.hive, services.clock),
       clock_line_(services.clock, services.locale),
@@ -68,24 +63,13 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   setFont(WindowFont(11));
   setMouseTracking(true);
 
-  button_new_ = new JobButton(JobButton::Glyph::kNew, QStringLiteral("Neu"), this);
-  button_new_->move(219, 73);
-  button_edit_ = new JobButton(JobButton::Glyph::kEdit, QStringLiteral("Bearbeiten"), this);
-  button_edit_->move(282, 73);
-  button_delete_ = new JobButton(JobButton::Glyph::kDelete, QStringLiteral("Entfernen"), this);
-  button_delete_->move(345, 73);
-  button_execute_ = new JobButton(JobButton::Glyph::kRun, QStringLiteral("Durchführen"), this);
-  button_execute_->move(500, 73);
-  connect(button_new_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonNewClick);
-  connect(button_edit_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonEditClick);
-  connect(button_delete_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonDeleteClick);
-  connect(button_execute_, &QAbstractButton::clicked, this, &TFormMain::FlatButtonExecuteClick);
-  for (JobButton* button : {button_new_, button_edit_, button_delete_, button_execute_}) {
-    job_hover_.Add(button);
-    connect(button, &JobButton::Hovered, this, [this, button] { job_hover_.Light(button); });
-  }
+  buttons_ = new JobButtons(*this);
+  connect(&ButtonNew(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonNewClick);
+  connect(&ButtonEdit(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonEditClick);
+  connect(&ButtonDelete(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonDeleteClick);
+  connect(&ButtonExecute(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonExecuteClick);
 
-  list_ = new JobListView(locale_, this);
+  list_ = new JobListView(services.locale, this);
   list_->setGeometry(211, 120, 348, 234);
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { ListViewJobsDblClick(); });
   connect(list_, &JobListView::DeletePressed, this, &TFormMain::FlatButtonDeleteClick);
@@ -107,20 +91,25 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   progress_->hide();
   connect(progress_, &ProgressPanel::CancelClicked, this,
           &TFormMain::FlatButtonProgressCancelClick);
-  run_host_ = std::make_unique<WindowRunHost>(*progress_, *info_, dialogs_);
-  log_ = std::make_unique<LogWriter>(
-      services.log_path, fs_, *run_host_,
-      // Once the end of the session is logged, nothing may follow the shutdown entry.
-      [this] { return settings_.logfile() && !exit_.ShutdownLogged(); }, clock_, locale_);
-  run_ = std::make_unique<SynchronisationRun>(
-      hive_, fs_, *run_host_, run_host_->Control(), *log_, clock_, locale_,
-      [this](const std::string& name) { return schedule_.GetJobDate(name); }, services.locks);
-  ending_ = std::make_unique<WindowExit>(exit_, dialogs_, confirm_, recover_, run_host_->Control(),
-                                         *log_, timer_jobs_, [this] { Minimieren1Click(); });
+  run_ = new WindowRun(
+      WindowRunServices{
+          .hive = hive_,
+          .fs = services.fs,
+          .locks = services.locks,
+          .clock = services.clock,
+          .locale = services.locale,
+          .settings = settings_,
+          .dialogs = dialogs_,
+          .log_path = std::move(services.log_path),
+          .job_date = [this](const std::string& name) { return schedule_.GetJobDate(name); }},
+      *progress_, *info_, exit_, *this);
+  connect(run_, &WindowRun::LogNotWritten, this, &TFormMain::RunLogNotWritten);
+  connect(run_, &WindowRun::AttentionNeeded, this, &TFormMain::ShowRunAttention);
+  connect(run_, &WindowRun::RunRequested, this,
+          [this](const std::string& name) { tick_.RunNow(name); });
+  ending_ = std::make_unique<WindowExit>(exit_, dialogs_, confirm_, recover_, run_->Control(),
+                                         run_->Log(), timer_jobs_, [this] { Minimieren1Click(); });
   panels_ = new JobPanels(store_, schedule_, dialogs_, tick_, *list_, *info_, *wizard_, this);
-  for (QWidget* panel : std::initializer_list<QWidget*>{info_, wizard_, progress_}) {
-    panel->installEventFilter(this);
-  }
 
   label_time_ = new QLabel(this);
   label_time_->setObjectName(QStringLiteral("LabelTime"));
@@ -140,7 +129,9 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   connect(popup_jobs_, &JobListMenu::PreviewRequested, this, &TFormMain::Vorschau1Click);
   connect(popup_jobs_, &JobListMenu::InformationRequested, this, &TFormMain::Informationen1Click);
   BuildWindowMenus();
-  UpdateCoveredControls();
+  covered_ = std::make_unique<CoveredControls>(*this, *list_, buttons_->All(),
+                                               std::vector<QWidget*>{wizard_, progress_}, *info_);
+  covered_->Update();
 
   timer_jobs_.setInterval(kTimerJobsInterval);
   connect(&timer_jobs_, &QTimer::timeout, this, &TFormMain::TimerJobsTimer);
@@ -154,7 +145,7 @@ TFormMain::~TFormMain() = default;
 
 bool TFormMain::FormCreate(bool write_start_entry) {
   try {
-    run_host_->Control().SetRunInProgress(false);
+    run_->Control().SetRunInProgress(false);
     TimerTimeTimer();
     GetJobs();
     // The first start (or an empty store) leads straight into the wizard; the
@@ -165,7 +156,7 @@ bool TFormMain::FormCreate(bool write_start_entry) {
       wizard_->hide();
     }
     settings_.Load();
-    if (write_start_entry) log_->WriteStartEntry();
+    if (write_start_entry) run_->Log().WriteStartEntry();
     // "Minimiert starten" leaves only the tray icon; without a tray the window starts
     // minimised, so that it can always be brought back.
     if (!settings_.start_minimized()) {
@@ -200,24 +191,7 @@ void TFormMain::FlatButtonExecuteClick() {
 void TFormMain::Vorschau1Click() {
   const std::optional<std::string> selected = list_->SelectedName();
   if (!selected || exit_.Ending()) return;
-  if (preview_window_ == nullptr) {
-    preview_window_ = new PreviewWindow(
-        PreviewServices{
-            .hive = hive_,
-            .fs = fs_,
-            .locks = locks_,
-            .clock = clock_,
-            .locale = locale_,
-            .control = run_host_->Control(),
-            .job_date = [this](const std::string& name) { return schedule_.GetJobDate(name); },
-            .options = [this] { return CurrentRunOptions(); }},
-        this);
-    connect(preview_window_, &PreviewWindow::RunRequested, this, [this](const QString& name) {
-      if (!RunInProgress()) tick_.RunNow(ToStdString(name));
-    });
-  }
-  // A run under way refuses the preview as it would refuse a second run: the window says so.
-  preview_window_->Preview(*selected);
+  run_->Preview(*selected);
   // Ending the program while the preview collected cancelled it, as it would a run.
   if (exit_.EndsAfterRun()) EndProgram();
 }
@@ -227,7 +201,7 @@ void TFormMain::ListViewJobsDblClick() { panels_->ShowSelectedInfo(); }
 void TFormMain::ShowJobInfo(const std::string& job_name) { panels_->ShowJobInfo(job_name); }
 
 void TFormMain::FlatButtonProgressCancelClick() {
-  run_host_->Control().SetCancelRequested(true);
+  run_->Control().SetCancelRequested(true);
   progress_->hide();
 }
 
@@ -270,34 +244,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     SessionEnding();
     return true;
   }
-  if ((watched == wizard_ || watched == progress_ || watched == info_) &&
-      (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
-    UpdateCoveredControls();
-  }
   return SkinnedWindow::eventFilter(watched, event);
-}
-
-void TFormMain::UpdateCoveredControls() {
-  // What lies under a panel can neither be reached with Tab nor take keys, and
-  // assistive tools see it hidden: the wizard and the progress panel cover the job
-  // buttons and the list, the information panel the list only.
-  const bool buttons_covered = !wizard_->isHidden() || !progress_->isHidden();
-  const bool list_covered = buttons_covered || !info_->isHidden();
-  const std::array<JobButton*, 4> buttons{button_new_, button_edit_, button_delete_,
-                                          button_execute_};
-  // The keyboard comes back to where it was when the panel goes again.
-  QWidget* focused = focusWidget();
-  const bool focused_below =
-      focused != nullptr &&
-      ((focused == list_ && list_covered) ||
-       (buttons_covered && std::find(buttons.begin(), buttons.end(), focused) != buttons.end()));
-  if (focused_below) focus_under_panel_ = focused;
-  for (JobButton* button : buttons) button->setVisible(!buttons_covered);
-  list_->setVisible(!list_covered);
-  if (!focus_under_panel_.isNull() && !focused_below && focus_under_panel_->isVisibleTo(this)) {
-    focus_under_panel_->setFocus(Qt::OtherFocusReason);
-    focus_under_panel_.clear();
-  }
 }
 
 void TFormMain::Beenden1Click() {
@@ -331,18 +278,8 @@ void TFormMain::TimerTimeTimer() { label_time_->setText(ToQString(clock_line_.Te
 // --- the run ---------------------------------------------------------------------------
 
 void TFormMain::SetEventInterval(std::chrono::milliseconds interval) {
-  run_host_->SetEventInterval(interval);
+  run_->SetEventInterval(interval);
   tick_event_interval_ = std::min(tick_event_interval_, interval);
-}
-
-void TFormMain::SetIconAnimationHandler(std::function<void(bool)> handler) {
-  run_host_->SetIconAnimationHandler(std::move(handler));
-}
-
-RunOptions TFormMain::CurrentRunOptions() const {
-  return RunOptions{.copy_buffer_size = settings_.copy_buffer_size(),
-                    .animated_icon = settings_.animated_icon(),
-                    .trash = settings_.trash()};
 }
 
 void TFormMain::WaitUntil(const std::function<bool()>& done) {
@@ -379,7 +316,7 @@ void TFormMain::ProcessEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-bool TFormMain::RunInProgress() const { return run_host_->Control().RunInProgress(); }
+bool TFormMain::RunInProgress() const { return run_->InProgress(); }
 
 void TFormMain::StopTimerJobs() { timer_jobs_.stop(); }
 
@@ -398,21 +335,19 @@ QuestionAnswer TFormMain::AskRecovery(const std::string& job_name) {
 void TFormMain::ExecuteSynchronisation(const std::string& job_name) {
   if (exit_.Ending()) return;
   exit_.RunStarts();
-  run_host_->BeginRun();
-  const bool unwatched = scheduled_run_ || !isVisible();
-  const RunResult result = run_->ExecuteSynchronisation(job_name, CurrentRunOptions());
-  if (result.log_error) emit RunLogNotWritten(ToQString(*result.log_error));
-  const std::optional<QString> attention = RunAttentionText(job_name, result);
-  if (unwatched && attention && !exit_.Ending()) {
-    // Said also with the log off: a run nobody watched must not fail unnoticed.
-    if (minimize_to_tray_) {
-      emit RunNeedsAttention(*attention);
-    } else {
-      list_->SelectRow(job_name);
-      if (!isVisible() || isMinimized()) showMinimized();
-    }
-  }
+  run_->Execute(job_name, scheduled_run_ || !isVisible());
   if (exit_.EndsAfterRun()) EndProgram();
+}
+
+void TFormMain::ShowRunAttention(const std::string& job_name, const QString& text) {
+  if (exit_.Ending()) return;
+  // Said also with the log off: a run nobody watched must not fail unnoticed.
+  if (minimize_to_tray_) {
+    emit RunNeedsAttention(text);
+  } else {
+    list_->SelectRow(job_name);
+    if (!isVisible() || isMinimized()) showMinimized();
+  }
 }
 
 // --- the window menus ----------------------------------------------------------------
@@ -433,7 +368,7 @@ void TFormMain::ImageMenuHilfeMoveClick() { menus_->Open(WindowMenus::Menu::kHil
 
 void TFormMain::Logfileanzeigen1Click() {
   // Without a log there is nothing to show, and nothing is said.
-  const QString path = ToQString(log_->Path());
+  const QString path = ToQString(run_->Log().Path());
   if (QFile::exists(path)) documents_->ShowLog(path);
 }
 
@@ -459,7 +394,7 @@ void TFormMain::mouseMoveEvent(QMouseEvent* event) {
 
 void TFormMain::CoolFormMainMouseMove() {
   menus_->DarkenTitles();
-  job_hover_.Darken();
+  buttons_->Darken();
 }
 
 }  // namespace parvolind::ui

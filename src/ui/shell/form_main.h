@@ -1,25 +1,15 @@
 #pragma once
 
 #include <QMenu>
-#include <QPointer>
 #include <QTimer>
-#include <QUrl>
 #include <QWidget>
-#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "engine/log_writer.h"
-#include "engine/run_options.h"
-#include "engine/synchronisation_run.h"
 #include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/locale.h"
-#include "platform/registry_hive.h"
-#include "platform/run_lock.h"
 #include "schedule/automation_menu.h"
 #include "schedule/clock_line.h"
 #include "schedule/job_tick.h"
@@ -27,60 +17,36 @@
 #include "schedule/tick_host.h"
 #include "store/job_store.h"
 #include "store/settings.h"
-#include "ui/shell/document_opener.h"
-#include "ui/shell/program_exit.h"
-#include "ui/shell/window_exit.h"
+#include "ui/ending/program_exit.h"
+#include "ui/ending/window_exit.h"
+#include "ui/jobs/job_buttons.h"
+#include "ui/shell/main_window_services.h"
 #include "ui/shell/window_menus.h"
+#include "ui/skin/skinned_window.h"
 #include "ui/toolkit/dialogs.h"
-#include "ui/toolkit/hover_group.h"
-#include "ui/toolkit/skinned_window.h"
+#include "ui/viewers/document_opener.h"
 
 class QLabel;
 
 namespace parvolind::ui {
 
-class HelpWindow;
-class JobButton;
+class CoveredControls;
 class JobInfoPanel;
 class JobListMenu;
 class JobListView;
 class JobPanels;
 class JobWizard;
-class LogWindow;
-class PreviewWindow;
 class ProgressPanel;
-class SkinArea;
 class TFormConfirm;
 class TFormInfo;
 class TFormRecover;
-class WindowRunHost;
-
-/// What the main window is handed by main(): the platform objects, the settings, the
-/// dialogs seam and the two question windows.
-struct MainWindowServices {
-  RegistryHive& hive;
-  FileSystem& fs;
-  RunLocks& locks;
-  const Clock& clock;
-  const Locale& locale;
-  Settings& settings;
-  Dialogs& dialogs;
-  TFormConfirm& confirm;
-  TFormRecover& recover;
-  TFormInfo& info;
-  std::string log_path;   ///< the log file (beside the executable, or the state folder)
-  std::string help_path;  ///< the help's start page
-  /// Opens a file (the log, the help) in the user's editor or browser, the way the
-  /// desktop does, and calls the callback with false when the desktop could not, so
-  /// that the window shows the file itself.
-  OpenUrlFunction open_url;
-};
+class WindowRun;
 
 /// `TFormMain`: the job list with its information panel, the job wizard, the progress
 /// panel, the four job buttons, the clock line and the two timers. It shows and
 /// forwards: the run, the scheduler, the automation commands and the store decide.
-/// It is the scheduler's host and the job list the automation commands work on; the
-/// run's host is a WindowRunHost of its own.
+/// It is the scheduler's host and the job list the automation commands work on; runs and
+/// previews go through its WindowRun.
 class TFormMain : public SkinnedWindow, public TickHost {
   Q_OBJECT
 
@@ -105,11 +71,8 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void FlatButtonDeleteClick();
   /// Forwarder: "Durchführen" runs the selected job through JobTick::RunNow().
   void FlatButtonExecuteClick();
-  /// "&Vorschau": opens the preview window on the selected job and collects what a run would
-  /// do (PreviewWindow::Preview()). A run in progress refuses it as it would a second run.
+  /// Forwarder: "&Vorschau" opens the preview of the selected job (WindowRun::Preview()).
   void Vorschau1Click();
-  /// The preview window, once it has been needed (else null).
-  PreviewWindow* OwnPreviewWindow() const { return preview_window_; }
   void ListViewJobsDblClick();
   void Informationen1Click() { ListViewJobsDblClick(); }
   void ShowJobInfo(const std::string& job_name);
@@ -144,8 +107,6 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void FormDestroy();
   /// Whether minimising hides the window into the tray (a tray exists).
   void SetMinimizeToTray(bool to_tray) { minimize_to_tray_ = to_tray; }
-  bool CloseAllowed() const { return exit_.CloseAllowed(); }
-  bool ShutdownLogged() const { return exit_.ShutdownLogged(); }
 
   // The skin's hover areas and the window menus.
   void CoolFormMainMouseMove();
@@ -157,9 +118,6 @@ class TFormMain : public SkinnedWindow, public TickHost {
   void Logfileanzeigen1Click();
   /// "&Hilfe": the help in the user's browser, or in a window of the program's own.
   void Hilfe1Click();
-  /// The program's own help and log windows, once they have been needed (else null).
-  HelpWindow* OwnHelpWindow() const { return documents_->OwnHelpWindow(); }
-  LogWindow* OwnLogWindow() const { return documents_->OwnLogWindow(); }
   void Info1Click();
   /// Forwarder: "&Sicherung erstellen", ConfigBackup::ExportBackup(), and its message.
   void Sicherung1Click();
@@ -167,12 +125,6 @@ class TFormMain : public SkinnedWindow, public TickHost {
   /// How often a run hands control to the event loop at most (tests make every call
   /// count). The job tick's walk never waits longer than its own shorter interval.
   void SetEventInterval(std::chrono::milliseconds interval);
-
-  /// Switches the tray animation; the application shell sets it.
-  void SetIconAnimationHandler(std::function<void(bool)> handler);
-
-  /// The options a run started now works with, from the settings.
-  RunOptions CurrentRunOptions() const;
 
   // The parts, for the shell and the tests.
   JobListView& ListViewJobs() { return *list_; }
@@ -183,20 +135,16 @@ class TFormMain : public SkinnedWindow, public TickHost {
   QMenu& PopupMenuProgramm() { return menus_->Of(WindowMenus::Menu::kProgramm); }
   QMenu& PopupMenuOptionen() { return menus_->Of(WindowMenus::Menu::kOptionen); }
   QMenu& PopupMenuHilfe() { return menus_->Of(WindowMenus::Menu::kHilfe); }
-  /// A named item of the three window menus ("Minimiertstarten1", "N64KB1", ...).
-  QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
-  SkinArea& MenuArea(int index) { return menus_->Title(static_cast<WindowMenus::Menu>(index)); }
-  SkinArea& CloseArea() { return menus_->CloseButton(); }
   QTimer& TimerJobs() { return timer_jobs_; }
   QLabel& LabelTime() { return *label_time_; }
-  JobButton& ButtonNew() { return *button_new_; }
-  JobButton& ButtonEdit() { return *button_edit_; }
-  JobButton& ButtonDelete() { return *button_delete_; }
-  JobButton& ButtonExecute() { return *button_execute_; }
-  Settings& ProgramSettings() { return settings_; }
-  LogWriter& Log() { return *log_; }
-  WindowRunHost& RunHost() { return *run_host_; }
-  JobTick& Scheduler() { return tick_; }
+  JobButton& ButtonNew() { return buttons_->New(); }
+  JobButton& ButtonEdit() { return buttons_->Edit(); }
+  JobButton& ButtonDelete() { return buttons_->Delete(); }
+  JobButton& ButtonExecute() { return buttons_->Execute(); }
+  WindowMenus& Menus() { return *menus_; }
+  DocumentOpener& Documents() { return *documents_; }
+  WindowRun& Run() { return *run_; }
+  const ProgramExit& Exit() const { return exit_; }
 
   // TickHost
   std::vector<std::string> EntryNames() const override;
@@ -211,8 +159,8 @@ class TFormMain : public SkinnedWindow, public TickHost {
   QuestionAnswer AskConfirmation(const std::string& job_name) override;
   QuestionAnswer AskRecovery(const std::string& job_name) override;
   bool ProgramEnding() const override { return exit_.Ending(); }
-  /// Forwarder to SynchronisationRun::ExecuteSynchronisation() with the current run
-  /// options; a run that is to end the program ends it when it returns.
+  /// Forwarder to WindowRun::Execute() (and so SynchronisationRun::ExecuteSynchronisation());
+  /// a run that is to end the program ends it when it returns.
   void ExecuteSynchronisation(const std::string& job_name) override;
 
  signals:
@@ -236,13 +184,10 @@ class TFormMain : public SkinnedWindow, public TickHost {
 
  private:
   void BuildWindowMenus();
-  void UpdateCoveredControls();
+  void ShowRunAttention(const std::string& job_name, const QString& text);
   void EndProgram();
 
   RegistryHive& hive_;
-  FileSystem& fs_;
-  const Clock& clock_;
-  const Locale& locale_;
   Settings& settings_;
   Dialogs& dialogs_;
   TFormConfirm& confirm_;
@@ -250,18 +195,10 @@ class TFormMain : public SkinnedWindow, public TickHost {
   TFormInfo& info_window_;
   std::string help_path_;
   DocumentOpener* documents_;
-  QPointer<QWidget> focus_under_panel_;      ///< had the focus when a panel covered it
-  PreviewWindow* preview_window_ = nullptr;  ///< made when first needed
-  RunLocks& locks_;
 
   JobStore store_;
   ScheduleComputation schedule_;
   ClockLine clock_line_;
-  // The run's host shows the run on the panels, so it, the log and the run are made
-  // once the panels exist.
-  std::unique_ptr<WindowRunHost> run_host_;
-  std::unique_ptr<LogWriter> log_;
-  std::unique_ptr<SynchronisationRun> run_;
   JobTick tick_;
   AutomationMenu automation_;
 
@@ -270,15 +207,12 @@ class TFormMain : public SkinnedWindow, public TickHost {
   JobWizard* wizard_;
   ProgressPanel* progress_;
   QLabel* label_time_;
-  JobButton* button_new_;
-  JobButton* button_edit_;
-  JobButton* button_delete_;
-  JobButton* button_execute_;
+  JobButtons* buttons_;
   JobListMenu* popup_jobs_;
   JobPanels* panels_;
   WindowMenus* menus_;
-  // The job buttons: at most one lit.
-  HoverGroup job_hover_;
+  WindowRun* run_;  ///< shows the runs on the panels, so made once they exist
+  std::unique_ptr<CoveredControls> covered_;
 
   QTimer timer_jobs_;
   QTimer timer_time_;

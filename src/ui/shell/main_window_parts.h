@@ -10,9 +10,10 @@
 #include "platform/registry_hive.h"
 #include "platform/run_lock.h"
 #include "store/settings.h"
-#include "ui/questions/question_windows.h"
+#include "ui/questions/form_confirm.h"
+#include "ui/questions/form_recover.h"
 #include "ui/shell/form_info.h"
-#include "ui/shell/form_main.h"
+#include "ui/shell/main_window_services.h"
 
 namespace parvolind::ui {
 

@@ -9,7 +9,7 @@
 #include <exception>
 
 #include "ui/art/menu_glyphs.h"
-#include "ui/shell/skin_area.h"
+#include "ui/skin/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
 
 namespace parvolind::ui {

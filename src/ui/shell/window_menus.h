@@ -8,7 +8,7 @@
 #include "store/settings.h"
 #include "ui/toolkit/dialogs.h"
 
-#include "ui/toolkit/hover_group.h"
+#include "ui/controls/hover_group.h"
 
 class QAction;
 class QMenu;

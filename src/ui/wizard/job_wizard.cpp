@@ -10,25 +10,24 @@
 #include <exception>
 
 #include "platform/app_paths.h"
-#include "ui/toolkit/flat_button.h"
+#include "ui/controls/flat_button.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
+#include "ui/wizard/fields/folder_button.h"
+#include "ui/wizard/fields/time_edit.h"
 #include "ui/wizard/pages/automation_page.h"
 #include "ui/wizard/pages/criteria_page.h"
 #include "ui/wizard/pages/direction_page.h"
 #include "ui/wizard/pages/file_filter_page.h"
 #include "ui/wizard/pages/final_page.h"
 #include "ui/wizard/pages/welcome_page.h"
-#include "ui/wizard/pages/wizard_page_parts.h"
-#include "ui/wizard/folder_button.h"
-#include "ui/wizard/time_edit.h"
+#include "ui/wizard/wizard_page_parts.h"
 
 namespace parvolind::ui {
 namespace {
 
 constexpr int kDirectionPage = 1;
 constexpr int kCriteriaPage = 2;
-constexpr int kAutomationPage = 4;
 
 const QString kLoadFailedText = QStringLiteral("Fehler beim Laden der Auftrags-Daten!");
 const QString kFolderTitle = QStringLiteral(

@@ -1,4 +1,5 @@
-#include "ui/questions/question_windows.h"
+#include "ui/questions/form_confirm.h"
+#include "ui/questions/form_recover.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,8 @@
 #include <functional>
 
 #include "support/test_environment.h"
+#include "ui/controls/flat_check_box.h"
 #include "ui/questions/question_button.h"
-#include "ui/toolkit/flat_check_box.h"
 #include "ui/ui_test_support.h"
 
 namespace parvolind::ui {

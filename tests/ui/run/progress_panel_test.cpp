@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "support/test_environment.h"
+#include "ui/controls/flat_button.h"
 #include "ui/run/gradient_progress_bar.h"
-#include "ui/toolkit/flat_button.h"
 #include "ui/ui_test_support.h"
 
 namespace parvolind::ui {

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "support/test_environment.h"
-#include "ui/toolkit/link_button.h"
+#include "ui/controls/link_button.h"
 #include "ui/ui_test_support.h"
 
 namespace parvolind::ui {

@@ -31,27 +31,29 @@
 #include "store/registry_key.h"
 #include "store/settings.h"
 #include "support/test_environment.h"
+#include "ui/controls/flat_button.h"
+#include "ui/controls/link_button.h"
 #include "ui/jobs/job_button.h"
 #include "ui/jobs/job_info_panel.h"
 #include "ui/jobs/job_list_menu.h"
 #include "ui/jobs/job_list_view.h"
 #include "ui/preview/preview_model.h"
 #include "ui/preview/preview_window.h"
+#include "ui/questions/form_confirm.h"
+#include "ui/questions/form_recover.h"
 #include "ui/questions/question_button.h"
-#include "ui/questions/question_windows.h"
 #include "ui/run/gradient_progress_bar.h"
 #include "ui/run/progress_panel.h"
+#include "ui/run/window_run.h"
 #include "ui/run/window_run_host.h"
 #include "ui/shell/form_info.h"
 #include "ui/shell/form_main.h"
-#include "ui/shell/help_window.h"
-#include "ui/shell/log_window.h"
-#include "ui/shell/skin_area.h"
-#include "ui/toolkit/flat_button.h"
-#include "ui/toolkit/link_button.h"
+#include "ui/skin/skin_area.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/ui_test_support.h"
+#include "ui/viewers/help_window.h"
+#include "ui/viewers/log_window.h"
 #include "ui/wizard/job_wizard.h"
 
 namespace parvolind {
@@ -241,7 +243,7 @@ TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
 
   // The panel shows during a run, and its cancel button stops the run while the large
   // file is copied in small blocks.
-  form_->ProgramSettings().ChooseBufferSize(32);
+  settings_->ChooseBufferSize(32);
   QTimer canceller;
   QObject::connect(&canceller, &QTimer::timeout, [&] {
     if (panel.isVisibleTo(form_.get())) panel.CancelButton().click();
@@ -422,7 +424,7 @@ TEST_F(FormMainTest, TheSessionEndDuringARunAsksOnceAndAYesEndsTheLogAfterTheRun
   WriteFile("big/large.bin", std::string(32 << 20, 'x'));
   SaveJob("Groß", "big", "bigcopy");
   CreateForm();
-  form_->ProgramSettings().ChooseBufferSize(32);
+  settings_->ChooseBufferSize(32);
   // A second SIGTERM while the question is open asks nothing of its own.
   dialogs_.while_asking = [this] { form_->SessionEnding(); };
   int requests = 0;
@@ -448,7 +450,7 @@ TEST_F(FormMainTest, TheSessionEndDuringARunAsksOnceAndAYesEndsTheLogAfterTheRun
   ASSERT_NE(shutdown, std::string::npos);
   EXPECT_EQ(log.find("Beendet um:", shutdown), std::string::npos) << log;
   EXPECT_EQ(log.find("Grund:"), std::string::npos) << "the run ends without its end lines";
-  EXPECT_TRUE(form_->ShutdownLogged());
+  EXPECT_TRUE(form_->Exit().ShutdownLogged());
   EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("bigcopy/large.bin"))));
 }
 
@@ -456,10 +458,10 @@ TEST_F(FormMainTest, QuittingDuringARunLetsTheRunEndCancelledFirst) {
   WriteFile("big/large.bin", std::string(32 << 20, 'x'));
   SaveJob("Groß", "big", "bigcopy");
   CreateForm();
-  form_->ProgramSettings().ChooseBufferSize(32);
+  settings_->ChooseBufferSize(32);
   QTimer quitter;
   QObject::connect(&quitter, &QTimer::timeout, [&] {
-    if (form_->RunInProgress()) form_->MenuItem(QStringLiteral("Beenden1"))->trigger();
+    if (form_->RunInProgress()) form_->Menus().Item(QStringLiteral("Beenden1"))->trigger();
   });
   quitter.start(0);
   form_->ListViewJobs().SelectRow("Groß");
@@ -500,17 +502,17 @@ TEST_F(FormMainTest, AJobWithAnUnreadableTimeIsListedWithTheJobsAfterIt) {
 
 TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   CreateForm();
-  ui::SkinArea& programm = form_->MenuArea(0);
-  ui::SkinArea& optionen = form_->MenuArea(1);
+  ui::SkinArea& programm = form_->Menus().Title(ui::WindowMenus::Menu::kProgramm);
+  ui::SkinArea& optionen = form_->Menus().Title(ui::WindowMenus::Menu::kOptionen);
   emit programm.Hovered();
   emit optionen.Hovered();
   EXPECT_FALSE(programm.Lit());
   EXPECT_TRUE(optionen.Lit());
-  emit form_->CloseArea().Hovered();
-  EXPECT_TRUE(form_->CloseArea().Lit());
+  emit form_->Menus().CloseButton().Hovered();
+  EXPECT_TRUE(form_->Menus().CloseButton().Lit());
   EXPECT_TRUE(optionen.Lit()) << "the close button darkens nothing";
   emit programm.Hovered();
-  EXPECT_FALSE(form_->CloseArea().Lit()) << "a menu area darkens the close button";
+  EXPECT_FALSE(form_->Menus().CloseButton().Lit()) << "a menu area darkens the close button";
   emit optionen.Hovered();
   emit form_->ButtonNew().Hovered();
   emit form_->ButtonEdit().Hovered();
@@ -518,16 +520,16 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   EXPECT_TRUE(form_->ButtonEdit().Lit());
   EXPECT_TRUE(optionen.Lit()) << "a button leaves the menu areas alone";
   form_->CoolFormMainMouseMove();
-  EXPECT_FALSE(optionen.Lit() || form_->CloseArea().Lit() || form_->ButtonEdit().Lit());
+  EXPECT_FALSE(optionen.Lit() || form_->Menus().CloseButton().Lit() || form_->ButtonEdit().Lit());
 
   // Each option is written at once.
-  form_->MenuItem(QStringLiteral("Minimiertstarten1"))->trigger();
-  form_->MenuItem(QStringLiteral("N64KB1"))->trigger();
-  form_->MenuItem(QStringLiteral("Logfileerstellen1"))->trigger();
-  form_->MenuItem(QStringLiteral("AnimiertesSymbol1"))->trigger();
-  EXPECT_TRUE(form_->CurrentRunOptions().trash);  // on until switched off
-  form_->MenuItem(QStringLiteral("Papierkorb1"))->trigger();
-  EXPECT_FALSE(form_->CurrentRunOptions().trash);
+  form_->Menus().Item(QStringLiteral("Minimiertstarten1"))->trigger();
+  form_->Menus().Item(QStringLiteral("N64KB1"))->trigger();
+  form_->Menus().Item(QStringLiteral("Logfileerstellen1"))->trigger();
+  form_->Menus().Item(QStringLiteral("AnimiertesSymbol1"))->trigger();
+  EXPECT_TRUE(form_->Run().CurrentRunOptions().trash);  // on until switched off
+  form_->Menus().Item(QStringLiteral("Papierkorb1"))->trigger();
+  EXPECT_FALSE(form_->Run().CurrentRunOptions().trash);
   RegistryKey key(*hive_);
   ASSERT_TRUE(key.OpenForReading(kProgramKeyPath));
   EXPECT_TRUE(key.ReadBool("Minimized"));
@@ -535,38 +537,38 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   EXPECT_FALSE(key.ReadBool("Logfile"));
   EXPECT_FALSE(key.ReadBool("AnimatedIcon"));
   EXPECT_FALSE(key.ReadBool("Trash"));
-  EXPECT_EQ(form_->CurrentRunOptions().copy_buffer_size, 65535);
-  EXPECT_TRUE(form_->MenuItem(QStringLiteral("N64KB1"))->isChecked());
-  EXPECT_FALSE(form_->MenuItem(QStringLiteral("N128KB1"))->isChecked());
+  EXPECT_EQ(form_->Run().CurrentRunOptions().copy_buffer_size, 65535);
+  EXPECT_TRUE(form_->Menus().Item(QStringLiteral("N64KB1"))->isChecked());
+  EXPECT_FALSE(form_->Menus().Item(QStringLiteral("N128KB1"))->isChecked());
 
   // The backup reports where it went; help and the log open in the user's programs.
-  form_->MenuItem(QStringLiteral("Sicherung1"))->trigger();
+  form_->Menus().Item(QStringLiteral("Sicherung1"))->trigger();
   ASSERT_EQ(dialogs_.warnings.size(), 1u);
   EXPECT_TRUE(dialogs_.warnings[0].startsWith(
       QStringLiteral("Die Konfiguration von Parvolind wurde gesichert:")));
-  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
-  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
+  form_->Menus().Item(QStringLiteral("Logfileanzeigen1"))->trigger();
+  form_->Menus().Item(QStringLiteral("Hilfe1"))->trigger();
   ASSERT_EQ(opened_.size(), 2u);
   EXPECT_TRUE(opened_[0].toLocalFile().endsWith(QStringLiteral("parvolind.log")));
   EXPECT_TRUE(opened_[1].toLocalFile().endsWith(QStringLiteral("index.html")));
-  EXPECT_EQ(form_->OwnLogWindow(), nullptr);
-  EXPECT_EQ(form_->OwnHelpWindow(), nullptr);
+  EXPECT_EQ(form_->Documents().OwnLogWindow(), nullptr);
+  EXPECT_EQ(form_->Documents().OwnHelpWindow(), nullptr);
 
   // Where the desktop has no program for them, the window shows them itself: the log
   // from its end, the help with its links.
   desktop_opens_ = false;
   WriteFile("help/index.html", "<h1>Hilfe</h1><p><a href=\"seite.html#teil\">weiter</a></p>");
   WriteFile("help/seite.html", "<h2 id=\"teil\">Teil</h2>");
-  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
-  ASSERT_NE(form_->OwnLogWindow(), nullptr);
-  QPlainTextEdit& log_text = form_->OwnLogWindow()->Text();
-  EXPECT_TRUE(form_->OwnLogWindow()->isVisible());
+  form_->Menus().Item(QStringLiteral("Logfileanzeigen1"))->trigger();
+  ASSERT_NE(form_->Documents().OwnLogWindow(), nullptr);
+  QPlainTextEdit& log_text = form_->Documents().OwnLogWindow()->Text();
+  EXPECT_TRUE(form_->Documents().OwnLogWindow()->isVisible());
   EXPECT_TRUE(log_text.isReadOnly());
   EXPECT_TRUE(log_text.toPlainText().contains(QStringLiteral("Parvolind gestartet")));
   EXPECT_EQ(log_text.verticalScrollBar()->value(), log_text.verticalScrollBar()->maximum());
-  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
-  ASSERT_NE(form_->OwnHelpWindow(), nullptr);
-  QTextBrowser& browser = form_->OwnHelpWindow()->Browser();
+  form_->Menus().Item(QStringLiteral("Hilfe1"))->trigger();
+  ASSERT_NE(form_->Documents().OwnHelpWindow(), nullptr);
+  QTextBrowser& browser = form_->Documents().OwnHelpWindow()->Browser();
   EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("weiter")));
   browser.setSource(browser.source().resolved(QUrl(QStringLiteral("seite.html#teil"))));
   EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("Teil")));
@@ -645,7 +647,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   }
   EXPECT_TRUE(dir_read_with_heading);
   form_->SimplePanelJobInfo().BackButton().click();
-  form_->RunHost().ShowProgressPanel(true);
+  form_->Run().Host().ShowProgressPanel(true);
   check(*form_, "progress");
   for (const ProgressBar bar : {ProgressBar::kActual, ProgressBar::kTotal}) {
     QAccessibleInterface* accessible =
@@ -653,7 +655,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
     EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
     EXPECT_NE(accessible->valueInterface(), nullptr);
   }
-  form_->RunHost().ShowProgressPanel(false);
+  form_->Run().Host().ShowProgressPanel(false);
   form_->ButtonNew().click();
   ui::JobWizard& wizard = form_->SimplePanelWizard();
   for (int page = 0; page < ui::JobWizard::kPageCount; ++page) {
@@ -687,10 +689,10 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
   check(*info_, "information window");
   desktop_opens_ = false;
   WriteFile("help/index.html", "<h1>Hilfe</h1>");
-  form_->MenuItem(QStringLiteral("Hilfe1"))->trigger();
-  form_->MenuItem(QStringLiteral("Logfileanzeigen1"))->trigger();
-  for (QWidget* window : {static_cast<QWidget*>(form_->OwnHelpWindow()),
-                          static_cast<QWidget*>(form_->OwnLogWindow())}) {
+  form_->Menus().Item(QStringLiteral("Hilfe1"))->trigger();
+  form_->Menus().Item(QStringLiteral("Logfileanzeigen1"))->trigger();
+  for (QWidget* window : {static_cast<QWidget*>(form_->Documents().OwnHelpWindow()),
+                          static_cast<QWidget*>(form_->Documents().OwnLogWindow())}) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(role_of(*window), QAccessible::Window);
     check(*window, window->objectName().toStdString());
@@ -719,7 +721,7 @@ TEST_F(FormMainTest, ThePreviewListsWhatARunWouldDoAndRunsItOnRequest) {
   ASSERT_TRUE(preview->isEnabled());
   preview->trigger();  // collects the whole preview before it returns
 
-  ui::PreviewWindow* window = form_->OwnPreviewWindow();
+  ui::PreviewWindow* window = form_->Run().OwnPreviewWindow();
   ASSERT_NE(window, nullptr);
   window->SetEventInterval(std::chrono::milliseconds(0));
   EXPECT_TRUE(window->isVisible());

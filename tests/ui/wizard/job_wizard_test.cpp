@@ -21,8 +21,8 @@
 #include "store/registry_key.h"
 #include "support/test_environment.h"
 #include "ui/ui_test_support.h"
-#include "ui/wizard/job_name_edit.h"
-#include "ui/wizard/time_edit.h"
+#include "ui/wizard/fields/job_name_edit.h"
+#include "ui/wizard/fields/time_edit.h"
 
 namespace parvolind {
 namespace {

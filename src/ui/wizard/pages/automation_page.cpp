@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "ui/toolkit/qt_strings.h"
-#include "ui/wizard/pages/wizard_page_parts.h"
-#include "ui/wizard/step_spin_box.h"
-#include "ui/wizard/time_edit.h"
+#include "ui/wizard/fields/step_spin_box.h"
+#include "ui/wizard/fields/time_edit.h"
+#include "ui/wizard/wizard_page_parts.h"
 
 namespace parvolind::ui {
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/toolkit/theme.h"
-#include "ui/wizard/pages/wizard_page_parts.h"
+#include "ui/wizard/wizard_page_parts.h"
 
 namespace parvolind::ui {
 

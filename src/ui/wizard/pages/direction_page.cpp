@@ -12,7 +12,7 @@
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 #include "ui/wizard/job_wizard.h"
-#include "ui/wizard/pages/wizard_page_parts.h"
+#include "ui/wizard/wizard_page_parts.h"
 
 namespace parvolind::ui {
 

@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "ui/toolkit/qt_strings.h"
-#include "ui/wizard/job_name_edit.h"
-#include "ui/wizard/pages/wizard_page_parts.h"
+#include "ui/wizard/fields/job_name_edit.h"
+#include "ui/wizard/wizard_page_parts.h"
 
 namespace parvolind::ui {
 

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "ui/toolkit/qt_strings.h"
-#include "ui/wizard/folder_button.h"
-#include "ui/wizard/pages/wizard_page_parts.h"
+#include "ui/wizard/fields/folder_button.h"
+#include "ui/wizard/wizard_page_parts.h"
 
 namespace parvolind::ui {
 namespace {
