@@ -35,7 +35,7 @@ class NewCopies {
         // Only where a missing target is all a copy is decided by; the archive criterion changes
         // the sources, a preview and a list of actions copy nothing.
         on_(!run.preview && run.actions == nullptr && !pass.job->archiv_bit &&
-            pass.job->mode != 2 && pass.transfer->PreparesSideBySide()) {}
+            pass.job->mode != 2 && pass.transfer->PreparesNewCopies()) {}
 
   /// The prepared copy for the source at `position` (onto `target`) whose target was missing;
   /// null where it is to be copied alone.
@@ -62,7 +62,7 @@ class NewCopies {
   void Prepare(size_t position, const std::string& target) {
     batch_.clear();
     first_ = position;
-    if (!InFolder(target)) return;
+    if (!InFolder(target) || !pass_.transfer->PreparesNewCopies()) return;
     std::vector<std::string_view> sources;
     std::vector<std::string> targets;
     const FileList& list = *pass_.sources;

@@ -134,10 +134,12 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   std::unique_ptr<File> output;
   std::string temporary_path;
   int error = 0;
+  // A new file gets the source's permission bits; one without a name has them from the start.
+  const uint32_t new_mode = before.mode & kCopiedModeBits;
   if (name_free) {
-    output = fs_.CreateUnnamedFile(folder, &error);
+    output = fs_.CreateUnnamedFile(folder, &error, new_mode);
     if (!output && error == ENOENT && fs_.CreateDirectoryPath(folder)) {
-      output = fs_.CreateUnnamedFile(folder, &error);
+      output = fs_.CreateUnnamedFile(folder, &error, new_mode);
     }
   }
   const bool unnamed = output != nullptr;
@@ -186,8 +188,8 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
       output->SetOwner(existing.owner, existing.group);
     }
     output->SetPermissions(existing.mode);
-  } else {
-    output->SetPermissions(before.mode & kCopiedModeBits);
+  } else if (!unnamed) {
+    output->SetPermissions(new_mode);
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
   if (existing.exists && batched_) {
@@ -255,10 +257,6 @@ FileTransfer::Naming FileTransfer::NameUnnamed(File& output, const std::string& 
   return Naming::kNamed;
 }
 
-bool FileTransfer::PreparesSideBySide() {
-  return fs_.CoreThreads() > 1 && !no_unnamed_files_.load(std::memory_order_relaxed);
-}
-
 std::vector<FileTransfer::PreparedCopy> FileTransfer::PrepareNewCopies(
     const std::vector<std::string_view>& sources, const std::vector<std::string>& targets) {
   std::vector<PreparedCopy> prepared(std::min(sources.size(), targets.size()));
@@ -267,7 +265,7 @@ std::vector<FileTransfer::PreparedCopy> FileTransfer::PrepareNewCopies(
     prepared[i].target_ = targets[i];
   }
   const int64_t block_size = BlockSize();
-  fs_.ForEachOnCores(prepared.size(), [&](size_t i) { Prepare(prepared[i], block_size); });
+  for (PreparedCopy& copy : prepared) Prepare(copy, block_size);
   return prepared;
 }
 
@@ -290,7 +288,7 @@ void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size) {
   std::string folder = DirectoryOf(prepared.target_);
   if (folder.empty()) folder = std::string(".") + kPathSeparator;
   int error = 0;
-  prepared.output_ = fs_.CreateUnnamedFile(folder, &error);
+  prepared.output_ = fs_.CreateUnnamedFile(folder, &error, before.mode & kCopiedModeBits);
   if (!prepared.output_) {
     // Where the file system has no files without a name, every copy goes the named way in its
     // turn: making them ready here would only double the attempt.
@@ -310,7 +308,6 @@ void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size) {
   input->Close();
   File& output = *prepared.output_;
   if (before.allocated < size && !output.Resize(size)) return;
-  output.SetPermissions(before.mode & kCopiedModeBits);
   output.SetTimes(before.atime_ns, before.mtime_ns);
   prepared.complete_ = true;
 }

@@ -79,20 +79,19 @@ class FileTransfer {
     std::string target_;
     FileStatus before_;
     std::unique_ptr<File> output_;
-    int64_t moved_ = 0;     // what the copy of the data moved, -1 when it failed
+    int64_t moved_ = 0;      // what the copy of the data moved, -1 when it failed
     bool complete_ = false;  // the data is whole and unchanged, the file's length and bits set
   };
 
-  /// Whether PrepareNewCopies() works side by side here: the machine has more than one core to
-  /// give (FileSystem::CoreThreads()) and the receiving file system makes files without a name.
-  bool PreparesSideBySide();
-  /// Makes copies of `sources[i]` onto `targets[i]` ready side by side on the machine's cores
-  /// (FileSystem::ForEachOnCores()): each target is looked at (without following a link), and
-  /// where nothing is there a small source is copied into a file without a name in the
-  /// target's folder, which must exist, with its permission bits and times. Nothing is shown,
-  /// asked, named or created otherwise: a target that is there, a large source, a missing folder
-  /// and a file system without unnamed files are left to FinishCopy(). Safe only for targets in
-  /// folders the run may write in; results in the order given.
+  /// Whether PrepareNewCopies() can make copies ready: false once the receiving file system was
+  /// found to make no files without a name.
+  bool PreparesNewCopies() const { return !no_unnamed_files_.load(std::memory_order_relaxed); }
+  /// Makes copies of `sources[i]` onto `targets[i]` ready: each target is looked at (without
+  /// following a link), and where nothing is there a small source is copied into a file without a
+  /// name in the target's folder, which must exist, with its permission bits and times. Nothing
+  /// is shown, asked, named or created otherwise: a target that is there, a large source, a
+  /// missing folder and a file system without unnamed files are left to FinishCopy(). Safe only
+  /// for targets in folders the run may write in; results in the order given.
   std::vector<PreparedCopy> PrepareNewCopies(const std::vector<std::string_view>& sources,
                                              const std::vector<std::string>& targets);
   /// Finishes a copy whose target was missing, as SynchronizeFile() copies it: the same bar

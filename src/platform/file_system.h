@@ -122,13 +122,14 @@ class FileSystem {
                                                     std::string_view prefix,
                                                     std::string* created_path,
                                                     int* error = nullptr) = 0;
-  /// Creates a new, empty file in `directory` that has no name yet, readable and writable only by
-  /// the owner. It gets its name only through LinkFile(); until then no one else can see it, and
-  /// closing it (or the end of the process, however it ends) frees it with nothing left behind.
-  /// Null where the file system cannot do this (`error` gets the code, ENOENT for a missing
-  /// directory); the caller then uses CreateTemporaryFile().
+  /// Creates a new, empty file in `directory` that has no name yet, with the permission bits
+  /// `mode` (by default readable and writable only by the owner), whatever the umask says. It
+  /// gets its name only through LinkFile(); until then no one else can see it, and closing it
+  /// (or the end of the process, however it ends) frees it with nothing left behind. Null where
+  /// the file system cannot do this (`error` gets the code, ENOENT for a missing directory); the
+  /// caller then uses CreateTemporaryFile().
   virtual std::unique_ptr<File> CreateUnnamedFile(const std::string& directory,
-                                                  int* error = nullptr) = 0;
+                                                  int* error = nullptr, uint32_t mode = 0600) = 0;
   /// Gives an open file from CreateUnnamedFile() the name `path` in its own directory. Never
   /// replaces anything: EEXIST when the name is taken (also by a link). 0 or an error code
   /// (EBADF for a file that did not come from this file system).
@@ -148,13 +149,11 @@ class FileSystem {
   /// blocks in parallel. `work` must be safe to run in several threads and must not throw.
   virtual void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) = 0;
   /// Like ForEachSideBySide(), for work that the processor limits rather than the disk (system
-  /// calls on cached files and folders): in CoreThreads() threads, the calling one among them.
-  /// With one thread every call is made in the calling thread, in order.
+  /// calls on cached files and folders): in as many threads as the program may use processor
+  /// cores, at most 8, the calling one among them. The environment variable PARVOLIND_THREADS
+  /// (1 to 64) sets the number instead; with 1 every call is made in the calling thread, in
+  /// order, as a figure to compare with.
   virtual void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) = 0;
-  /// How many threads ForEachOnCores() works in: the processor cores the program may use, at
-  /// most 8, unless the environment variable PARVOLIND_THREADS asks for 1 to 64 (1 keeps all
-  /// work on the calling thread, to compare).
-  virtual size_t CoreThreads() = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

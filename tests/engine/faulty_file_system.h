@@ -48,9 +48,6 @@ class FaultyFileSystem : public FileSystem {
   /// Opening a file whose path ends in this for reading fails with EACCES; empty: none.
   std::string failing_open;
   std::vector<std::string> steps;
-  /// The threads this file system says ForEachOnCores() works in. The work runs in the calling
-  /// thread all the same, last index first, so that work finished out of order is seen in order.
-  size_t core_threads = 1;
 
   FileStatus Stat(const std::string& path) override {
     return EndsWith(path, failing_status) ? Unreadable() : real_.Stat(path);
@@ -88,8 +85,9 @@ class FaultyFileSystem : public FileSystem {
     steps.push_back("create");
     return std::make_unique<Faulty>(std::move(file), *this, EndsWith(last_opened_, failing_sync));
   }
-  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error) override {
-    std::unique_ptr<File> file = real_.CreateUnnamedFile(directory, error);
+  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error = nullptr,
+                                          uint32_t mode = 0600) override {
+    std::unique_ptr<File> file = real_.CreateUnnamedFile(directory, error, mode);
     if (!file) return nullptr;
     return std::make_unique<Faulty>(std::move(file), *this, false);
   }
@@ -103,10 +101,10 @@ class FaultyFileSystem : public FileSystem {
   void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     real_.ForEachSideBySide(count, work);
   }
+  // In the calling thread, last index first: work done out of order must still be seen in order.
   void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
     for (size_t i = count; i > 0; --i) work(i - 1);
   }
-  size_t CoreThreads() override { return core_threads; }
   int Rename(const std::string& from, const std::string& to) override {
     Note("rename");
     if (EndsWith(to, failing_rename)) return EIO;

@@ -391,7 +391,7 @@ class WindowsFileSystem : public FileSystem {
     return nullptr;
   }
 
-  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error) override {
+  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error, uint32_t) override {
     // Windows files always have a name from the start.
     if (error) *error = ENOSYS;
     return nullptr;
@@ -432,8 +432,6 @@ class WindowsFileSystem : public FileSystem {
   void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
     windows_cores::ForEachOnCores(count, work);
   }
-
-  size_t CoreThreads() override { return windows_cores::CoreThreads(); }
 
   int Rename(const std::string& from, const std::string& to) override {
     const std::wstring source = LongPath(from);
