@@ -1,5 +1,6 @@
 #include "engine/copy_pass.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -33,21 +34,21 @@ class NewCopies {
   NewCopies(RunContext& run, const CopyPass& pass)
       : pass_(pass),
         // Only where a missing target is all a copy is decided by; the archive criterion changes
-        // the sources, a preview and a list of actions copy nothing.
+        // the sources, a preview and a list of actions copy nothing. Which targets are new the
+        // receiving side's list tells, so that nothing is made ready for files already there.
         on_(!run.preview && run.actions == nullptr && !pass.job->archiv_bit &&
-            pass.job->mode != 2 && pass.transfer->PreparesNewCopies()) {}
+            pass.job->mode != 2 && pass.targets != nullptr && pass.transfer->PreparesNewCopies()) {}
 
-  /// The prepared copy for the source at `position` (onto `target`) whose target was missing;
-  /// null where it is to be copied alone.
+  /// The copy made ready for the source at `position` (onto `target`); null where there is none.
   FileTransfer::PreparedCopy* For(size_t position, const std::string& target) {
     if (!on_) return nullptr;
-    if (position >= first_ + batch_.size()) Prepare(position, target);
+    if (position >= end_) Prepare(position, target);
     if (position < first_ || position >= first_ + batch_.size()) return nullptr;
-    FileTransfer::PreparedCopy& prepared = batch_[position - first_];
-    return prepared.TargetMissing() ? &prepared : nullptr;
+    FileTransfer::PreparedCopy& prepared = batch_.Take(position - first_);
+    return prepared.Made() ? &prepared : nullptr;
   }
 
-  /// A copy into `target`'s folder was allowed and made: copies into it may now be prepared.
+  /// A copy into `target`'s folder was allowed and made: copies into it may now be made ready.
   void Allowed(const std::string& target) {
     if (on_ && !InFolder(target)) folder_ = ParentFolder(target);
   }
@@ -60,30 +61,38 @@ class NewCopies {
   }
 
   void Prepare(size_t position, const std::string& target) {
-    batch_.clear();
+    batch_ = FileTransfer::PreparedBatch();
     first_ = position;
+    end_ = position + 1;
     if (!InFolder(target) || !pass_.transfer->PreparesNewCopies()) return;
     std::vector<std::string_view> sources;
     std::vector<std::string> targets;
+    std::vector<bool> listed;
+    size_t new_ones = 0;
     const FileList& list = *pass_.sources;
     for (size_t next = position; next < list.size() && sources.size() < kBatchSize; ++next) {
       if (pass_.skip != nullptr && pass_.skip->IsRemoved(next)) break;
       const std::string& source = list[next];
       if (!StartsWithPath(source, pass_.sending_root)) break;
+      const std::string_view relative = std::string_view(source).substr(pass_.sending_root.size());
       std::string next_target = pass_.receiving.root;
-      next_target.append(std::string_view(source).substr(pass_.sending_root.size()));
+      next_target.append(relative);
       if (!InFolder(next_target)) break;
       sources.emplace_back(source);
       targets.push_back(std::move(next_target));
+      listed.push_back(pass_.targets->Find(relative) != PathIndex::kNotFound);
+      if (!listed.back()) ++new_ones;
     }
-    if (sources.size() > 1) batch_ = pass_.transfer->PrepareNewCopies(sources, targets);
+    end_ = position + std::max<size_t>(sources.size(), 1);
+    if (new_ones > 1) batch_ = pass_.transfer->PrepareNewCopies(sources, targets, listed);
   }
 
   const CopyPass& pass_;
   const bool on_;
   std::string folder_;  // where the last copy allowed went, ending in the separator
-  size_t first_ = 0;    // the position of batch_[0]
-  std::vector<FileTransfer::PreparedCopy> batch_;
+  size_t first_ = 0;    // the position of batch_'s first copy
+  size_t end_ = 0;      // the first position not yet looked at for a batch
+  FileTransfer::PreparedBatch batch_;
 };
 
 }  // namespace
@@ -103,7 +112,6 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
     const std::string_view relative =
         copy ? std::string_view(source).substr(pass.sending_root.size()) : std::string_view();
     target.assign(pass.receiving.root).append(relative);
-    // Made ready only where the target was missing a moment ago, as the look below would find.
     FileTransfer::PreparedCopy* prepared = copy ? new_copies.For(position, target) : nullptr;
 
     FileStatus source_status;
@@ -120,8 +128,19 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
       copy = source_status.exists && source_status.is_regular &&
              (kArchiveModeBit == 0 || (source_status.mode & kArchiveModeBit) != 0);
     }
+    if (prepared != nullptr) {
+      // One look that does not follow a link: where nothing at all is there the copy made
+      // ready is finished, otherwise it goes and the file is copied in its turn. A file or a
+      // folder looks the same either way; a link is looked through below, as always.
+      const FileStatus there = run.fs.LinkStatus(target);
+      if (there.exists) prepared = nullptr;
+      if (!there.is_link && job.mode != 0) {
+        target_status = there;
+        target_known = true;
+      }
+    }
     if (copy && job.mode != 0) {
-      if (prepared == nullptr) target_status = run.fs.Stat(target);
+      if (!target_known) target_status = run.fs.Stat(target);
       target_known = true;
       if (target_status.exists && !target_status.is_directory) {
         if (!source_known) source_status = run.fs.Stat(source);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <memory>
+#include <utility>
 
 #include "engine/crc32.h"
 #include "platform/path_rules.h"
@@ -257,25 +258,60 @@ FileTransfer::Naming FileTransfer::NameUnnamed(File& output, const std::string& 
   return Naming::kNamed;
 }
 
-std::vector<FileTransfer::PreparedCopy> FileTransfer::PrepareNewCopies(
-    const std::vector<std::string_view>& sources, const std::vector<std::string>& targets) {
-  std::vector<PreparedCopy> prepared(std::min(sources.size(), targets.size()));
-  for (size_t i = 0; i < prepared.size(); ++i) {
-    prepared[i].source_.assign(sources[i]);
-    prepared[i].target_ = targets[i];
+FileTransfer::PreparedBatch FileTransfer::PrepareNewCopies(
+    const std::vector<std::string_view>& sources, const std::vector<std::string>& targets,
+    const std::vector<bool>& listed) {
+  PreparedBatch batch;
+  batch.shared_ = std::make_shared<PreparedBatch::Shared>(std::min(sources.size(), targets.size()));
+  PreparedBatch::Shared& shared = *batch.shared_;
+  shared.transfer = this;
+  shared.block_size = BlockSize();
+  for (size_t i = 0; i < shared.copies.size(); ++i) {
+    for (PreparedCopy* copy : {&shared.copies[i].by_helper, &shared.copies[i].by_taker}) {
+      copy->source_.assign(sources[i]);
+      copy->target_ = targets[i];
+      if (i < listed.size() && listed[i]) copy->stage_ = PreparedCopy::Stage::kLeftOut;
+    }
   }
-  const int64_t block_size = BlockSize();
-  for (PreparedCopy& copy : prepared) Prepare(copy, block_size);
-  return prepared;
+  if (!helpers_) helpers_ = fs_.StartHelperThreads();
+  if (helpers_->Count() > 0 && shared.copies.size() > 1) {
+    std::shared_ptr<PreparedBatch::Shared> kept = batch.shared_;
+    helpers_->Start([kept] { PreparedBatch::Help(*kept); });
+  }
+  return batch;
+}
+
+void FileTransfer::PreparedBatch::Help(Shared& shared) {
+  for (;;) {
+    const int64_t index = shared.back.fetch_sub(1) - 1;
+    if (index < 0) return;
+    Slot& slot = shared.copies[static_cast<size_t>(index)];
+    int expected = kFree;
+    if (!slot.state.compare_exchange_strong(expected, kHelper)) return;  // the taker is here
+    shared.transfer->Prepare(slot.by_helper, shared.block_size);
+    expected = kHelper;
+    // Taken over meanwhile: the taker made its own, this one goes (a file without a name
+    // vanishes when closed).
+    if (!slot.state.compare_exchange_strong(expected, kDone)) slot.by_helper = PreparedCopy();
+  }
+}
+
+FileTransfer::PreparedCopy& FileTransfer::PreparedBatch::Take(size_t index) {
+  Slot& slot = shared_->copies[index];
+  int expected = kFree;
+  if (slot.state.compare_exchange_strong(expected, kTaken) ||
+      (expected == kHelper && slot.state.compare_exchange_strong(expected, kTaken))) {
+    // Nobody had it, or a helper is still at it (and may be held up): made ready here.
+    shared_->transfer->Prepare(slot.by_taker, shared_->block_size);
+    return slot.by_taker;
+  }
+  return expected == kTaken ? slot.by_taker : slot.by_helper;
 }
 
 void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size) {
   // Only what SynchronizeFile() would do before its first look at the cancel request, and
   // nothing anyone else can see: no name, no folder, no bar.
-  if (fs_.LinkStatus(prepared.target_).exists) {
-    prepared.stage_ = PreparedCopy::Stage::kTargetThere;
-    return;
-  }
+  if (prepared.stage_ == PreparedCopy::Stage::kLeftOut) return;
   FileStatus& before = prepared.before_;
   std::unique_ptr<File> input = fs_.OpenForReading(prepared.source_, nullptr, &before);
   if (!input) {
@@ -314,7 +350,7 @@ void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size) {
 
 bool FileTransfer::FinishCopy(PreparedCopy& prepared) {
   switch (prepared.stage_) {
-    case PreparedCopy::Stage::kTargetThere:
+    case PreparedCopy::Stage::kLeftOut:
       return SynchronizeFile(prepared.source_, prepared.target_);
     case PreparedCopy::Stage::kNotStarted:
       return Copy(prepared.source_, prepared.target_, true);

@@ -42,6 +42,9 @@ class ReadOnlyFileSystem : public FileSystem {
   void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
     wrapped_.ForEachOnCores(count, work);
   }
+  std::unique_ptr<HelperThreads> StartHelperThreads() override {
+    return wrapped_.StartHelperThreads();
+  }
   int Rename(const std::string& from, const std::string& to) override;
   int RemoveFile(const std::string& path) override;
   bool RemoveUnlockedFile(const std::string& path) override;

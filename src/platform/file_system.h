@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/helper_threads.h"
 
 namespace parvolind {
 
@@ -154,6 +155,9 @@ class FileSystem {
   /// (1 to 64) sets the number instead; with 1 every call is made in the calling thread, in
   /// order, as a figure to compare with.
   virtual void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) = 0;
+  /// Threads that work beside the calling one, as many as ForEachOnCores() uses besides the
+  /// calling thread (see HelperThreads). The same on every file system: the machine's.
+  virtual std::unique_ptr<HelperThreads> StartHelperThreads() = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

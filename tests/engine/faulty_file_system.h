@@ -71,7 +71,11 @@ class FaultyFileSystem : public FileSystem {
   }
   std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
                                        FileStatus* status) override {
-    last_opened_ = path;
+    {
+      // Copies are made ready in helper threads too.
+      const std::lock_guard<std::mutex> lock(steps_mutex_);
+      last_opened_ = path;
+    }
     if (EndsWith(path, failing_open)) {
       if (error != nullptr) *error = EACCES;
       return nullptr;
@@ -83,6 +87,7 @@ class FaultyFileSystem : public FileSystem {
     std::unique_ptr<File> file = real_.CreateTemporaryFile(directory, prefix, created_path, error);
     if (!file) return nullptr;
     steps.push_back("create");
+    const std::lock_guard<std::mutex> lock(steps_mutex_);
     return std::make_unique<Faulty>(std::move(file), *this, EndsWith(last_opened_, failing_sync));
   }
   std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error = nullptr,
@@ -104,6 +109,9 @@ class FaultyFileSystem : public FileSystem {
   // In the calling thread, last index first: work done out of order must still be seen in order.
   void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
     for (size_t i = count; i > 0; --i) work(i - 1);
+  }
+  std::unique_ptr<HelperThreads> StartHelperThreads() override {
+    return real_.StartHelperThreads();
   }
   int Rename(const std::string& from, const std::string& to) override {
     Note("rename");

@@ -290,8 +290,9 @@ TEST_F(FileTransferTest, RecognisesItsTemporaryNames) {
   EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghijk"));
 }
 
-// Copies made ready ahead, side by side, must finish exactly as copies made one by one in their
-// turn: the same results, bar values, event turns and looks at the cancel request, the same files.
+// Copies made ready ahead, in helper threads, must finish exactly as copies made one by one in
+// their turn: the same results, bar values, event turns and looks at the cancel request, the same
+// files.
 TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
   const std::vector<std::string> names = {"empty", "one",   "two-blocks", "locked",
                                           "gone",  "there", "new/folder", "read-only"};
@@ -326,12 +327,15 @@ TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
       sources.emplace_back(storage[i]);
       targets.push_back(PathOf(folder + "/" + names[i]));
     }
-    std::vector<FileTransfer::PreparedCopy> prepared;
-    if (ahead) prepared = transfer.PrepareNewCopies(sources, targets);
+    FileTransfer::PreparedBatch prepared;
+    std::vector<bool> listed;
+    for (const std::string& name : names) listed.push_back(name == "there");
+    if (ahead) prepared = transfer.PrepareNewCopies(sources, targets, listed);
     std::vector<int> results;
     for (size_t i = 0; i < names.size(); ++i) {
-      const bool copied = ahead && prepared[i].TargetMissing()
-                              ? transfer.FinishCopy(prepared[i])
+      FileTransfer::PreparedCopy* copy = ahead ? &prepared.Take(i) : nullptr;
+      const bool copied = copy != nullptr && copy->Made()
+                              ? transfer.FinishCopy(*copy)
                               : transfer.SynchronizeFile(storage[i], targets[i]);
       results.push_back(copied ? 1 : 0);
     }

@@ -335,6 +335,10 @@ class LinuxFileSystem : public FileSystem {
     linux_cores::ForEachOnCores(count, work);
   }
 
+  std::unique_ptr<HelperThreads> StartHelperThreads() override {
+    return linux_cores::StartHelperThreads();
+  }
+
   int Rename(const std::string& from, const std::string& to) override {
     return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }

@@ -433,6 +433,10 @@ class WindowsFileSystem : public FileSystem {
     windows_cores::ForEachOnCores(count, work);
   }
 
+  std::unique_ptr<HelperThreads> StartHelperThreads() override {
+    return windows_cores::StartHelperThreads();
+  }
+
   int Rename(const std::string& from, const std::string& to) override {
     const std::wstring source = LongPath(from);
     const std::wstring target = LongPath(to);
