@@ -914,7 +914,7 @@ TEST_F(SynchronisationRunTest, CopiesMadeReadyAheadShowAndLogWhatCopiesOneByOneW
   // One run with `fs`, cancelled at the `cancel_at`-th turn of events while a file is copied (none
   // at 0); its target is put aside.
   const auto run = [&](testing::FaultyFileSystem& fs, int cancel_at, const std::string& aside) {
-    fs.failing_open = "a/f14";
+    fs.failing_open = std::string("a") + kPathSeparator + "f14";
     host_ = FakeRunHost();
     int copies = 0;
     host_.on_events = [&](FakeRunHost& host) {
@@ -954,7 +954,8 @@ TEST_F(SynchronisationRunTest, CopiesMadeReadyAheadShowAndLogWhatCopiesOneByOneW
     EXPECT_EQ(seen.files, expected.files);
     if (cancel_at == 0) {
       EXPECT_NE(std::find(expected.log.begin(), expected.log.end(),
-                          "Fehler:       " + dir1_ + "/a/f14 konnte nicht synchronisiert werden."),
+                          "Fehler:       " + dir1_ + kPathSeparator + "a" + kPathSeparator +
+                              "f14 konnte nicht synchronisiert werden."),
                 expected.log.end());
       EXPECT_EQ(expected.files.size(), 2u + 24u + 1u - 1u);
     }
