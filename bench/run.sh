@@ -403,10 +403,12 @@ same() {  # same TREE JOB
       continue
     fi
     timed "same_p_$tree" "$P" run "$job"
+    timed "same_p1_$tree" env PARVOLIND_THREADS=1 "$P" run "$job"
     timed "same_rs_$tree" rsync -a "$B/$tree/" "$B/t/rss_$tree/"
     if [ "$HAVE_UNISON" = 1 ]; then timed "same_u_$tree" unison "$B/$tree" "$B/t/u_$tree" -batch -auto -times -silent -ui text; fi
   done
-  report "nothing changed, $tree" "same_p_$tree" "same_rs_$tree" "same_u_$tree"
+  report "nothing changed, $tree" "same_p_$tree" "same_rs_$tree" "same_u_$tree" "same_p1_$tree"
+  report "nothing changed, $tree, one thread" "same_p1_$tree" "same_rs_$tree" "same_u_$tree"
 }
 if want same || want memory; then
   echo

@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
 
   // The main window with a lit button and the list.
   form.ListViewJobs().SelectRow("Dokumente");
-  emit form.ButtonNew().Hovered();
+  emit form.Buttons().New().Hovered();
   Settle();
   Shoot(form, folder, QStringLiteral("01-hauptfenster.png"));
   form.CoolFormMainMouseMove();
@@ -250,8 +250,8 @@ int main(int argc, char** argv) {
   // The keyboard's place on a job button, apart from the lit face of the mouse's.
   form.activateWindow();
   Settle(200);
-  emit form.ButtonNew().Hovered();
-  form.ButtonEdit().setFocus(Qt::TabFocusReason);
+  emit form.Buttons().New().Hovered();
+  form.Buttons().Edit().setFocus(Qt::TabFocusReason);
   Settle();
   Shoot(form, folder, QStringLiteral("11-fokus.png"));
   form.CoolFormMainMouseMove();

@@ -26,6 +26,55 @@ void RemoveTarget(RunContext& run, CopyPass& pass, std::string_view relative, in
   run.progress.SetBarValue(ProgressBar::kTotal, ++total);
 }
 
+// What a sending and a receiving file's statuses decide under the job's criterion.
+struct Verdict {
+  bool copy = false;
+  bool conflict = false;
+};
+
+// `checksums_differ` is asked only where the statuses leave the question open.
+template <typename ChecksumsDiffer>
+Verdict Compare(const SyncJob& job, const CopyPass& pass, const FileStatus& source_status,
+                const FileStatus& target_status, ChecksumsDiffer checksums_differ) {
+  Verdict verdict;
+  verdict.copy = true;
+  const TimeOrder order =
+      CompareTimes(pass.resolution_ms, pass.sending_timeless, source_status, target_status);
+  if (order == TimeOrder::kReceivingNewer) {
+    verdict.copy = false;  // the receiving file is newer (or the sending one is gone)
+  } else if (order == TimeOrder::kUnknown) {
+    // Of equal size and without times to go by, only the checksum can tell a change.
+    verdict.copy = job.mode == 1 && job.crc32 && checksums_differ();
+  } else if (order == TimeOrder::kSame && job.dir_down && job.dir_up) {
+    // Neither side is newer. Where both sides are worked on, files that differ all the
+    // same were changed on both; which one is right only the user can tell.
+    verdict.conflict = target_status.size != source_status.size ||
+                       (job.mode == 1 && job.crc32 && checksums_differ());
+    // Equal files: this mode replaces them as it always does at equal times, the other
+    // leaves them.
+    verdict.copy = !verdict.conflict && job.mode == 2;
+  } else if (job.mode == 1) {
+    // Files of different sizes differ whatever their times say: a copy cut short
+    // by a crash can carry the source's time, and must not pass for equal for good.
+    // Comparing sizes first also spares reading both files for their checksums.
+    if (target_status.size != source_status.size) {
+      verdict.copy = true;
+    } else if (job.crc32) {
+      verdict.copy = checksums_differ();
+    } else {
+      verdict.copy = order != TimeOrder::kSame;
+    }
+  }
+  return verdict;
+}
+
+// What the walk saw of the receiving file, where that still holds (see FileList::ListedStatus).
+bool ListedTarget(const CopyPass& pass, std::string_view relative, FileStatus& status) {
+  if (pass.targets == nullptr || !pass.statuses_hold) return false;
+  const size_t found = pass.targets->Find(relative);
+  return found != PathIndex::kNotFound && pass.targets->Paths().ListedStatus(found, status);
+}
+
 // The copies of new files that follow one another in a folder the pass already writes in are
 // made ready side by side, then finished one by one in their turn: every decision, bar value,
 // log line and look at the cancel request comes as if each were copied alone.
@@ -65,22 +114,23 @@ class NewCopies {
     first_ = position;
     end_ = position + 1;
     if (!InFolder(target) || !pass_.transfer->PreparesNewCopies()) return;
-    std::vector<std::string_view> sources;
+    std::vector<std::string> sources;
     std::vector<std::string> targets;
     std::vector<bool> listed;
     size_t new_ones = 0;
     const FileList& list = *pass_.sources;
     for (size_t next = position; next < list.size() && sources.size() < kBatchSize; ++next) {
       if (pass_.skip != nullptr && pass_.skip->IsRemoved(next)) break;
-      const std::string& source = list[next];
+      std::string source(list.FolderOf(next));
+      source.append(list.NameOf(next));
       if (!StartsWithPath(source, pass_.sending_root)) break;
       const std::string_view relative = std::string_view(source).substr(pass_.sending_root.size());
       std::string next_target = pass_.receiving.root;
       next_target.append(relative);
       if (!InFolder(next_target)) break;
-      sources.emplace_back(source);
-      targets.push_back(std::move(next_target));
       listed.push_back(pass_.targets->Find(relative) != PathIndex::kNotFound);
+      sources.push_back(std::move(source));
+      targets.push_back(std::move(next_target));
       if (!listed.back()) ++new_ones;
     }
     end_ = position + std::max<size_t>(sources.size(), 1);
@@ -100,11 +150,12 @@ class NewCopies {
 void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& total) {
   const SyncJob& job = *pass.job;
   const FileList& sources = *pass.sources;
-  NewCopies new_copies(run, pass);
+  std::string source;
   std::string target;
+  NewCopies new_copies(run, pass);
   for (size_t position = 0; position < sources.size(); ++position) {
     if (pass.skip != nullptr && pass.skip->IsRemoved(position)) continue;
-    const std::string& source = sources[position];
+    source.assign(sources.FolderOf(position)).append(sources.NameOf(position));
     run.progress.SetLabel(ProgressLabel::kAction, kActionCompare);
     run.progress.ProcessEvents();
 
@@ -139,43 +190,37 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
         target_known = true;
       }
     }
+    FileStatus listed_target;
+    const bool target_listed = ListedTarget(pass, relative, listed_target);
     if (copy && job.mode != 0) {
-      if (!target_known) target_status = run.fs.Stat(target);
-      target_known = true;
-      if (target_status.exists && !target_status.is_directory) {
-        if (!source_known) source_status = run.fs.Stat(source);
-        source_known = true;
-        const TimeOrder order =
-            CompareTimes(pass.resolution_ms, pass.sending_timeless, source_status, target_status);
-        if (order == TimeOrder::kReceivingNewer) {
-          copy = false;  // the receiving file is newer (or the sending one is gone)
-        } else if (order == TimeOrder::kUnknown) {
-          // Of equal size and without times to go by, only the checksum can tell a change.
-          copy = job.mode == 1 && job.crc32 &&
-                 pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
-        } else if (order == TimeOrder::kSame && job.dir_down && job.dir_up && job.mode != 0) {
-          // Neither side is newer. Where both sides are worked on, files that differ all the
-          // same were changed on both; which one is right only the user can tell.
-          conflict = target_status.size != source_status.size ||
-                     (job.mode == 1 && job.crc32 &&
-                      pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source));
-          // Equal files: this mode replaces them as it always does at equal times, the other
-          // leaves them.
-          copy = !conflict && job.mode == 2;
-        } else if (job.mode == 1) {
-          // Files of different sizes differ whatever their times say: a copy cut short
-          // by a crash can carry the source's time, and must not pass for equal for good.
-          // Comparing sizes first also spares reading both files for their checksums.
-          if (target_status.size != source_status.size) {
-            copy = true;
-          } else if (job.crc32) {
-            copy = pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
-          } else {
-            copy = order != TimeOrder::kSame;
-          }
+      // Where what the walk saw of both files still holds and leaves nothing to copy, nothing
+      // to report and no checksum to read, the files are not looked at again. Anything else is
+      // decided on a fresh look at both.
+      bool settled = false;
+      FileStatus listed_source;
+      if (target_listed && !job.archiv_bit && sources.ListedStatus(position, listed_source)) {
+        bool checksums_needed = false;
+        const Verdict verdict = Compare(job, pass, listed_source, listed_target, [&] {
+          checksums_needed = true;
+          return false;
+        });
+        settled = !verdict.copy && !verdict.conflict && !checksums_needed;
+        if (settled) copy = false;
+      }
+      if (!settled) {
+        if (!target_known) target_status = run.fs.Stat(target);
+        target_known = true;
+        if (target_status.exists && !target_status.is_directory) {
+          if (!source_known) source_status = run.fs.Stat(source);
+          source_known = true;
+          const Verdict verdict = Compare(job, pass, source_status, target_status, [&] {
+            return pass.transfer->GetFileCRC32(target) != pass.transfer->GetFileCRC32(source);
+          });
+          copy = verdict.copy;
+          conflict = verdict.conflict;
+        } else if (job.mode == 2) {
+          copy = false;  // this mode only replaces files that exist
         }
-      } else if (job.mode == 2) {
-        copy = false;  // this mode only replaces files that exist
       }
     }
 
@@ -193,6 +238,9 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
     }
     if (copy) {
       ++copies;
+      // A copy onto a path the receiving list does not show as a file of its own can change
+      // what the walk saw of another listed file (one reached through a link, say).
+      if (!target_listed) pass.statuses_hold = false;
       // A sending file that cannot be read is a copy that would fail: the preview says so
       // where the run would. The look at the open file also gives its size.
       bool readable = true;

@@ -31,6 +31,9 @@ struct CopyPass {
   int64_t resolution_ms = 1;
   /// The sending side's file system keeps no times: its files bear the moment they were written.
   bool sending_timeless = false;
+  /// Whether what the walks saw of the listed files still holds; cleared once a copy may have
+  /// changed a listed file unseen (see RunCopyPass), and handed on to the next pass.
+  bool statuses_hold = true;
   /// Set when the pass stopped at a cancel request.
   bool cancelled = false;
 };

@@ -47,7 +47,7 @@ void RunDeletePass(RunContext& run, const DeletePass& pass, int64_t& total) {
   // afterwards.
   for (size_t position = 0; position < targets.size(); ++position) {
     if (target_index.IsRemoved(position)) continue;
-    const std::string& entry = targets[position];
+    const std::string entry = targets.Path(position);
     const std::string_view relative = std::string_view(entry).substr(receiving_root.size());
     if (source_index.Find(relative) == PathIndex::kNotFound && !sending_side.MayHold(relative) &&
         run.guard.MayChange(pass.receiving, entry)) {

@@ -30,6 +30,11 @@ std::string ParentOf(const std::string& folder) {
   return slash < root ? folder.substr(0, root) : folder.substr(0, slash);
 }
 
+std::string WithSeparator(const std::string& directory) {
+  if (!directory.empty() && directory.back() != kPathSeparator) return directory + kPathSeparator;
+  return directory;
+}
+
 char LowerAsciiLetter(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -49,6 +54,9 @@ struct FileCollector::Walk {
   std::vector<Identity> ancestors;
   // The other root first, then every directory above it.
   std::vector<Identity> other_and_above;
+  // How many directories on the path from the root down to the one in hand were reached through
+  // a link: what the walk sees below such a one may also be seen, and changed, by another path.
+  int links_above = 0;
 };
 
 FileCollector::FileCollector(FileSystem& fs, ProgressSink& progress, const RunControl& control,
@@ -58,7 +66,8 @@ FileCollector::FileCollector(FileSystem& fs, ProgressSink& progress, const RunCo
       control_(control),
       clock_(clock),
       transfer_(transfer),
-      log_(log) {}
+      log_(log),
+      reader_(fs, fs.WorkThreads()) {}
 
 std::string FileCollector::FilterHaystack(std::string_view filter) {
   std::string haystack;
@@ -85,6 +94,31 @@ bool FileCollector::PassesTypeFilter(std::string_view name, std::string_view fil
   return !listed && !filter_empty;
 }
 
+FolderRules FileCollector::RulesFor(const std::string& filter, bool sub_dirs, int32_t filter_type,
+                                    const std::string& other_root) {
+  FolderRules rules;
+  rules.sub_dirs = sub_dirs;
+  std::string haystack = FilterHaystack(filter);
+  rules.key = std::to_string(filter_type) + ':' + haystack;
+  // Only files that may be listed, and temporary copy files, are looked at.
+  rules.wants_status = [haystack = std::move(haystack), filter_type](std::string_view name) {
+    return FileTransfer::IsTemporaryName(name) || PassesTypeFilter(name, haystack, filter_type);
+  };
+  if (!other_root.empty()) {
+    for (std::string folder = fs_.RealPath(other_root); !folder.empty();
+         folder = ParentOf(folder)) {
+      const FileStatus status = fs_.Stat(folder);
+      if (status.exists) rules.not_entered.emplace_back(status.device, status.inode);
+    }
+  }
+  return rules;
+}
+
+void FileCollector::ReadAhead(const std::string& directory, const std::string& filter,
+                              bool sub_dirs, int32_t filter_type, const std::string& other_root) {
+  reader_.Start(WithSeparator(directory), RulesFor(filter, sub_dirs, filter_type, other_root));
+}
+
 void FileCollector::GetSyncFiles(const std::string& directory, const std::string& filter,
                                  FileList& list, bool sub_dirs, int32_t filter_type, int32_t days,
                                  const std::string& other_root) {
@@ -96,19 +130,13 @@ void FileCollector::GetSyncFiles(const std::string& directory, const std::string
     number = static_cast<int>(known - walk_roots_.begin()) + 1;
     if (known == walk_roots_.end()) walk_roots_.push_back(directory);
   }
-  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days, number, {}, {}};
-  if (!other_root.empty()) {
-    for (std::string folder = fs_.RealPath(other_root); !folder.empty();
-         folder = ParentOf(folder)) {
-      const FileStatus status = fs_.Stat(folder);
-      if (status.exists) walk.other_and_above.emplace_back(status.device, status.inode);
-    }
-  }
-  if (!directory.empty() && directory.back() != kPathSeparator) {
-    WalkDirectory(walk, directory + kPathSeparator, false);
-  } else {
-    WalkDirectory(walk, directory, false);
-  }
+  FolderRules rules = RulesFor(filter, sub_dirs, filter_type, other_root);
+  Walk walk{FilterHaystack(filter), list, sub_dirs, filter_type, days, number, {}, {}, 0};
+  // The other root first, then every directory above it.
+  walk.other_and_above = rules.not_entered;
+  Folder& root = reader_.Take(WithSeparator(directory), std::move(rules));
+  WalkDirectory(walk, root, false);
+  reader_.Finish(root);
 }
 
 void FileCollector::Reset() {
@@ -182,12 +210,12 @@ bool FileCollector::LeadsIntoOtherRoot(const Walk& walk, const std::string& dire
   return false;
 }
 
-void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool via_link) {
-  int error = 0;
-  std::unique_ptr<DirectoryStream> stream = fs_.OpenDirectory(directory, &error);
+void FileCollector::WalkDirectory(Walk& walk, Folder& folder, bool via_link) {
+  const std::string& directory = folder.path;
+  reader_.Await(folder, [this] { progress_.ProcessEvents(); });
   Identity identity{0, 0};
-  if (stream) {
-    const FileStatus self = stream->Status();
+  if (folder.opened) {
+    const FileStatus& self = folder.self;
     if (self.exists) {
       identity = {self.device, self.inode};
       // A link to a directory above on this path would lead round in circles. Any other
@@ -195,11 +223,13 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
       // order in which the directory lists its entries.
       if (std::find(walk.ancestors.begin(), walk.ancestors.end(), identity) !=
           walk.ancestors.end()) {
+        reader_.Abandon(folder);
         return;
       }
       // Walking into the other side would copy that side into itself, one level deeper on
       // every run.
       if (LeadsIntoOtherRoot(walk, directory, self, via_link)) {
+        reader_.Abandon(folder);
         const std::string entry = directory.substr(0, directory.size() - 1);
         const FileStatus link = fs_.LinkStatus(entry);
         if (reported_links_.emplace(link.device, link.inode).second) {
@@ -215,6 +245,7 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
           walk.number == 0 ? std::pair(walked_.end(), true)
                            : walked_.try_emplace(identity, Reach{walk.number, directory});
       if (!first && reach->second.walk != walk.number) {
+        reader_.Abandon(folder);
         if (reach->second.walk != 0) {
           shared_folders_.push_back(reach->second.path);
           reach->second.walk = 0;
@@ -235,58 +266,42 @@ void FileCollector::WalkDirectory(Walk& walk, const std::string& directory, bool
   progress_.SetLabel(ProgressLabel::kAction, shown + std::string(kReadingSuffix));
   progress_.ProcessEvents();
 
-  if (!stream) {
+  if (!folder.opened) {
     // A directory that vanished meanwhile is simply gone; one that is there but cannot be
     // read hides a whole subtree, which the user must hear of.
+    const int error = folder.open_error;
     if (error != ENOENT && error != ENOTDIR) NoteIncomplete(directory, kCouldNotRead);
     return;
   }
+  // Only a folder that the checks above pass over is left unread by the reader; read it all the
+  // same should they ever differ.
+  if (!folder.entries_read)
+    reader_.Await(
+        folder, [this] { progress_.ProcessEvents(); }, true);
 
-  std::vector<std::pair<std::string, bool>> subdirectories;
-  const bool go_on = ReadDirectory(walk, directory, *stream, subdirectories);
-  stream.reset();  // one open directory per level at most while descending
-  if (!go_on) return;
-
-  walk.ancestors.push_back(identity);
-  for (const auto& [name, link] : subdirectories) {
-    WalkDirectory(walk, directory + name + kPathSeparator, link);
-    progress_.ProcessEvents();
+  if (via_link) ++walk.links_above;
+  walk.list.AddFolder(directory, identity.first, identity.second, walk.links_above == 0);
+  const bool go_on = ReadDirectory(walk, folder);
+  if (go_on) {
+    walk.ancestors.push_back(identity);
+    for (size_t i = 0; i < folder.subfolders.size(); ++i) {
+      WalkDirectory(walk, *folder.subfolders[i], folder.subfolders_via_link[i]);
+      progress_.ProcessEvents();
+    }
+    walk.ancestors.pop_back();
   }
-  walk.ancestors.pop_back();
+  if (via_link) --walk.links_above;
 }
 
-bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, DirectoryStream& stream,
-                                  std::vector<std::pair<std::string, bool>>& subdirectories) {
+bool FileCollector::ReadDirectory(Walk& walk, Folder& folder) {
+  const std::string& directory = folder.path;
   std::string path;
-  std::string_view name;
-  EntryType type = EntryType::kUnknown;
-  while (stream.Next(name, type)) {
+  for (const FolderEntry& entry : folder.entries) {
+    const std::string_view name = folder.NameOf(entry);
     path.assign(directory);
     path.append(name);
-    FileStatus status;
-    bool have_status = false;
-    bool link = false;
-    if (type == EntryType::kLink || type == EntryType::kUnknown) {
-      // Links are followed; a link that leads nowhere is listed like a file.
-      status = fs_.Stat(path);
-      have_status = true;
-      if (status.is_directory) {
-        link = type == EntryType::kLink || fs_.LinkStatus(path).is_link;
-        type = EntryType::kDirectory;
-      } else if (status.is_regular || !status.exists) {
-        type = EntryType::kRegular;
-      } else {
-        type = EntryType::kOther;
-      }
-    }
-    if (type == EntryType::kDirectory) {
-      if (walk.sub_dirs && name.front() != '.') subdirectories.emplace_back(name, link);
-      continue;
-    }
-    // Pipes, sockets and devices are no files to copy: reading them could block or never end.
-    if (type == EntryType::kOther) continue;
+    const FileStatus status = entry.Status();
     if (FileTransfer::IsTemporaryName(name)) {
-      if (!have_status) status = fs_.Stat(path);
       if (status.is_regular &&
           clock_.UtcNanoseconds() - status.mtime_ns > kStaleTemporaryAgeMinutes * kNanosPerMinute) {
         stale_temporary_files_.push_back(path);
@@ -294,15 +309,20 @@ bool FileCollector::ReadDirectory(Walk& walk, const std::string& directory, Dire
       continue;
     }
 
+    // What a link leads to can also be reached, and changed, by another path: its status is
+    // looked at again when it is compared.
     if (PassesTypeFilter(name, walk.haystack, walk.filter_type) &&
-        PassesAgeFilter(path, have_status ? &status : nullptr, walk.days)) {
-      walk.list.push_back(path);
+        PassesAgeFilter(path, entry.status_read ? &status : nullptr, walk.days)) {
+      walk.list.AddFile(name, entry.link || !entry.status_read ? nullptr : &status);
     }
     progress_.ProcessEvents();
     if (control_.CancelRequested()) return false;
   }
+  // What is listed now is the list's; the folder keeps only what leads on.
+  std::vector<FolderEntry>().swap(folder.entries);
+  std::string().swap(folder.names);
   // A read that fails part way is no end of the directory: what it did not list may be there.
-  if (stream.Error() != 0) NoteIncomplete(directory, kCouldNotReadAll);
+  if (folder.read_error != 0) NoteIncomplete(directory, kCouldNotReadAll);
   return true;
 }
 

@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine/file_list.h"
 #include "engine/file_transfer.h"
+#include "engine/folder_reader.h"
 #include "engine/log_writer.h"
 #include "engine/progress_sink.h"
 #include "engine/run_control.h"
@@ -17,9 +19,6 @@
 #include "platform/file_system.h"
 
 namespace parvolind {
-
-/// Full paths of the files a job concerns, in the order the walk found them.
-using FileList = std::vector<std::string>;
 
 /// Builds the file lists of a run: walks a directory tree under the job's type and age filters.
 class FileCollector {
@@ -45,6 +44,11 @@ class FileCollector {
   void GetSyncFiles(const std::string& directory, const std::string& filter, FileList& list,
                     bool sub_dirs, int32_t filter_type, int32_t days,
                     const std::string& other_root = std::string());
+  /// Starts reading the folders of a later GetSyncFiles() with the same directory, filter,
+  /// sub_dirs, filter_type and other_root ahead, beside whatever this thread does meanwhile
+  /// (see FolderReader). What that call lists, logs and reports is the same either way.
+  void ReadAhead(const std::string& directory, const std::string& filter, bool sub_dirs,
+                 int32_t filter_type, const std::string& other_root);
 
   /// Forgets the stale temporary files found, the links reported, the folders walked and the
   /// failures; call once at the start of each run.
@@ -83,11 +87,11 @@ class FileCollector {
  private:
   using Identity = std::pair<uint64_t, uint64_t>;  // device and inode
   struct Walk;
-  void WalkDirectory(Walk& walk, const std::string& directory, bool via_link);
-  // The file pass of one directory; collects its subdirectories (name, reached through a link).
-  // False when a cancel request stopped it.
-  bool ReadDirectory(Walk& walk, const std::string& directory, DirectoryStream& stream,
-                     std::vector<std::pair<std::string, bool>>& subdirectories);
+  FolderRules RulesFor(const std::string& filter, bool sub_dirs, int32_t filter_type,
+                       const std::string& other_root);
+  void WalkDirectory(Walk& walk, Folder& folder, bool via_link);
+  // The file pass of one directory. False when a cancel request stopped it.
+  bool ReadDirectory(Walk& walk, Folder& folder);
   bool LeadsIntoOtherRoot(const Walk& walk, const std::string& directory, const FileStatus& self,
                           bool via_link);
   // Logs a directory that could not be read (completely), counts and notes it.
@@ -114,6 +118,8 @@ class FileCollector {
   std::vector<std::string> shared_folders_;
   // The roots of the walks with another side since Reset(), in the order of their first walk.
   std::vector<std::string> walk_roots_;
+  // Last, so that its helpers stop before anything they read into goes.
+  FolderReader reader_;
 };
 
 }  // namespace parvolind

@@ -259,7 +259,7 @@ FileTransfer::Naming FileTransfer::NameUnnamed(File& output, const std::string& 
 }
 
 FileTransfer::PreparedBatch FileTransfer::PrepareNewCopies(
-    const std::vector<std::string_view>& sources, const std::vector<std::string>& targets,
+    const std::vector<std::string>& sources, const std::vector<std::string>& targets,
     const std::vector<bool>& listed) {
   PreparedBatch batch;
   batch.shared_ = std::make_shared<PreparedBatch::Shared>(std::min(sources.size(), targets.size()));
@@ -268,12 +268,12 @@ FileTransfer::PreparedBatch FileTransfer::PrepareNewCopies(
   shared.block_size = BlockSize();
   for (size_t i = 0; i < shared.copies.size(); ++i) {
     for (PreparedCopy* copy : {&shared.copies[i].by_helper, &shared.copies[i].by_taker}) {
-      copy->source_.assign(sources[i]);
+      copy->source_ = sources[i];
       copy->target_ = targets[i];
       if (i < listed.size() && listed[i]) copy->stage_ = PreparedCopy::Stage::kLeftOut;
     }
   }
-  if (!helpers_) helpers_ = fs_.StartHelperThreads();
+  if (!helpers_) helpers_ = fs_.StartHelperThreads(std::max<size_t>(fs_.WorkThreads(), 1) - 1);
   if (helpers_->Count() > 0 && shared.copies.size() > 1) {
     std::shared_ptr<PreparedBatch::Shared> kept = batch.shared_;
     helpers_->Start([kept] { PreparedBatch::Help(*kept); });

@@ -128,14 +128,15 @@ class FileTransfer {
   };
 
   /// Makes copies of `sources[i]` onto `targets[i]` ready, in helper threads from the last one
-  /// down while the caller takes them from the first one up (FileSystem::StartHelperThreads()):
+  /// down while the caller takes them from the first one up (FileSystem::StartHelperThreads(),
+  /// FileSystem::WorkThreads()):
   /// a small source is copied into a file without a name in its target's folder, which must
   /// exist, with its permission bits and times. Nothing is shown, asked, named or created
   /// otherwise, and no target is looked at: those with `listed[i]` (the receiving side's listing
   /// had them) are left out, and a large source, a missing folder and a file system without
   /// unnamed files are left to FinishCopy(). Safe only for targets in folders the run may write
   /// in.
-  PreparedBatch PrepareNewCopies(const std::vector<std::string_view>& sources,
+  PreparedBatch PrepareNewCopies(const std::vector<std::string>& sources,
                                  const std::vector<std::string>& targets,
                                  const std::vector<bool>& listed);
   /// Finishes a copy made ready (Made()) whose target the caller has just found missing, nothing

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/file_list.h"
 #include "platform/path_rules.h"
 
 namespace parvolind {
@@ -24,8 +25,7 @@ class PathIndex {
   static constexpr size_t kNotFound = static_cast<size_t>(-1);
 
   /// Indexes every entry of `paths`; the list must outlive the index and must not change.
-  PathIndex(const std::vector<std::string>& paths, size_t prefix_length,
-            bool ignore_case = kFileNamesIgnoreCase);
+  PathIndex(const FileList& paths, size_t prefix_length, bool ignore_case = kFileNamesIgnoreCase);
 
   /// The position of the first entry not removed whose key equals `key`, or kNotFound.
   size_t Find(std::string_view key) const;
@@ -33,14 +33,22 @@ class PathIndex {
   void Remove(size_t position);
   /// Whether the entry at `position` has been removed.
   bool IsRemoved(size_t position) const { return removed_[position]; }
+  /// The list this indexes.
+  const FileList& Paths() const { return paths_; }
   /// How many entries are not removed.
   size_t RemainingCount() const { return remaining_; }
 
  private:
-  uint64_t Hash(std::string_view key) const;
-  std::string_view KeyOf(size_t position) const;
+  // A key in two parts (the folder's below the root, and the name), hashed and compared as one.
+  struct Key {
+    std::string_view head;
+    std::string_view tail;
+  };
+  uint64_t Hash(Key key) const;
+  Key KeyOf(size_t position) const;
+  bool Matches(Key stored, std::string_view key) const;
 
-  const std::vector<std::string>& paths_;
+  const FileList& paths_;
   size_t prefix_length_;
   bool ignore_case_;
   size_t mask_ = 0;

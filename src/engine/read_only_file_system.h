@@ -39,11 +39,9 @@ class ReadOnlyFileSystem : public FileSystem {
   void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     wrapped_.ForEachSideBySide(count, work);
   }
-  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
-    wrapped_.ForEachOnCores(count, work);
-  }
-  std::unique_ptr<HelperThreads> StartHelperThreads() override {
-    return wrapped_.StartHelperThreads();
+  size_t WorkThreads() override { return wrapped_.WorkThreads(); }
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return wrapped_.StartHelperThreads(count);
   }
   int Rename(const std::string& from, const std::string& to) override;
   int RemoveFile(const std::string& path) override;

@@ -296,10 +296,14 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   });
   FileCollector collector(fs_, progress_, control_, clock_, transfer, log_);
   collector.Reset();
+  const bool has_targets = both || job.del_others;
+  // The receiving side is read beside the sending side's walk; the lists are the same.
+  if (has_targets) {
+    collector.ReadAhead(receiving_root, job.filter, job.sub_dirs, job.filter_type, sending_root);
+  }
   FileList sources;
   collector.GetSyncFiles(sending_root, job.filter, sources, job.sub_dirs, job.filter_type, job.days,
                          receiving_root);
-  const bool has_targets = both || job.del_others;
   FileList targets;
   if (has_targets) {
     collector.GetSyncFiles(receiving_root, job.filter, targets, job.sub_dirs, job.filter_type,
@@ -308,11 +312,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   failed_files_ += collector.Failures();
   // A folder of the sending side that is also one of the receiving side's is neither side's to
   // copy: what the sending walk listed in it goes.
-  for (const std::string& shared : collector.SharedFolders()) {
-    std::erase_if(sources, [&](const std::string& source) {
-      return source.compare(0, shared.size(), shared) == 0;
-    });
-  }
+  for (const std::string& shared : collector.SharedFolders()) sources.RemoveBelow(shared);
+  FileList::DistrustFoldersSeenTwice(&sources, &targets);
   progress_.SetBarRange(ProgressBar::kTotal, 0,
                         static_cast<int64_t>(sources.size() + targets.size()));
   progress_.ProcessEvents();
@@ -409,7 +410,8 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
     second.sending_timeless = !receiving_times.kept;
     transfer.SetTimesAgainAfterRename(sending_times.again_after_rename);
     guard.Forget();
-    FileList().swap(sources);
+    second.statuses_hold = first.statuses_hold;
+    sources.Clear();
     RunCopyPass(run, second, copies, total);
     return;
   }

@@ -53,6 +53,10 @@ class DirectoryStream {
   virtual int Error() const = 0;
   /// The status of the open directory itself (its device and inode identify it).
   virtual FileStatus Status() = 0;
+  /// The status of the entry the last Next() gave, looked at from the open directory, so that
+  /// the folder's path is not walked again for each entry; links are followed when
+  /// `follow_links`. Only valid until the next call of Next().
+  virtual FileStatus EntryStatus(bool follow_links) = 0;
 };
 
 /// An open file. Closed by its destructor if Close() was not called.
@@ -149,15 +153,15 @@ class FileSystem {
   /// same time share the flushes of the disk's cache, and replacing files frees the old ones'
   /// blocks in parallel. `work` must be safe to run in several threads and must not throw.
   virtual void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) = 0;
-  /// Like ForEachSideBySide(), for work that the processor limits rather than the disk (system
-  /// calls on cached files and folders): in as many threads as the program may use processor
-  /// cores, at most 8, the calling one among them. The environment variable PARVOLIND_THREADS
-  /// (1 to 64) sets the number instead; with 1 every call is made in the calling thread, in
-  /// order, as a figure to compare with.
-  virtual void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) = 0;
-  /// Threads that work beside the calling one, as many as ForEachOnCores() uses besides the
-  /// calling thread (see HelperThreads). The same on every file system: the machine's.
-  virtual std::unique_ptr<HelperThreads> StartHelperThreads() = 0;
+
+  /// How many threads work that runs side by side on metadata (reading folders ahead of a walk)
+  /// may use, the caller's own among them: the machine's processor count, at most 8. The
+  /// environment variable PARVOLIND_THREADS (1 to 64) sets another count; 1 keeps all such
+  /// work on the calling thread.
+  virtual size_t WorkThreads() = 0;
+  /// Starts `count` threads that work beside the calling one (see HelperThreads), for work on
+  /// files the processor limits; WorkThreads() less one, say.
+  virtual std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

@@ -13,8 +13,7 @@ class HelperThreads {
  public:
   /// Waits until every piece of work handed over has ended.
   virtual ~HelperThreads() = default;
-  /// How many threads there are: one fewer than FileSystem::ForEachOnCores() works in, since the
-  /// calling thread works too; 0 where it is to do all the work alone.
+  /// How many threads there are (0 where the calling thread is to do all the work alone).
   virtual size_t Count() const = 0;
   /// Has each of the threads call `work` once, soon; returns at once.
   virtual void Start(const std::function<void()>& work) = 0;

@@ -13,6 +13,8 @@
 #include "platform/locale.h"
 #include "platform/registry_hive.h"
 #include "store/date_time.h"
+#include "store/job_definition.h"
+#include "store/job_summary.h"
 
 namespace parvolind {
 
@@ -51,52 +53,6 @@ inline constexpr std::string_view kNextSync = "NextSync";
 inline constexpr std::string_view kRecover = "Recover";
 inline constexpr std::string_view kConfirm = "Confirm";
 }  // namespace job_value
-
-/// The texts of one job that its information panel shows.
-struct JobSummary {
-  std::string name;
-  std::string definition;
-  std::string dir1;
-  std::string dir2;
-  std::string execution;
-};
-
-/// The stored values of one job, one field per registry value of its key, with
-/// the wizard's defaults for a new job.
-struct JobDefinition {
-  std::string Name = "Unbenannt";
-  std::string Definition;
-  std::string Execution = "n/a";
-  std::string Dir1;
-  std::string Dir2;
-  bool SubDirs = true;
-  bool DirUp = false;
-  bool DirDown = false;
-  bool CritAll = true;
-  bool CritNew = false;
-  bool CritNewer = false;
-  bool ArchivBit = false;
-  bool DelOthers = true;
-  int32_t FilterType = 0;
-  std::string Filter;
-  bool FilterOld = false;
-  int32_t FilterValue = 14;
-  int32_t Intervall = 10;
-  bool IntEnabled = false;
-  std::string Time = "18:00";
-  bool TimeEnabled = false;
-  bool OnMonday = true;
-  bool OnTuesday = true;
-  bool OnWednesday = true;
-  bool OnThursday = true;
-  bool OnFriday = true;
-  bool OnSaturday = true;
-  bool OnSunday = true;
-  bool CRC32 = true;
-  DateTime NextSync = 0.0;
-  int32_t Recover = 2;
-  std::optional<bool> Confirm;  ///< absent: ask before an automatic run
-};
 
 /// A save refused with a text for the user; nothing was written.
 class JobSaveRefused : public std::runtime_error {

@@ -106,12 +106,11 @@ class FaultyFileSystem : public FileSystem {
   void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     real_.ForEachSideBySide(count, work);
   }
-  // In the calling thread, last index first: work done out of order must still be seen in order.
-  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
-    for (size_t i = count; i > 0; --i) work(i - 1);
-  }
-  std::unique_ptr<HelperThreads> StartHelperThreads() override {
-    return real_.StartHelperThreads();
+  /// Threads for work side by side; 0: as many as the real file system says.
+  size_t work_threads = 0;
+  size_t WorkThreads() override { return work_threads > 0 ? work_threads : real_.WorkThreads(); }
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return real_.StartHelperThreads(count);
   }
   int Rename(const std::string& from, const std::string& to) override {
     Note("rename");
@@ -186,6 +185,7 @@ class FaultyFileSystem : public FileSystem {
     }
     int Error() const override { return left_ == 0 ? EIO : real_->Error(); }
     FileStatus Status() override { return real_->Status(); }
+    FileStatus EntryStatus(bool follow_links) override { return real_->EntryStatus(follow_links); }
 
    private:
     std::unique_ptr<DirectoryStream> real_;

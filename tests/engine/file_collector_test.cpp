@@ -63,13 +63,14 @@ TEST(FileTypeFilterTest, MatchesExtensionsAsTheFilterTableDoes) {
 
 class FileCollectorTest : public testing::TempDirTest {
  protected:
-  FileList Collect(const std::string& root, bool sub_dirs = true, int32_t type = 0,
-                   const std::string& filter = "", int32_t days = 0) {
+  using Paths = std::vector<std::string>;
+  Paths Collect(const std::string& root, bool sub_dirs = true, int32_t type = 0,
+                const std::string& filter = "", int32_t days = 0) {
     FileList list;
     collector_.GetSyncFiles(root, filter, list, sub_dirs, type, days);
-    return list;
+    return list.Paths();
   }
-  static FileList Sorted(FileList list) {
+  static Paths Sorted(Paths list) {
     std::sort(list.begin(), list.end());
     return list;
   }
@@ -102,9 +103,9 @@ TEST_F(FileCollectorTest, ListsFilesBeforeSubdirectoriesAndSkipsDotDirectories) 
   ASSERT_TRUE(fs_->CreateDirectoryPath(PathOf("root/empty")));
   const std::string root = PathOf("root/");
 
-  const FileList all = Collect(root);
-  EXPECT_EQ(Sorted(all), (FileList{root + ".hidden", root + "a.txt", root + N("other/d.txt"),
-                                   root + N("sub/b.doc"), root + N("sub/deeper/c")}));
+  const Paths all = Collect(root);
+  EXPECT_EQ(Sorted(all), (Paths{root + ".hidden", root + "a.txt", root + N("other/d.txt"),
+                                root + N("sub/b.doc"), root + N("sub/deeper/c")}));
   // A directory's own files come before those of its subdirectories, depth first.
   auto position = [&](const std::string& path) {
     return std::find(all.begin(), all.end(), path) - all.begin();
@@ -117,13 +118,13 @@ TEST_F(FileCollectorTest, ListsFilesBeforeSubdirectoriesAndSkipsDotDirectories) 
   EXPECT_EQ(host_.Labels(ProgressLabel::kAction).front(), root + " wird eingelesen...");
 
   collector_.Reset();
-  EXPECT_EQ(Sorted(Collect(root, false)), (FileList{root + ".hidden", root + "a.txt"}));
+  EXPECT_EQ(Sorted(Collect(root, false)), (Paths{root + ".hidden", root + "a.txt"}));
   collector_.Reset();
   EXPECT_EQ(Sorted(Collect(root, true, 1, "*.DOC;*.txt")),
-            (FileList{root + "a.txt", root + N("other/d.txt"), root + N("sub/b.doc")}));
+            (Paths{root + "a.txt", root + N("other/d.txt"), root + N("sub/b.doc")}));
   collector_.Reset();
   EXPECT_EQ(Sorted(Collect(root, true, 2, "*.txt")),
-            (FileList{root + ".hidden", root + N("sub/b.doc"), root + N("sub/deeper/c")}));
+            (Paths{root + ".hidden", root + N("sub/b.doc"), root + N("sub/deeper/c")}));
   collector_.Reset();
   EXPECT_TRUE(Collect(root, true, 3, "*.txt").empty());
   collector_.Reset();
@@ -132,7 +133,7 @@ TEST_F(FileCollectorTest, ListsFilesBeforeSubdirectoriesAndSkipsDotDirectories) 
   collector_.Reset();
   FileList list{"kept"};
   collector_.GetSyncFiles(root, "", list, false, 0, 0);
-  EXPECT_EQ(list.front(), "kept");
+  EXPECT_EQ(list.Path(0), "kept");
   EXPECT_EQ(list.size(), 3u);
 }
 
@@ -158,7 +159,7 @@ TEST_F(FileCollectorTest, AgeFilterHonoursTheDayBoundaryToTheMinute) {
   const DateTime fresh_local = EncodeDateTime(fs_->LocalTimeOf(base));
   clock_.Set(DecodeDateTime(fresh_local + 13 + 23.0 / 24));
   const std::string root = PathOf("r/");
-  EXPECT_EQ(Sorted(Collect(root, true, 0, "", 14)), (FileList{root + "fresh", root + "future"}));
+  EXPECT_EQ(Sorted(Collect(root, true, 0, "", 14)), (Paths{root + "fresh", root + "future"}));
   collector_.Reset();
   EXPECT_EQ(Collect(root, true, 0, "", 0).size(), 3u);
   collector_.Reset();
@@ -178,7 +179,7 @@ TEST_F(FileCollectorTest, CancelStopsTheDirectoryInHandAndItsSubdirectories) {
   host_.on_process_events = [&](int events) {
     if (events == 3) host_.control.SetCancelRequested(true);
   };
-  const FileList list = Collect(root);
+  const Paths list = Collect(root);
   EXPECT_EQ(list.size(), 2u);
   for (const std::string& path : list) EXPECT_EQ(path.rfind(kPathSeparator), root.size() - 1);
   // The subdirectories of r were not entered: only r's status line.
@@ -194,7 +195,7 @@ TEST_F(FileCollectorTest, AfterACancelDeeperDirectoriesTakeTheirFirstCandidateOn
   WriteFile("r/s3/u/e1", "x");
   const std::string root = PathOf("r/");
   host_.control.SetCancelRequested(true);  // pressed while r's (empty) file pass ran
-  const FileList list = Collect(root);
+  const Paths list = Collect(root);
   // r has no candidates, so its subdirectories are entered; each stops after one candidate, and
   // s3 (no candidates of its own) still enters u.
   EXPECT_EQ(list.size(), 3u);
@@ -222,10 +223,10 @@ TEST_F(FileCollectorTest, ReportsAndRemovesOnlyStaleTemporaryFiles) {
   clock_.Set(fs_->LocalTimeOf(base));
   const std::string root = PathOf("r/");
 
-  EXPECT_EQ(Sorted(Collect(root)),
-            (FileList{root + ".parvolind-tmp--abcdefghij", root + ".parvolind-tmp-7-ABCDEFGHIJ",
-                      root + ".parvolind-tmp-7-abcdefghi", root + ".parvolind-tmp-notes",
-                      root + "real"}));
+  EXPECT_EQ(
+      Sorted(Collect(root)),
+      (Paths{root + ".parvolind-tmp--abcdefghij", root + ".parvolind-tmp-7-ABCDEFGHIJ",
+             root + ".parvolind-tmp-7-abcdefghi", root + ".parvolind-tmp-notes", root + "real"}));
   EXPECT_EQ(collector_.StaleTemporaryFiles(), std::vector<std::string>{stale});
   EXPECT_EQ(collector_.RemoveStaleTemporaryFiles(PathOf("elsewhere/")), 0);
   EXPECT_TRUE(fs_->Stat(stale).exists);

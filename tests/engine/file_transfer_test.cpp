@@ -319,18 +319,14 @@ TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
       if (events == cancel_at) host.control.SetCancelRequested(true);
     };
     FileTransfer transfer(faulty, host, host.control, host.options);
-    std::vector<std::string_view> sources;
     std::vector<std::string> targets;
     std::vector<std::string> storage;
     for (const std::string& name : names) storage.push_back(PathOf("a/" + name));
-    for (size_t i = 0; i < names.size(); ++i) {
-      sources.emplace_back(storage[i]);
-      targets.push_back(PathOf(folder + "/" + names[i]));
-    }
+    for (size_t i = 0; i < names.size(); ++i) targets.push_back(PathOf(folder + "/" + names[i]));
     FileTransfer::PreparedBatch prepared;
     std::vector<bool> listed;
     for (const std::string& name : names) listed.push_back(name == "there");
-    if (ahead) prepared = transfer.PrepareNewCopies(sources, targets, listed);
+    if (ahead) prepared = transfer.PrepareNewCopies(storage, targets, listed);
     std::vector<int> results;
     for (size_t i = 0; i < names.size(); ++i) {
       FileTransfer::PreparedCopy* copy = ahead ? &prepared.Take(i) : nullptr;

@@ -850,7 +850,7 @@ TEST_F(SynchronisationRunTest, AFolderReadOnlyInPartOrNotAtAllKeepsEverythingBel
 }
 
 TEST(PathIndexTest, FindsTheFirstEntryNotRemovedLikeALinearSearch) {
-  const std::vector<std::string> paths = {"/r/a", "/r/B", "/r/b", "/r/sub/c", "/r/A"};
+  const FileList paths{"/r/a", "/r/B", "/r/b", "/r/sub/c", "/r/A"};
   PathIndex exact(paths, 3, false);
   EXPECT_EQ(exact.Find("a"), 0u);
   EXPECT_EQ(exact.Find("A"), 4u);
@@ -876,8 +876,13 @@ TEST(PathIndexTest, ManyEntriesAreAllFound) {
   std::vector<std::string> paths;
   for (int i = 0; i < 20000; ++i)
     paths.push_back("/root/d" + std::to_string(i % 97) + "/f" + std::to_string(i));
-  PathIndex index(paths, 6);
+  FileList list;
+  for (const std::string& path : paths) list.Add(path);
+  // The key may also begin within a file's folder or its name.
+  PathIndex index(list, 6);
   for (size_t i = 0; i < paths.size(); ++i) ASSERT_EQ(index.Find(paths[i].substr(6)), i);
+  PathIndex by_name(list, 10);
+  EXPECT_EQ(by_name.Find("5"), 5u);
 }
 
 // The file system of the machine without files that have no name: every new file is copied in its

@@ -1,6 +1,7 @@
 #include "platform/linux/directory_stream_linux.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -24,11 +25,13 @@ class LinuxDirectoryStream : public DirectoryStream {
       const dirent* entry = readdir(dir_);
       if (entry == nullptr) {
         error_ = errno;
+        last_name_ = nullptr;
         return false;
       }
       const char* raw = entry->d_name;
       if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0'))) continue;
       name = std::string_view(raw);
+      last_name_ = raw;
       switch (entry->d_type) {
         case DT_REG:
           type = EntryType::kRegular;
@@ -58,8 +61,19 @@ class LinuxDirectoryStream : public DirectoryStream {
     return StatusOf(info);
   }
 
+  FileStatus EntryStatus(bool follow_links) override {
+    if (last_name_ == nullptr) return Failed(ENOENT);
+    struct stat info {};
+    if (fstatat(dirfd(dir_), last_name_, &info, follow_links ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+      return Failed(errno);
+    }
+    return StatusOf(info);
+  }
+
  private:
   DIR* dir_;
+  // The name of the entry Next() gave last; readdir() keeps it until its next call.
+  const char* last_name_ = nullptr;
   int error_ = 0;
 };
 

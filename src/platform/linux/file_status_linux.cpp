@@ -1,9 +1,18 @@
 #include "platform/linux/file_status_linux.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
 namespace parvolind::linux_fs {
 namespace {
 
 constexpr int64_t kNanosPerSecond = 1000000000;
+// More threads than this gain little on metadata a walk reads, and cost memory and start-up.
+constexpr long kDefaultThreadCap = 8;
+constexpr long kMostThreads = 64;
 
 }  // namespace
 
@@ -50,6 +59,16 @@ FileStatus Failed(int error) {
 
 void SetError(int* error, int value) {
   if (error != nullptr) *error = value;
+}
+
+size_t WorkThreads() {
+  if (const char* asked = std::getenv("PARVOLIND_THREADS"); asked != nullptr && *asked != '\0') {
+    char* end = nullptr;
+    const long count = std::strtol(asked, &end, 10);
+    if (*end == '\0' && count >= 1) return static_cast<size_t>(std::min(count, kMostThreads));
+  }
+  const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+  return static_cast<size_t>(std::clamp(processors, 1L, kDefaultThreadCap));
 }
 
 }  // namespace parvolind::linux_fs

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 
@@ -22,6 +23,9 @@ FileStatus StatusOf(const struct stat& info);
 FileStatus Failed(int error);
 /// Stores `value` in `*error` unless the caller passed no place for it.
 void SetError(int* error, int value);
+
+/// See FileSystem::WorkThreads().
+size_t WorkThreads();
 
 /// Retries a call that a signal interrupted.
 template <typename Call>

@@ -15,9 +15,9 @@
 #include <thread>
 
 #include "platform/file_system.h"
-#include "platform/linux/core_threads_linux.h"
 #include "platform/linux/directory_stream_linux.h"
 #include "platform/linux/file_status_linux.h"
+#include "platform/linux/helper_threads_linux.h"
 #include "platform/linux/trash_linux.h"
 #include "platform/linux/unnamed_file_linux.h"
 
@@ -331,12 +331,10 @@ class LinuxFileSystem : public FileSystem {
     for (std::thread& helper : helpers) helper.join();
   }
 
-  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
-    linux_cores::ForEachOnCores(count, work);
-  }
+  size_t WorkThreads() override { return linux_fs::WorkThreads(); }
 
-  std::unique_ptr<HelperThreads> StartHelperThreads() override {
-    return linux_cores::StartHelperThreads();
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return linux_helpers::StartHelperThreads(count);
   }
 
   int Rename(const std::string& from, const std::string& to) override {

@@ -7,12 +7,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <random>
 #include <thread>
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/windows/core_threads_windows.h"
+#include "platform/windows/helper_threads_windows.h"
 #include "platform/windows/win_text.h"
 
 namespace parvolind {
@@ -149,6 +150,14 @@ class WindowsDirectoryStream : public DirectoryStream {
   }
 
   FileStatus Status() override { return StatusOfPath(path_, true); }
+
+  // Find data can lag behind a file still being written, so the entry is looked at by its path.
+  FileStatus EntryStatus(bool follow_links) override {
+    std::string entry = path_;
+    if (!entry.empty() && entry.back() != '\\' && entry.back() != '/') entry.push_back('\\');
+    entry.append(name_);
+    return StatusOfPath(entry, follow_links);
+  }
 
   int Error() const override { return error_; }
 
@@ -429,12 +438,21 @@ class WindowsFileSystem : public FileSystem {
     for (std::thread& thread : pool) thread.join();
   }
 
-  void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) override {
-    windows_cores::ForEachOnCores(count, work);
+  size_t WorkThreads() override {
+    // More threads than this gain little on metadata a walk reads.
+    constexpr unsigned kDefaultThreadCap = 8;
+    constexpr long kMostThreads = 64;
+    if (const char* asked = std::getenv("PARVOLIND_THREADS"); asked != nullptr && *asked != '\0') {
+      char* end = nullptr;
+      const long count = std::strtol(asked, &end, 10);
+      if (*end == '\0' && count >= 1) return static_cast<size_t>(std::min(count, kMostThreads));
+    }
+    const unsigned processors = std::thread::hardware_concurrency();
+    return std::clamp(processors, 1u, kDefaultThreadCap);
   }
 
-  std::unique_ptr<HelperThreads> StartHelperThreads() override {
-    return windows_cores::StartHelperThreads();
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return windows_helpers::StartHelperThreads(count);
   }
 
   int Rename(const std::string& from, const std::string& to) override {

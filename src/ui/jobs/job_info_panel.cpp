@@ -5,7 +5,6 @@
 #include <QPainter>
 
 #include "engine/fit_path.h"
-#include "store/job_store.h"
 #include "ui/toolkit/qt_strings.h"
 #include "ui/toolkit/theme.h"
 

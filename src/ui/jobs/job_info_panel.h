@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <string>
 
-#include "store/job_store.h"
+#include "store/job_summary.h"
 #include "ui/controls/flat_button.h"
 
 namespace parvolind::ui {

@@ -64,10 +64,11 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   setMouseTracking(true);
 
   buttons_ = new JobButtons(*this);
-  connect(&ButtonNew(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonNewClick);
-  connect(&ButtonEdit(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonEditClick);
-  connect(&ButtonDelete(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonDeleteClick);
-  connect(&ButtonExecute(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonExecuteClick);
+  connect(&buttons_->New(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonNewClick);
+  connect(&buttons_->Edit(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonEditClick);
+  connect(&buttons_->Delete(), &QAbstractButton::clicked, this, &TFormMain::FlatButtonDeleteClick);
+  connect(&buttons_->Execute(), &QAbstractButton::clicked, this,
+          &TFormMain::FlatButtonExecuteClick);
 
   list_ = new JobListView(services.locale, this);
   list_->setGeometry(211, 120, 348, 234);

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/clock.h"
 #include "schedule/automation_menu.h"
 #include "schedule/clock_line.h"
 #include "schedule/job_tick.h"
@@ -137,10 +136,7 @@ class TFormMain : public SkinnedWindow, public TickHost {
   QMenu& PopupMenuHilfe() { return menus_->Of(WindowMenus::Menu::kHilfe); }
   QTimer& TimerJobs() { return timer_jobs_; }
   QLabel& LabelTime() { return *label_time_; }
-  JobButton& ButtonNew() { return buttons_->New(); }
-  JobButton& ButtonEdit() { return buttons_->Edit(); }
-  JobButton& ButtonDelete() { return buttons_->Delete(); }
-  JobButton& ButtonExecute() { return buttons_->Execute(); }
+  JobButtons& Buttons() { return *buttons_; }
   WindowMenus& Menus() { return *menus_; }
   DocumentOpener& Documents() { return *documents_; }
   WindowRun& Run() { return *run_; }

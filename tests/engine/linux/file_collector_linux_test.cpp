@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/faulty_file_system.h"
 #include "engine/recording_host.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
@@ -26,13 +27,14 @@ constexpr int64_t kSecond = 1000000000;
 
 class FileCollectorLinuxTest : public testing::TempDirTest {
  protected:
-  FileList Collect(const std::string& root, bool sub_dirs = true, int32_t type = 0,
-                   const std::string& filter = "", int32_t days = 0) {
+  using Paths = std::vector<std::string>;
+  Paths Collect(const std::string& root, bool sub_dirs = true, int32_t type = 0,
+                const std::string& filter = "", int32_t days = 0) {
     FileList list;
     collector_.GetSyncFiles(root, filter, list, sub_dirs, type, days);
-    return list;
+    return list.Paths();
   }
-  static FileList Sorted(FileList list) {
+  static Paths Sorted(Paths list) {
     std::sort(list.begin(), list.end());
     return list;
   }
@@ -97,12 +99,27 @@ TEST_F(FileCollectorLinuxTest, FollowsDirectoryLinksButNotBackUpTheWalk) {
   std::filesystem::create_symlink(PathOf("nowhere"), PathOf("r/dangling"));
   // A second way into "a": walked like a folder of its own, whichever way comes first.
   std::filesystem::create_directory_symlink(PathOf("r/a"), PathOf("r/alias"));
+  WriteFile("r/plain", "xyz");
   const std::string root = PathOf("r/");
-  EXPECT_EQ(Sorted(Collect(root)),
-            (FileList{root + "a/file", root + "alias/file", root + "dangling", root + "ext/linked",
-                      root + "filelink"}));
+  EXPECT_EQ(Sorted(Collect(root)), (Paths{root + "a/file", root + "alias/file", root + "dangling",
+                                          root + "ext/linked", root + "filelink", root + "plain"}));
   // A folder already walked in one call is walked again in the next.
-  EXPECT_EQ(Collect(PathOf("elsewhere/")), FileList{PathOf("elsewhere/linked")});
+  EXPECT_EQ(Collect(PathOf("elsewhere/")), Paths{PathOf("elsewhere/linked")});
+
+  // What the walk saw of a file holds only where no other path leads to it: a copy written by
+  // another path (a link, a second way into the folder) would change it unseen.
+  FileList list;
+  collector_.GetSyncFiles(root, "", list, true, 0, 0);
+  FileList::DistrustFoldersSeenTwice(&list, nullptr);
+  Paths holding;
+  FileStatus status;
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!list.ListedStatus(i, status)) continue;
+    holding.push_back(list.Path(i));
+    EXPECT_EQ(status.size, 3);
+    EXPECT_EQ(status.mtime_ns, fs_->Stat(root + "plain").mtime_ns);
+  }
+  EXPECT_EQ(holding, Paths{root + "plain"});
 }
 
 TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLogsEachOnce) {
@@ -117,7 +134,7 @@ TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLo
   for (int call = 0; call < 2; ++call) {
     FileList list;
     collector_.GetSyncFiles(root, "", list, true, 0, 0, PathOf("two/"));
-    EXPECT_EQ(Sorted(list), (FileList{root + "a", root + "out/c"}));
+    EXPECT_EQ(Sorted(list.Paths()), (Paths{root + "a", root + "out/c"}));
   }
   std::vector<std::string> lines = LoggedLines();
   std::sort(lines.begin(), lines.end());
@@ -125,6 +142,67 @@ TEST_F(FileCollectorLinuxTest, PassesOverDirectoriesLeadingIntoTheOtherRootAndLo
   EXPECT_EQ(lines, (std::vector<std::string>{"Fehler:       " + root + "deep" + tail,
                                              "Fehler:       " + root + "in" + tail,
                                              "Fehler:       " + root + "up" + tail}));
+}
+
+TEST_F(FileCollectorLinuxTest, ReadingAheadInThreadsListsLogsAndShowsWhatOneThreadDoes) {
+  for (int a = 0; a < 12; ++a) {
+    for (int b = 0; b < 3; ++b) {
+      for (int f = 0; f < 4; ++f) {
+        const std::string name = "/d" + std::to_string(a) + "/s" + std::to_string(b) + "/f";
+        WriteFile("one" + name + std::to_string(f), "1");
+        WriteFile("two" + name + std::to_string(f + b), "22");
+      }
+    }
+  }
+  WriteFile("one/.hidden/h", "h");
+  WriteFile("two/damaged/x", "x");
+  WriteFile("two/damaged/y", "y");
+  std::filesystem::create_directory_symlink(PathOf("two/d3"), PathOf("one/d5/into"));
+  std::filesystem::create_directory_symlink(PathOf("one/d2"), PathOf("one/d2/s1/loop"));
+  std::filesystem::create_directory_symlink(PathOf("one/d7"), PathOf("two/d1/alias"));
+  std::filesystem::create_symlink(PathOf("one/d0/s0/f0"), PathOf("two/link"));
+  struct Seen {
+    std::vector<Paths> lists;
+    std::vector<std::string> log;
+    std::vector<std::string> labels;
+    std::vector<std::string> incomplete;
+    int64_t failures = 0;
+  };
+  const auto walk = [&](size_t threads) {
+    testing::FaultyFileSystem fs(*fs_);
+    fs.work_threads = threads;
+    fs.failing_directory = "two/damaged/";
+    fs.entries_before_failure = 1;
+    RecordingHost host;
+    const std::string log_path = PathOf("log" + std::to_string(threads));
+    LogWriter log(log_path, fs, host, host.Logging(), clock_, *locale_);
+    FileCollector collector(fs, host, host.control, clock_, transfer_, log);
+    collector.Reset();
+    collector.ReadAhead(PathOf("two"), "", true, 0, PathOf("one"));
+    FileList first;
+    FileList second;
+    collector.GetSyncFiles(PathOf("one"), "", first, true, 0, 0, PathOf("two"));
+    collector.GetSyncFiles(PathOf("two"), "", second, true, 0, 0, PathOf("one"));
+    Seen seen{{first.Paths(), second.Paths()},
+              {},
+              host.Labels(ProgressLabel::kAction),
+              collector.IncompleteFolders(),
+              collector.Failures()};
+    std::istringstream lines(ReadFile(log_path));
+    for (std::string line; std::getline(lines, line);) seen.log.push_back(line);
+    return seen;
+  };
+  const Seen alone = walk(1);
+  EXPECT_EQ(alone.lists[0].size(), 12u * 3 * 4);
+  EXPECT_EQ(alone.failures, 3);  // the two links into the other side, the damaged folder
+  for (const size_t threads : {2, 4, 8}) {
+    const Seen side_by_side = walk(threads);
+    EXPECT_EQ(side_by_side.lists, alone.lists);
+    EXPECT_EQ(side_by_side.log, alone.log);
+    EXPECT_EQ(side_by_side.labels, alone.labels);
+    EXPECT_EQ(side_by_side.incomplete, alone.incomplete);
+    EXPECT_EQ(side_by_side.failures, alone.failures);
+  }
 }
 
 TEST_F(FileCollectorLinuxTest, LogsAFolderThatCannotBeRead) {
@@ -137,8 +215,8 @@ TEST_F(FileCollectorLinuxTest, LogsAFolderThatCannotBeRead) {
   const std::string name(250, 'x');
   ASSERT_EQ(mkdirat(parent_fd, name.c_str(), 0700), 0);
 
-  const FileList list = Collect(PathOf("r/"));
-  EXPECT_EQ(list, FileList{parent + "/seen"});
+  const Paths list = Collect(PathOf("r/"));
+  EXPECT_EQ(list, Paths{parent + "/seen"});
   EXPECT_EQ(LoggedLines(), std::vector<std::string>{"Fehler:       " + parent + "/" + name +
                                                     "/ konnte nicht gelesen werden."});
   // A folder that is simply gone is no error.
@@ -153,7 +231,7 @@ TEST_F(FileCollectorLinuxTest, SkipsSpecialFilesAndListsOddNamesByteForByte) {
   ASSERT_EQ(mkfifo(PathOf("r/pipe").c_str(), 0600), 0);
   const std::string odd = PathOf("r/na\xEFve\xFF");
   std::ofstream(odd) << "z";
-  EXPECT_EQ(Sorted(Collect(PathOf("r/"))), (FileList{PathOf("r/na\xEFve\xFF"), PathOf("r/plain")}));
+  EXPECT_EQ(Sorted(Collect(PathOf("r/"))), (Paths{PathOf("r/na\xEFve\xFF"), PathOf("r/plain")}));
   std::filesystem::remove(odd);  // the temporary folder's own clean-up cannot spell it
 }
 

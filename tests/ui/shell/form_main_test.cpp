@@ -164,7 +164,7 @@ TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
   EXPECT_TRUE(form_->TimerJobs().isActive());
 
   // A new job through the wizard; the timer rests while it is open.
-  form_->ButtonNew().click();
+  form_->Buttons().New().click();
   EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
   EXPECT_FALSE(form_->TimerJobs().isActive());
   Child<QLineEdit>("FlatEditDir1")->setText(ui::ToQString(PathOf("a1")));
@@ -182,7 +182,7 @@ TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
 
   // Renaming it through Edit replaces its own row, also when the selection in the
   // covered list has moved on meanwhile.
-  form_->ButtonEdit().click();
+  form_->Buttons().Edit().click();
   EXPECT_FALSE(list.isVisibleTo(form_.get()));
   list.SelectRow("beta");
   EXPECT_EQ(Child<QLineEdit>("FlatEditFinalName")->text(), QStringLiteral("alpha"));
@@ -199,11 +199,11 @@ TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
   EXPECT_TRUE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
   EXPECT_EQ(form_->SimplePanelJobInfo().NameText(), QStringLiteral("gamma"));
   dialogs_.answers = {false};
-  form_->ButtonDelete().click();
+  form_->Buttons().Delete().click();
   EXPECT_FALSE(form_->SimplePanelJobInfo().isVisibleTo(form_.get()));
   EXPECT_TRUE(store_->JobExists("gamma"));
   dialogs_.answers = {true};
-  form_->ButtonDelete().click();
+  form_->Buttons().Delete().click();
   EXPECT_FALSE(store_->JobExists("gamma"));
   EXPECT_EQ(list.RowNames(), std::vector<std::string>{"beta"});
   ASSERT_EQ(dialogs_.questions.size(), 2u);
@@ -212,7 +212,7 @@ TEST_F(FormMainTest, JobsAreCreatedEditedInspectedAndDeletedThroughTheWindow) {
 
   // Without a selection nothing asks.
   list.clearSelection();
-  form_->ButtonDelete().click();
+  form_->Buttons().Delete().click();
   EXPECT_EQ(dialogs_.questions.size(), 2u);
 }
 
@@ -229,14 +229,14 @@ TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
   // and Space run it, and the keyboard is back on the button afterwards.
   form_->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-  form_->ButtonExecute().setFocus();
-  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Tab);
+  form_->Buttons().Execute().setFocus();
+  QTest::keyClick(&form_->Buttons().Execute(), Qt::Key_Tab);
   EXPECT_EQ(form_->focusWidget(), &form_->ListViewJobs());
   EXPECT_EQ(form_->ListViewJobs().SelectedName(), "Fotos");
   QTest::keyClick(&form_->ListViewJobs(), Qt::Key_Tab, Qt::ShiftModifier);
-  QTest::keyClick(&form_->ButtonExecute(), Qt::Key_Space);
+  QTest::keyClick(&form_->Buttons().Execute(), Qt::Key_Space);
   EXPECT_FALSE(panel.isVisibleTo(form_.get()));
-  EXPECT_EQ(form_->focusWidget(), &form_->ButtonExecute()) << "the keyboard is back";
+  EXPECT_EQ(form_->focusWidget(), &form_->Buttons().Execute()) << "the keyboard is back";
   EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
   EXPECT_FALSE(form_->RunInProgress());
   EXPECT_NE(Log().find("Ende der Durchführung"), std::string::npos);
@@ -250,7 +250,7 @@ TEST_F(FormMainTest, RunsShowTheProgressPanelAndCanBeCancelledFromIt) {
   });
   canceller.start(0);
   form_->ListViewJobs().SelectRow("Groß");
-  form_->ButtonExecute().click();
+  form_->Buttons().Execute().click();
   canceller.stop();
   EXPECT_FALSE(panel.isVisibleTo(form_.get()));
   EXPECT_NE(Log().find("Abbruch der Durchführung"), std::string::npos);
@@ -298,7 +298,7 @@ TEST_F(FormMainTest, NothingUnderAPanelCanBeReachedAndNoRunStartsUnderTheWizard)
   list.SelectRow("Hand");
   form_->ListViewJobsDblClick();
   EXPECT_FALSE(reachable(list));
-  EXPECT_TRUE(reachable(form_->ButtonDelete()));
+  EXPECT_TRUE(reachable(form_->Buttons().Delete()));
   ui::FlatButton& back = form_->SimplePanelJobInfo().BackButton();
   EXPECT_EQ(form_->focusWidget(), &back);
   QTest::keyClick(&back, Qt::Key_Escape);
@@ -317,14 +317,14 @@ TEST_F(FormMainTest, NothingUnderAPanelCanBeReachedAndNoRunStartsUnderTheWizard)
     if (wizard.isVisibleTo(form_.get()) && form_->RunInProgress()) ran_under_wizard = true;
     if (step == 0 && confirm_->IsWaiting()) {
       step = 1;
-      form_->ButtonExecute().click();
-      form_->ButtonNew().click();
+      form_->Buttons().Execute().click();
+      form_->Buttons().New().click();
       wizard_open.start();
       confirm_->YesButton().click();
     } else if (step == 1 && wizard_open.elapsed() > 300) {
       step = 2;
       EXPECT_TRUE(wizard.isVisibleTo(form_.get()));
-      EXPECT_FALSE(reachable(form_->ButtonDelete()) || reachable(form_->ButtonExecute()));
+      EXPECT_FALSE(reachable(form_->Buttons().Delete()) || reachable(form_->Buttons().Execute()));
       EXPECT_FALSE(reachable(list));
       wizard.FlatButtonCancelClick();
     }
@@ -336,7 +336,7 @@ TEST_F(FormMainTest, NothingUnderAPanelCanBeReachedAndNoRunStartsUnderTheWizard)
   EXPECT_FALSE(ran_under_wizard);
   EXPECT_EQ(ReadFile(PathOf("dst/a.txt")), "a");
   EXPECT_EQ(ReadFile(PathOf("hand/a.txt")), "a");
-  EXPECT_TRUE(reachable(form_->ButtonDelete()) && reachable(list));
+  EXPECT_TRUE(reachable(form_->Buttons().Delete()) && reachable(list));
 }
 
 TEST_F(FormMainTest, AFirstStartOpensTheWizardAndMinimizedStartsShowOnlyTheTray) {
@@ -440,7 +440,7 @@ TEST_F(FormMainTest, TheSessionEndDuringARunAsksOnceAndAYesEndsTheLogAfterTheRun
   });
   terminator.start(0);
   form_->ListViewJobs().SelectRow("Groß");
-  form_->ButtonExecute().click();
+  form_->Buttons().Execute().click();
   terminator.stop();
   EXPECT_EQ(requests, 2);
   EXPECT_EQ(dialogs_.questions.size(), 2u);
@@ -465,7 +465,7 @@ TEST_F(FormMainTest, QuittingDuringARunLetsTheRunEndCancelledFirst) {
   });
   quitter.start(0);
   form_->ListViewJobs().SelectRow("Groß");
-  form_->ButtonExecute().click();
+  form_->Buttons().Execute().click();
   quitter.stop();
   EXPECT_TRUE(form_->ProgramEnding());
   form_->FormDestroy();
@@ -482,7 +482,7 @@ TEST_F(FormMainTest, ARunWhoseLogCannotBeWrittenSaysSoOnce) {
   std::filesystem::create_directory(PathOf("parvolind.log"));  // no file can be written there
   QSignalSpy told(form_.get(), &TFormMain::RunLogNotWritten);
   form_->ListViewJobs().SelectRow("Fotos");
-  form_->ButtonExecute().click();
+  form_->Buttons().Execute().click();
   ASSERT_EQ(told.count(), 1);
   EXPECT_FALSE(told.front().front().toString().isEmpty());
 }
@@ -514,13 +514,14 @@ TEST_F(FormMainTest, HoverAreasMenusAndOptionsFollowTheUser) {
   emit programm.Hovered();
   EXPECT_FALSE(form_->Menus().CloseButton().Lit()) << "a menu area darkens the close button";
   emit optionen.Hovered();
-  emit form_->ButtonNew().Hovered();
-  emit form_->ButtonEdit().Hovered();
-  EXPECT_FALSE(form_->ButtonNew().Lit());
-  EXPECT_TRUE(form_->ButtonEdit().Lit());
+  emit form_->Buttons().New().Hovered();
+  emit form_->Buttons().Edit().Hovered();
+  EXPECT_FALSE(form_->Buttons().New().Lit());
+  EXPECT_TRUE(form_->Buttons().Edit().Lit());
   EXPECT_TRUE(optionen.Lit()) << "a button leaves the menu areas alone";
   form_->CoolFormMainMouseMove();
-  EXPECT_FALSE(optionen.Lit() || form_->Menus().CloseButton().Lit() || form_->ButtonEdit().Lit());
+  EXPECT_FALSE(optionen.Lit() || form_->Menus().CloseButton().Lit() ||
+               form_->Buttons().Edit().Lit());
 
   // Each option is written at once.
   form_->Menus().Item(QStringLiteral("Minimiertstarten1"))->trigger();
@@ -656,7 +657,7 @@ TEST_F(FormMainTest, AssistiveToolsFindEveryControlNamedWithItsRole) {
     EXPECT_NE(accessible->valueInterface(), nullptr);
   }
   form_->Run().Host().ShowProgressPanel(false);
-  form_->ButtonNew().click();
+  form_->Buttons().New().click();
   ui::JobWizard& wizard = form_->SimplePanelWizard();
   for (int page = 0; page < ui::JobWizard::kPageCount; ++page) {
     check(*form_, "wizard page " + std::to_string(page + 1));

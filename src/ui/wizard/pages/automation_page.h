@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <array>
 
-#include "store/job_store.h"
+#include "store/job_definition.h"
 
 class QCheckBox;
 

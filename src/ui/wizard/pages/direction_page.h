@@ -3,7 +3,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "store/job_store.h"
+#include "store/job_definition.h"
 
 class QCheckBox;
 class QLabel;

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "store/job_store.h"
+#include "store/job_definition.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -1,31 +1,15 @@
-#include "platform/windows/core_threads_windows.h"
+#include "platform/windows/helper_threads_windows.h"
 
-#include <algorithm>
-#include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-namespace parvolind::windows_cores {
+namespace parvolind::windows_helpers {
 namespace {
-
-// More threads than this gain nothing on the work given to them (one folder's files at a time)
-// and only contend for the same folders.
-constexpr size_t kMaxThreads = 8;
-constexpr long kMaxAskedThreads = 64;
-
-size_t CountThreads() {
-  if (const char* asked = std::getenv("PARVOLIND_THREADS"); asked != nullptr && *asked != '\0') {
-    char* end = nullptr;
-    const long value = std::strtol(asked, &end, 10);
-    if (*end == '\0' && value >= 1 && value <= kMaxAskedThreads) return static_cast<size_t>(value);
-  }
-  return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMaxThreads);
-}
 
 // Threads that wait for work until they are no longer needed.
 class WaitingThreads : public HelperThreads {
@@ -84,33 +68,8 @@ class WaitingThreads : public HelperThreads {
 
 }  // namespace
 
-std::unique_ptr<HelperThreads> StartHelperThreads() {
-  return std::make_unique<WaitingThreads>(CoreThreads() - 1);
+std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) {
+  return std::make_unique<WaitingThreads>(count);
 }
 
-size_t CoreThreads() {
-  static const size_t threads = CountThreads();
-  return threads;
-}
-
-void ForEachOnCores(size_t count, const std::function<void(size_t)>& work) {
-  const size_t threads = std::min(CoreThreads(), count);
-  if (threads <= 1) {
-    for (size_t i = 0; i < count; ++i) work(i);
-    return;
-  }
-  std::atomic<size_t> next{0};
-  const auto worker = [&] {
-    for (size_t i = next++; i < count; i = next++) work(i);
-  };
-  std::vector<std::thread> helpers;
-  try {
-    while (helpers.size() + 1 < threads) helpers.emplace_back(worker);
-  } catch (const std::system_error&) {
-    // No more threads to be had: those running, and this one, do the rest.
-  }
-  worker();
-  for (std::thread& helper : helpers) helper.join();
-}
-
-}  // namespace parvolind::windows_cores
+}  // namespace parvolind::windows_helpers
