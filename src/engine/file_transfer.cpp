@@ -258,9 +258,9 @@ FileTransfer::Naming FileTransfer::NameUnnamed(File& output, const std::string& 
   return Naming::kNamed;
 }
 
-FileTransfer::PreparedBatch FileTransfer::PrepareNewCopies(
-    const std::vector<std::string>& sources, const std::vector<std::string>& targets,
-    const std::vector<bool>& listed) {
+FileTransfer::PreparedBatch FileTransfer::PrepareNewCopies(const std::vector<std::string>& sources,
+                                                           const std::vector<std::string>& targets,
+                                                           const std::vector<bool>& listed) {
   PreparedBatch batch;
   batch.shared_ = std::make_shared<PreparedBatch::Shared>(std::min(sources.size(), targets.size()));
   PreparedBatch::Shared& shared = *batch.shared_;
