@@ -84,9 +84,10 @@ class NewCopies {
       : pass_(pass),
         // Only where a missing target is all a copy is decided by; the archive criterion changes
         // the sources, a preview and a list of actions copy nothing. Which targets are new the
-        // receiving side's list tells, so that nothing is made ready for files already there.
+        // receiving side's list tells where there is one, so that nothing is made ready for
+        // files already there; without one each target is looked at first.
         on_(!run.preview && run.actions == nullptr && !pass.job->archiv_bit &&
-            pass.job->mode != 2 && pass.targets != nullptr && pass.transfer->PreparesNewCopies()) {}
+            pass.job->mode != 2 && pass.transfer->PreparesNewCopies()) {}
 
   /// The copy made ready for the source at `position` (onto `target`); null where there is none.
   FileTransfer::PreparedCopy* For(size_t position, const std::string& target) {
@@ -128,13 +129,16 @@ class NewCopies {
       std::string next_target = pass_.receiving.root;
       next_target.append(relative);
       if (!InFolder(next_target)) break;
-      listed.push_back(pass_.targets->Find(relative) != PathIndex::kNotFound);
+      listed.push_back(pass_.targets != nullptr &&
+                       pass_.targets->Find(relative) != PathIndex::kNotFound);
       sources.push_back(std::move(source));
       targets.push_back(std::move(next_target));
       if (!listed.back()) ++new_ones;
     }
     end_ = position + std::max<size_t>(sources.size(), 1);
-    if (new_ones > 1) batch_ = pass_.transfer->PrepareNewCopies(sources, targets, listed);
+    if (new_ones > 1) {
+      batch_ = pass_.transfer->PrepareNewCopies(sources, targets, listed, pass_.targets == nullptr);
+    }
   }
 
   const CopyPass& pass_;

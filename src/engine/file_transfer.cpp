@@ -260,12 +260,14 @@ FileTransfer::Naming FileTransfer::NameUnnamed(File& output, const std::string& 
 
 FileTransfer::PreparedBatch FileTransfer::PrepareNewCopies(const std::vector<std::string>& sources,
                                                            const std::vector<std::string>& targets,
-                                                           const std::vector<bool>& listed) {
+                                                           const std::vector<bool>& listed,
+                                                           bool look_first) {
   PreparedBatch batch;
   batch.shared_ = std::make_shared<PreparedBatch::Shared>(std::min(sources.size(), targets.size()));
   PreparedBatch::Shared& shared = *batch.shared_;
   shared.transfer = this;
   shared.block_size = BlockSize();
+  shared.look_first = look_first;
   for (size_t i = 0; i < shared.copies.size(); ++i) {
     for (PreparedCopy* copy : {&shared.copies[i].by_helper, &shared.copies[i].by_taker}) {
       copy->source_ = sources[i];
@@ -288,7 +290,7 @@ void FileTransfer::PreparedBatch::Help(Shared& shared) {
     Slot& slot = shared.copies[static_cast<size_t>(index)];
     int expected = kFree;
     if (!slot.state.compare_exchange_strong(expected, kHelper)) return;  // the taker is here
-    shared.transfer->Prepare(slot.by_helper, shared.block_size);
+    shared.transfer->Prepare(slot.by_helper, shared.block_size, shared.look_first);
     expected = kHelper;
     // Taken over meanwhile: the taker made its own, this one goes (a file without a name
     // vanishes when closed).
@@ -302,16 +304,20 @@ FileTransfer::PreparedCopy& FileTransfer::PreparedBatch::Take(size_t index) {
   if (slot.state.compare_exchange_strong(expected, kTaken) ||
       (expected == kHelper && slot.state.compare_exchange_strong(expected, kTaken))) {
     // Nobody had it, or a helper is still at it (and may be held up): made ready here.
-    shared_->transfer->Prepare(slot.by_taker, shared_->block_size);
+    shared_->transfer->Prepare(slot.by_taker, shared_->block_size, shared_->look_first);
     return slot.by_taker;
   }
   return expected == kTaken ? slot.by_taker : slot.by_helper;
 }
 
-void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size) {
+void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size, bool look_first) {
   // Only what SynchronizeFile() would do before its first look at the cancel request, and
   // nothing anyone else can see: no name, no folder, no bar.
   if (prepared.stage_ == PreparedCopy::Stage::kLeftOut) return;
+  if (look_first && fs_.LinkStatus(prepared.target_).exists) {
+    prepared.stage_ = PreparedCopy::Stage::kLeftOut;
+    return;
+  }
   FileStatus& before = prepared.before_;
   std::unique_ptr<File> input = fs_.OpenForReading(prepared.source_, nullptr, &before);
   if (!input) {

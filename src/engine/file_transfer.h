@@ -116,6 +116,7 @@ class FileTransfer {
       explicit Shared(size_t count) : copies(count), back(static_cast<int64_t>(count)) {}
       FileTransfer* transfer = nullptr;
       int64_t block_size = 0;
+      bool look_first = false;
       std::vector<Slot> copies;
       std::atomic<int64_t> back;  // helpers take the copies below this, from the last one down
     };
@@ -132,13 +133,14 @@ class FileTransfer {
   /// FileSystem::WorkThreads()):
   /// a small source is copied into a file without a name in its target's folder, which must
   /// exist, with its permission bits and times. Nothing is shown, asked, named or created
-  /// otherwise, and no target is looked at: those with `listed[i]` (the receiving side's listing
-  /// had them) are left out, and a large source, a missing folder and a file system without
-  /// unnamed files are left to FinishCopy(). Safe only for targets in folders the run may write
-  /// in.
+  /// otherwise. Those with `listed[i]` (the receiving side's list has them) are left out; with
+  /// `look_first` (there is no such list) each target is looked at first, without following a
+  /// link, and left out where anything is there. A large source, a missing folder and a file
+  /// system without unnamed files are left to FinishCopy(). Safe only for targets in folders the
+  /// run may write in.
   PreparedBatch PrepareNewCopies(const std::vector<std::string>& sources,
                                  const std::vector<std::string>& targets,
-                                 const std::vector<bool>& listed);
+                                 const std::vector<bool>& listed, bool look_first);
   /// Finishes a copy made ready (Made()) whose target the caller has just found missing, nothing
   /// in its place, not even a link: as SynchronizeFile() copies it, with the same bar values, the
   /// same looks at the cancel request in the same order and the same result. The copy gets its
@@ -168,7 +170,7 @@ class FileTransfer {
   // SynchronizeFile(); `unnamed_allowed` false copies through a named temporary file always.
   bool Copy(const std::string& source, const std::string& target, bool unnamed_allowed);
   // The part of PrepareNewCopies() for one file; runs in any thread.
-  void Prepare(PreparedCopy& prepared, int64_t block_size);
+  void Prepare(PreparedCopy& prepared, int64_t block_size, bool look_first);
   // What NameUnnamed() did. On anything but kNamed the file is closed and gone.
   enum class Naming { kNamed, kFailed, kRefused };
   // Gives a complete copy without a name the name `destination`; kRefused where the file system

@@ -311,8 +311,9 @@ TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
   testing::FaultyFileSystem faulty(*fs_);
   faulty.failing_open = "locked";
 
-  // Copies `names` into `folder`, one by one or made ready first; cancels at event `cancel_at`.
-  const auto copy_all = [&](const std::string& folder, bool ahead, int cancel_at) {
+  // Copies `names` into `folder`, one by one or made ready first (knowing which targets are there,
+  // or looking first); cancels at event `cancel_at`.
+  const auto copy_all = [&](const std::string& folder, bool ahead, int cancel_at, bool look_first) {
     EXPECT_EQ(fs_->SetTimes(WriteFile(folder + "/there", "old"), kSecond, 2 * kSecond), 0);
     RecordingHost host;
     host.on_process_events = [&](int events) {
@@ -325,8 +326,8 @@ TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
     for (size_t i = 0; i < names.size(); ++i) targets.push_back(PathOf(folder + "/" + names[i]));
     FileTransfer::PreparedBatch prepared;
     std::vector<bool> listed;
-    for (const std::string& name : names) listed.push_back(name == "there");
-    if (ahead) prepared = transfer.PrepareNewCopies(storage, targets, listed);
+    for (const std::string& name : names) listed.push_back(!look_first && name == "there");
+    if (ahead) prepared = transfer.PrepareNewCopies(storage, targets, listed, look_first);
     std::vector<int> results;
     for (size_t i = 0; i < names.size(); ++i) {
       FileTransfer::PreparedCopy* copy = ahead ? &prepared.Take(i) : nullptr;
@@ -337,11 +338,12 @@ TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
     }
     return std::make_tuple(results, host.actual_values, host.events);
   };
-  for (const int cancel_at : {0, 4}) {
+  for (const int cancel_at : {0, 4, 10}) {
+    const bool look_first = cancel_at == 10;
     const std::string one = "one-by-one" + std::to_string(cancel_at);
     const std::string ahead = "ahead" + std::to_string(cancel_at);
-    const auto expected = copy_all(one, false, cancel_at);
-    EXPECT_EQ(copy_all(ahead, true, cancel_at), expected) << cancel_at;
+    const auto expected = copy_all(one, false, cancel_at, look_first);
+    EXPECT_EQ(copy_all(ahead, true, cancel_at, look_first), expected) << cancel_at;
     for (const std::string& name : names) {
       const FileStatus want = fs_->LinkStatus(PathOf(one + "/" + name));
       const FileStatus got = fs_->LinkStatus(PathOf(ahead + "/" + name));
@@ -354,7 +356,8 @@ TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
     }
     EXPECT_EQ(Listing(PathOf(ahead)), Listing(PathOf(one)));
   }
-  EXPECT_EQ(std::get<0>(copy_all("check", false, 0)), (std::vector<int>{1, 1, 1, 0, 0, 1, 1, 1}));
+  EXPECT_EQ(std::get<0>(copy_all("check", false, 0, false)),
+            (std::vector<int>{1, 1, 1, 0, 0, 1, 1, 1}));
 }
 
 }  // namespace

@@ -909,6 +909,10 @@ TEST_F(SynchronisationRunTest, CopiesMadeReadyAheadShowAndLogWhatCopiesOneByOneW
   Put("one/a/big", std::string(300000, 'y'), 3);
   Put("two/b/f13", "kept, newer", 100);
   Save(BaseJob());
+  JobDefinition mirror = BaseJob();
+  mirror.Name = "Mirror";
+  mirror.DelOthers = true;
+  Save(mirror);
 
   struct Seen {
     RunResult result;
@@ -918,7 +922,8 @@ TEST_F(SynchronisationRunTest, CopiesMadeReadyAheadShowAndLogWhatCopiesOneByOneW
   };
   // One run with `fs`, cancelled at the `cancel_at`-th turn of events while a file is copied (none
   // at 0); its target is put aside.
-  const auto run = [&](testing::FaultyFileSystem& fs, int cancel_at, const std::string& aside) {
+  const auto run = [&](const std::string& name, testing::FaultyFileSystem& fs, int cancel_at,
+                       const std::string& aside) {
     fs.failing_open = std::string("a") + kPathSeparator + "f14";
     host_ = FakeRunHost();
     int copies = 0;
@@ -930,7 +935,7 @@ TEST_F(SynchronisationRunTest, CopiesMadeReadyAheadShowAndLogWhatCopiesOneByOneW
       }
     };
     Seen seen;
-    seen.result = Run("Demo", &fs);
+    seen.result = Run(name, &fs);
     seen.actions = host_.actions;
     seen.log = LogLines();
     std::filesystem::remove(PathOf("parvolind.log"));
@@ -946,18 +951,21 @@ TEST_F(SynchronisationRunTest, CopiesMadeReadyAheadShowAndLogWhatCopiesOneByOneW
     std::filesystem::rename(PathOf("kept"), PathOf("two/b/f13"));
     return seen;
   };
-  for (const int cancel_at : {0, 7}) {
+  // Without and with deletion: the copies go by a look at each target, or by the receiving list.
+  for (const int cancel_at : {0, 7, -1}) {
+    const std::string name = cancel_at < 0 ? "Mirror" : "Demo";
     testing::FaultyFileSystem ahead(*fs_);
     OneByOne one_by_one(*fs_);
-    const Seen expected = run(one_by_one, cancel_at, "one-by-one" + std::to_string(cancel_at));
-    const Seen seen = run(ahead, cancel_at, "ahead" + std::to_string(cancel_at));
+    const Seen expected =
+        run(name, one_by_one, cancel_at, "one-by-one" + std::to_string(cancel_at));
+    const Seen seen = run(name, ahead, cancel_at, "ahead" + std::to_string(cancel_at));
     EXPECT_EQ(seen.result.outcome, expected.result.outcome);
     EXPECT_EQ(seen.result.files, expected.result.files);
     EXPECT_EQ(seen.result.failed_files, expected.result.failed_files);
     EXPECT_EQ(seen.actions, expected.actions);
     EXPECT_EQ(seen.log, expected.log);
     EXPECT_EQ(seen.files, expected.files);
-    if (cancel_at == 0) {
+    if (cancel_at <= 0) {
       EXPECT_NE(std::find(expected.log.begin(), expected.log.end(),
                           "Fehler:       " + dir1_ + kPathSeparator + "a" + kPathSeparator +
                               "f14 konnte nicht synchronisiert werden."),
