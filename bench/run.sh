@@ -349,10 +349,17 @@ first_copy() {  # first_copy TREE JOB
       continue
     fi
     timed "p_$tree" "$P" run "$job"
+    # The same with all work on one thread, to show what the copies made ready beside it buy
+    # (a large file is copied in one stream either way).
+    if [ "$tree" != large ]; then
+      aside "$B/t/p_$tree"
+      timed "p1_$tree" env PARVOLIND_THREADS=1 "$P" run "$job"
+    fi
     timed "cp_$tree" cp -a "$B/$tree" "$B/t/cp_$tree"
     timed "rs_$tree" rsync -a "$B/$tree/" "$B/t/rs_$tree/"
   done
   report "first copy, $tree" "p_$tree" "cp_$tree" "rs_$tree"
+  if [ "$tree" != large ]; then report "first copy, $tree, one thread" "p1_$tree" "cp_$tree"; fi
 }
 if want first; then
   echo

@@ -1,6 +1,8 @@
 #include "engine/copy_pass.h"
 
+#include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "engine/run_paths.h"
 #include "engine/time_keeping.h"
@@ -11,6 +13,9 @@ namespace {
 
 constexpr std::string_view kActionCompare = "Daten werden verglichen...";
 constexpr std::string_view kCopying = " wird kopiert...";
+// Copies made ready side by side at a time: enough to keep the cores busy between two waits,
+// few enough that little is made ready in vain when the run is cancelled.
+constexpr size_t kBatchSize = 64;
 
 // Takes the receiving file out of the receiving list: it is neither copied back nor deleted.
 void RemoveTarget(RunContext& run, CopyPass& pass, std::string_view relative, int64_t& total) {
@@ -70,6 +75,80 @@ bool ListedTarget(const CopyPass& pass, std::string_view relative, FileStatus& s
   return found != PathIndex::kNotFound && pass.targets->Paths().ListedStatus(found, status);
 }
 
+// The copies of new files that follow one another in a folder the pass already writes in are
+// made ready side by side, then finished one by one in their turn: every decision, bar value,
+// log line and look at the cancel request comes as if each were copied alone.
+class NewCopies {
+ public:
+  NewCopies(RunContext& run, const CopyPass& pass)
+      : pass_(pass),
+        // Only where a missing target is all a copy is decided by; the archive criterion changes
+        // the sources, a preview and a list of actions copy nothing. Which targets are new the
+        // receiving side's list tells where there is one, so that nothing is made ready for
+        // files already there; without one each target is looked at first.
+        on_(!run.preview && run.actions == nullptr && !pass.job->archiv_bit &&
+            pass.job->mode != 2 && pass.transfer->PreparesNewCopies()) {}
+
+  /// The copy made ready for the source at `position` (onto `target`); null where there is none.
+  FileTransfer::PreparedCopy* For(size_t position, const std::string& target) {
+    if (!on_) return nullptr;
+    if (position >= end_) Prepare(position, target);
+    if (position < first_ || position >= first_ + batch_.size()) return nullptr;
+    FileTransfer::PreparedCopy& prepared = batch_.Take(position - first_);
+    return prepared.Made() ? &prepared : nullptr;
+  }
+
+  /// A copy into `target`'s folder was allowed and made: copies into it may now be made ready.
+  void Allowed(const std::string& target) {
+    if (on_ && !InFolder(target)) folder_ = ParentFolder(target);
+  }
+
+ private:
+  bool InFolder(const std::string& target) const {
+    return !folder_.empty() && target.size() > folder_.size() &&
+           target.compare(0, folder_.size(), folder_) == 0 &&
+           target.find(kPathSeparator, folder_.size()) == std::string::npos;
+  }
+
+  void Prepare(size_t position, const std::string& target) {
+    batch_ = FileTransfer::PreparedBatch();
+    first_ = position;
+    end_ = position + 1;
+    if (!InFolder(target) || !pass_.transfer->PreparesNewCopies()) return;
+    std::vector<std::string> sources;
+    std::vector<std::string> targets;
+    std::vector<bool> listed;
+    size_t new_ones = 0;
+    const FileList& list = *pass_.sources;
+    for (size_t next = position; next < list.size() && sources.size() < kBatchSize; ++next) {
+      if (pass_.skip != nullptr && pass_.skip->IsRemoved(next)) break;
+      std::string source(list.FolderOf(next));
+      source.append(list.NameOf(next));
+      if (!StartsWithPath(source, pass_.sending_root)) break;
+      const std::string_view relative = std::string_view(source).substr(pass_.sending_root.size());
+      std::string next_target = pass_.receiving.root;
+      next_target.append(relative);
+      if (!InFolder(next_target)) break;
+      listed.push_back(pass_.targets != nullptr &&
+                       pass_.targets->Find(relative) != PathIndex::kNotFound);
+      sources.push_back(std::move(source));
+      targets.push_back(std::move(next_target));
+      if (!listed.back()) ++new_ones;
+    }
+    end_ = position + std::max<size_t>(sources.size(), 1);
+    if (new_ones > 1) {
+      batch_ = pass_.transfer->PrepareNewCopies(sources, targets, listed, pass_.targets == nullptr);
+    }
+  }
+
+  const CopyPass& pass_;
+  const bool on_;
+  std::string folder_;  // where the last copy allowed went, ending in the separator
+  size_t first_ = 0;    // the position of batch_'s first copy
+  size_t end_ = 0;      // the first position not yet looked at for a batch
+  FileTransfer::PreparedBatch batch_;
+};
+
 }  // namespace
 
 void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& total) {
@@ -77,6 +156,7 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
   const FileList& sources = *pass.sources;
   std::string source;
   std::string target;
+  NewCopies new_copies(run, pass);
   for (size_t position = 0; position < sources.size(); ++position) {
     if (pass.skip != nullptr && pass.skip->IsRemoved(position)) continue;
     source.assign(sources.FolderOf(position)).append(sources.NameOf(position));
@@ -87,6 +167,7 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
     const std::string_view relative =
         copy ? std::string_view(source).substr(pass.sending_root.size()) : std::string_view();
     target.assign(pass.receiving.root).append(relative);
+    FileTransfer::PreparedCopy* prepared = copy ? new_copies.For(position, target) : nullptr;
 
     FileStatus source_status;
     bool source_known = false;
@@ -101,6 +182,17 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
       source_known = true;
       copy = source_status.exists && source_status.is_regular &&
              (kArchiveModeBit == 0 || (source_status.mode & kArchiveModeBit) != 0);
+    }
+    if (prepared != nullptr) {
+      // One look that does not follow a link: where nothing at all is there the copy made
+      // ready is finished, otherwise it goes and the file is copied in its turn. A file or a
+      // folder looks the same either way; a link is looked through below, as always.
+      const FileStatus there = run.fs.LinkStatus(target);
+      if (there.exists) prepared = nullptr;
+      if (!there.is_link && job.mode != 0) {
+        target_status = there;
+        target_known = true;
+      }
     }
     FileStatus listed_target;
     const bool target_listed = ListedTarget(pass, relative, listed_target);
@@ -120,7 +212,7 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
         if (settled) copy = false;
       }
       if (!settled) {
-        target_status = run.fs.Stat(target);
+        if (!target_known) target_status = run.fs.Stat(target);
         target_known = true;
         if (target_status.exists && !target_status.is_directory) {
           if (!source_known) source_status = run.fs.Stat(source);
@@ -178,7 +270,10 @@ void RunCopyPass(RunContext& run, CopyPass& pass, int64_t& copies, int64_t& tota
       } else {
         run.progress.SetPathLabel(ProgressLabel::kAction, source, kActionSpare, kCopying);
         run.progress.ProcessEvents();
-        if (!pass.transfer->SynchronizeFile(source, target)) {
+        new_copies.Allowed(target);
+        const bool copied = prepared != nullptr ? pass.transfer->FinishCopy(*prepared)
+                                                : pass.transfer->SynchronizeFile(source, target);
+        if (!copied) {
           run.log.WriteFileFailure(source);
           ++run.failed_files;
         } else if (job.archiv_bit && kArchiveModeBit != 0) {

@@ -99,10 +99,13 @@ FolderRules FileCollector::RulesFor(const std::string& filter, bool sub_dirs, in
   FolderRules rules;
   rules.sub_dirs = sub_dirs;
   std::string haystack = FilterHaystack(filter);
-  rules.key = std::to_string(filter_type) + ':' + haystack;
-  // Only files that may be listed, and temporary copy files, are looked at.
-  rules.wants_status = [haystack = std::move(haystack), filter_type](std::string_view name) {
-    return FileTransfer::IsTemporaryName(name) || PassesTypeFilter(name, haystack, filter_type);
+  rules.key = std::to_string(filter_type) + (listed_statuses_ ? "+:" : "-:") + haystack;
+  // Temporary copy files are looked at, and, where the statuses are kept, files that may be
+  // listed.
+  rules.wants_status = [haystack = std::move(haystack), filter_type,
+                        all = listed_statuses_](std::string_view name) {
+    return FileTransfer::IsTemporaryName(name) ||
+           (all && PassesTypeFilter(name, haystack, filter_type));
   };
   if (!other_root.empty()) {
     for (std::string folder = fs_.RealPath(other_root); !folder.empty();

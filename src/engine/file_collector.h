@@ -44,6 +44,10 @@ class FileCollector {
   void GetSyncFiles(const std::string& directory, const std::string& filter, FileList& list,
                     bool sub_dirs, int32_t filter_type, int32_t days,
                     const std::string& other_root = std::string());
+  /// Whether the walk looks at each file it lists and keeps what it saw in the list (see
+  /// FileList::ListedStatus()); on unless switched off, as for a run that compares nothing by
+  /// them.
+  void SetListedStatuses(bool keep) { listed_statuses_ = keep; }
   /// Starts reading the folders of a later GetSyncFiles() with the same directory, filter,
   /// sub_dirs, filter_type and other_root ahead, beside whatever this thread does meanwhile
   /// (see FolderReader). What that call lists, logs and reports is the same either way.
@@ -118,6 +122,7 @@ class FileCollector {
   std::vector<std::string> shared_folders_;
   // The roots of the walks with another side since Reset(), in the order of their first walk.
   std::vector<std::string> walk_roots_;
+  bool listed_statuses_ = true;
   // Last, so that its helpers stop before anything they read into goes.
   FolderReader reader_;
 };

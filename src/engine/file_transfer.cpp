@@ -1,8 +1,10 @@
 #include "engine/file_transfer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <memory>
+#include <utility>
 
 #include "engine/crc32.h"
 #include "platform/path_rules.h"
@@ -100,10 +102,13 @@ bool FileTransfer::SynchronizeFile(const std::string& source, const std::string&
   return Copy(source, target, true);
 }
 
+int32_t FileTransfer::BlockSize() const {
+  return options_.copy_buffer_size > 0 ? options_.copy_buffer_size : kDefaultBlockSize;
+}
+
 bool FileTransfer::Copy(const std::string& source, const std::string& target,
                         bool unnamed_allowed) {
-  int32_t block_size = options_.copy_buffer_size;
-  if (block_size <= 0) block_size = kDefaultBlockSize;
+  const int32_t block_size = BlockSize();
 
   FileStatus before;
   std::unique_ptr<File> input = fs_.OpenForReading(source, nullptr, &before);
@@ -130,10 +135,12 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   std::unique_ptr<File> output;
   std::string temporary_path;
   int error = 0;
+  // A new file gets the source's permission bits; one without a name has them from the start.
+  const uint32_t new_mode = before.mode & kCopiedModeBits;
   if (name_free) {
-    output = fs_.CreateUnnamedFile(folder, &error);
+    output = fs_.CreateUnnamedFile(folder, &error, new_mode);
     if (!output && error == ENOENT && fs_.CreateDirectoryPath(folder)) {
-      output = fs_.CreateUnnamedFile(folder, &error);
+      output = fs_.CreateUnnamedFile(folder, &error, new_mode);
     }
   }
   const bool unnamed = output != nullptr;
@@ -182,8 +189,8 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
       output->SetOwner(existing.owner, existing.group);
     }
     output->SetPermissions(existing.mode);
-  } else {
-    output->SetPermissions(before.mode & kCopiedModeBits);
+  } else if (!unnamed) {
+    output->SetPermissions(new_mode);
   }
   output->SetTimes(before.atime_ns, before.mtime_ns);
   if (existing.exists && batched_) {
@@ -209,23 +216,12 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
   // (the source is intact), and syncing every new file made first copies many times slower.
   if (existing.exists && !output->SyncData()) return fail();
   if (unnamed) {
-    // Linking never replaces a name. A target that appeared during the copy was not there when
-    // this copy was decided on, so it is not overwritten; the copy fails and the old file stays.
-    const int link_error = fs_.LinkFile(*output, destination);
-    if (link_error == EPERM || link_error == EXDEV || link_error == EINVAL ||
-        link_error == EOPNOTSUPP || link_error == ENOSYS) {
-      // Some file systems make such files but cannot name them: this one is copied again the
-      // named way.
-      fail();
+    const Naming naming = NameUnnamed(*output, destination);
+    if (naming == Naming::kRefused) {
       input.reset();
       return Copy(source, target, false);
     }
-    if (link_error != 0) return fail();
-    if (!output->Close()) {
-      // A late write error: the file just named is not a good copy and is nobody else's.
-      fs_.RemoveFile(destination);
-      return false;
-    }
+    if (naming == Naming::kFailed) return false;
   } else {
     if (!output->Close()) return fail();
     if (!PutInPlace(temporary_path, destination, existing.exists && options_.trash,
@@ -234,6 +230,166 @@ bool FileTransfer::Copy(const std::string& source, const std::string& target,
     }
   }
 
+  progress_.ProcessEvents();
+  progress_.SetBarValue(ProgressBar::kActual, size);
+  return true;
+}
+
+FileTransfer::Naming FileTransfer::NameUnnamed(File& output, const std::string& destination) {
+  // Linking never replaces a name. A target that appeared during the copy was not there when
+  // this copy was decided on, so it is not overwritten; the copy fails and the old file stays.
+  const int link_error = fs_.LinkFile(output, destination);
+  if (link_error == EPERM || link_error == EXDEV || link_error == EINVAL ||
+      link_error == EOPNOTSUPP || link_error == ENOSYS) {
+    // Some file systems make such files but cannot name them: this one is copied again the
+    // named way.
+    output.Close();
+    return Naming::kRefused;
+  }
+  if (link_error != 0) {
+    output.Close();
+    return Naming::kFailed;
+  }
+  if (!output.Close()) {
+    // A late write error: the file just named is not a good copy and is nobody else's.
+    fs_.RemoveFile(destination);
+    return Naming::kFailed;
+  }
+  return Naming::kNamed;
+}
+
+FileTransfer::PreparedBatch FileTransfer::PrepareNewCopies(const std::vector<std::string>& sources,
+                                                           const std::vector<std::string>& targets,
+                                                           const std::vector<bool>& listed,
+                                                           bool look_first) {
+  PreparedBatch batch;
+  batch.shared_ = std::make_shared<PreparedBatch::Shared>(std::min(sources.size(), targets.size()));
+  PreparedBatch::Shared& shared = *batch.shared_;
+  shared.transfer = this;
+  shared.block_size = BlockSize();
+  shared.look_first = look_first;
+  for (size_t i = 0; i < shared.copies.size(); ++i) {
+    for (PreparedCopy* copy : {&shared.copies[i].by_helper, &shared.copies[i].by_taker}) {
+      copy->source_ = sources[i];
+      copy->target_ = targets[i];
+      if (i < listed.size() && listed[i]) copy->stage_ = PreparedCopy::Stage::kLeftOut;
+    }
+  }
+  if (!helpers_) helpers_ = fs_.StartHelperThreads(std::max<size_t>(fs_.WorkThreads(), 1) - 1);
+  if (helpers_->Count() > 0 && shared.copies.size() > 1) {
+    std::shared_ptr<PreparedBatch::Shared> kept = batch.shared_;
+    helpers_->Start([kept] { PreparedBatch::Help(*kept); });
+  }
+  return batch;
+}
+
+void FileTransfer::PreparedBatch::Help(Shared& shared) {
+  for (;;) {
+    const int64_t index = shared.back.fetch_sub(1) - 1;
+    if (index < 0) return;
+    Slot& slot = shared.copies[static_cast<size_t>(index)];
+    int expected = kFree;
+    if (!slot.state.compare_exchange_strong(expected, kHelper)) return;  // the taker is here
+    shared.transfer->Prepare(slot.by_helper, shared.block_size, shared.look_first);
+    expected = kHelper;
+    // Taken over meanwhile: the taker made its own, this one goes (a file without a name
+    // vanishes when closed).
+    if (!slot.state.compare_exchange_strong(expected, kDone)) slot.by_helper = PreparedCopy();
+  }
+}
+
+FileTransfer::PreparedCopy& FileTransfer::PreparedBatch::Take(size_t index) {
+  Slot& slot = shared_->copies[index];
+  int expected = kFree;
+  if (slot.state.compare_exchange_strong(expected, kTaken) ||
+      (expected == kHelper && slot.state.compare_exchange_strong(expected, kTaken))) {
+    // Nobody had it, or a helper is still at it (and may be held up): made ready here.
+    shared_->transfer->Prepare(slot.by_taker, shared_->block_size, shared_->look_first);
+    return slot.by_taker;
+  }
+  return expected == kTaken ? slot.by_taker : slot.by_helper;
+}
+
+void FileTransfer::Prepare(PreparedCopy& prepared, int64_t block_size, bool look_first) {
+  // Only what SynchronizeFile() would do before its first look at the cancel request, and
+  // nothing anyone else can see: no name, no folder, no bar.
+  if (prepared.stage_ == PreparedCopy::Stage::kLeftOut) return;
+  if (look_first && fs_.LinkStatus(prepared.target_).exists) {
+    prepared.stage_ = PreparedCopy::Stage::kLeftOut;
+    return;
+  }
+  FileStatus& before = prepared.before_;
+  std::unique_ptr<File> input = fs_.OpenForReading(prepared.source_, nullptr, &before);
+  if (!input) {
+    prepared.stage_ = PreparedCopy::Stage::kNoSource;
+    return;
+  }
+  // A source of more than one block shows its progress block by block and may be cancelled in
+  // between: it is copied in its turn.
+  if (before.size > block_size) return;
+  std::string folder = DirectoryOf(prepared.target_);
+  if (folder.empty()) folder = std::string(".") + kPathSeparator;
+  int error = 0;
+  prepared.output_ = fs_.CreateUnnamedFile(folder, &error, before.mode & kCopiedModeBits);
+  if (!prepared.output_) {
+    // Where the file system has no files without a name, every copy goes the named way in its
+    // turn: making them ready here would only double the attempt.
+    if (error != ENOENT) no_unnamed_files_.store(true, std::memory_order_relaxed);
+    return;
+  }
+  prepared.stage_ = PreparedCopy::Stage::kCopied;
+  const int64_t size = before.size;
+  if (size > 0) {
+    // The kernel copies; a buffer is needed only where it cannot.
+    std::vector<char> buffer;
+    prepared.moved_ = fs_.CopyBlock(*input, *prepared.output_, size, buffer);
+    if (prepared.moved_ != size) return;
+  }
+  const FileStatus after = input->Status();
+  if (!after.exists || after.size != size || after.mtime_ns != before.mtime_ns) return;
+  input->Close();
+  File& output = *prepared.output_;
+  if (before.allocated < size && !output.Resize(size)) return;
+  output.SetTimes(before.atime_ns, before.mtime_ns);
+  prepared.complete_ = true;
+}
+
+bool FileTransfer::FinishCopy(PreparedCopy& prepared) {
+  switch (prepared.stage_) {
+    case PreparedCopy::Stage::kLeftOut:
+      return SynchronizeFile(prepared.source_, prepared.target_);
+    case PreparedCopy::Stage::kNotStarted:
+      return Copy(prepared.source_, prepared.target_, true);
+    case PreparedCopy::Stage::kNoSource:
+      return false;
+    case PreparedCopy::Stage::kCopied:
+      break;
+  }
+  // The same bar values and looks at the cancel request as a copy of one block in Copy().
+  std::unique_ptr<File> output = std::move(prepared.output_);
+  const int64_t size = prepared.before_.size;
+  progress_.SetBarRange(ProgressBar::kActual, 0, size);
+  progress_.SetBarValue(ProgressBar::kActual, 0);
+  if (size > 0) {
+    if (prepared.moved_ < 0) {
+      output->Close();
+      return false;
+    }
+    progress_.SetBarValue(ProgressBar::kActual, prepared.moved_);
+    progress_.ProcessEvents();
+    // A source that ended early shrank while it was read.
+    if (prepared.moved_ < size || control_.CancelRequested()) {
+      output->Close();
+      return false;
+    }
+  }
+  if (!prepared.complete_) {
+    output->Close();
+    return false;
+  }
+  const Naming naming = NameUnnamed(*output, prepared.target_);
+  if (naming == Naming::kRefused) return Copy(prepared.source_, prepared.target_, false);
+  if (naming == Naming::kFailed) return false;
   progress_.ProcessEvents();
   progress_.SetBarValue(ProgressBar::kActual, size);
   return true;

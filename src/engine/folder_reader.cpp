@@ -133,14 +133,19 @@ void FolderReader::Finish(Folder& root) {
 }
 
 Folder* FolderReader::NextWork() {
-  // Walks that have not begun come first: reading them is pure gain. In the walk under way the
-  // folders come in the order it takes them.
+  // Walks that have not begun come first, in the order the walk will take their folders:
+  // reading them is pure gain. In a walk under way the walk reads the next folder itself, so
+  // helpers take those it reaches last, and do not keep it waiting for the one it needs next.
   for (const bool taken : {false, true}) {
     for (const std::unique_ptr<FolderWalk>& walk : walks_) {
       if (walk->taken != taken || walk->finished) continue;
       while (!walk->waiting.empty()) {
-        Folder* folder = walk->waiting.front();
-        walk->waiting.pop_front();
+        Folder* folder = taken ? walk->waiting.back() : walk->waiting.front();
+        if (taken) {
+          walk->waiting.pop_back();
+        } else {
+          walk->waiting.pop_front();
+        }
         if (folder->state_ != Folder::State::kWaiting) continue;
         bool abandoned = false;
         for (const Folder* above = folder; above != nullptr; above = above->parent_) {
@@ -249,7 +254,6 @@ void FolderReader::Read(Folder& folder, bool enter, const std::function<void()>*
     entry.name_offset = static_cast<uint32_t>(folder.names.size());
     entry.name_size = static_cast<uint16_t>(name.size());
     folder.names.append(name);
-    entry.type = EntryType::kRegular;
     entry.link = link;
     entry.status_read = have_status;
     entry.exists = status.exists;

@@ -19,17 +19,16 @@ namespace parvolind {
 
 struct FolderWalk;
 
-/// One entry of a folder as FolderReader read it: its name, what it is (links resolved) and,
-/// for what is no folder, its status.
+/// One file of a folder as FolderReader read it (a regular file, or a link to one or to
+/// nothing): its name and, where it was looked at, its status.
 struct FolderEntry {
   uint32_t name_offset = 0;  ///< in Folder::names
   uint16_t name_size = 0;
-  EntryType type = EntryType::kUnknown;  ///< kRegular, kDirectory or kOther
-  bool link = false;                     ///< the entry is a link (followed for type and status)
-  bool status_read = false;              ///< the fields below were looked at
-  bool exists = false;
-  bool is_regular = false;
-  bool is_directory = false;
+  bool link : 1 = false;         ///< the entry is a link (followed for its status)
+  bool status_read : 1 = false;  ///< the fields below were looked at
+  bool exists : 1 = false;
+  bool is_regular : 1 = false;
+  bool is_directory : 1 = false;
   int64_t size = 0;
   int64_t mtime_ns = 0;
 

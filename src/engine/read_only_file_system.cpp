@@ -63,7 +63,8 @@ std::unique_ptr<File> ReadOnlyFileSystem::CreateTemporaryFile(const std::string&
   return nullptr;
 }
 
-std::unique_ptr<File> ReadOnlyFileSystem::CreateUnnamedFile(const std::string&, int* error) {
+std::unique_ptr<File> ReadOnlyFileSystem::CreateUnnamedFile(const std::string&, int* error,
+                                                            uint32_t) {
   const int code = Refuse();
   if (error != nullptr) *error = code;
   return nullptr;

@@ -32,14 +32,17 @@ class ReadOnlyFileSystem : public FileSystem {
   std::unique_ptr<File> CreateTemporaryFile(const std::string& directory, std::string_view prefix,
                                             std::string* created_path,
                                             int* error = nullptr) override;
-  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory,
-                                          int* error = nullptr) override;
+  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error = nullptr,
+                                          uint32_t mode = 0600) override;
   int LinkFile(File& file, const std::string& path) override;
   int64_t CopyBlock(File& source, File& target, int64_t size, std::vector<char>& buffer) override;
   void ForEachSideBySide(size_t count, const std::function<void(size_t)>& work) override {
     wrapped_.ForEachSideBySide(count, work);
   }
   size_t WorkThreads() override { return wrapped_.WorkThreads(); }
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return wrapped_.StartHelperThreads(count);
+  }
   int Rename(const std::string& from, const std::string& to) override;
   int RemoveFile(const std::string& path) override;
   bool RemoveUnlockedFile(const std::string& path) override;

@@ -297,6 +297,9 @@ void SynchronisationRun::Work(const std::string& job_name, RegistryKey& key, int
   FileCollector collector(fs_, progress_, control_, clock_, transfer, log_);
   collector.Reset();
   const bool has_targets = both || job.del_others;
+  // The comparison goes by what the walks saw only where both sides are listed (see
+  // RunCopyPass); without a receiving list the sending files are looked at when compared.
+  collector.SetListedStatuses(has_targets && job.mode != 0 && !job.archiv_bit);
   // The receiving side is read beside the sending side's walk; the lists are the same.
   if (has_targets) {
     collector.ReadAhead(receiving_root, job.filter, job.sub_dirs, job.filter_type, sending_root);

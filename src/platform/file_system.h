@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/helper_threads.h"
 
 namespace parvolind {
 
@@ -126,13 +127,14 @@ class FileSystem {
                                                     std::string_view prefix,
                                                     std::string* created_path,
                                                     int* error = nullptr) = 0;
-  /// Creates a new, empty file in `directory` that has no name yet, readable and writable only by
-  /// the owner. It gets its name only through LinkFile(); until then no one else can see it, and
-  /// closing it (or the end of the process, however it ends) frees it with nothing left behind.
-  /// Null where the file system cannot do this (`error` gets the code, ENOENT for a missing
-  /// directory); the caller then uses CreateTemporaryFile().
+  /// Creates a new, empty file in `directory` that has no name yet, with the permission bits
+  /// `mode` (by default readable and writable only by the owner), whatever the umask says. It
+  /// gets its name only through LinkFile(); until then no one else can see it, and closing it
+  /// (or the end of the process, however it ends) frees it with nothing left behind. Null where
+  /// the file system cannot do this (`error` gets the code, ENOENT for a missing directory); the
+  /// caller then uses CreateTemporaryFile().
   virtual std::unique_ptr<File> CreateUnnamedFile(const std::string& directory,
-                                                  int* error = nullptr) = 0;
+                                                  int* error = nullptr, uint32_t mode = 0600) = 0;
   /// Gives an open file from CreateUnnamedFile() the name `path` in its own directory. Never
   /// replaces anything: EEXIST when the name is taken (also by a link). 0 or an error code
   /// (EBADF for a file that did not come from this file system).
@@ -157,6 +159,9 @@ class FileSystem {
   /// environment variable PARVOLIND_THREADS (1 to 64) sets another count; 1 keeps all such
   /// work on the calling thread.
   virtual size_t WorkThreads() = 0;
+  /// Starts `count` threads that work beside the calling one (see HelperThreads), for work on
+  /// files the processor limits; WorkThreads() less one, say.
+  virtual std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) = 0;
 
   /// Renames `from` over `to` in one step (replacing `to`); 0 or an error code.
   virtual int Rename(const std::string& from, const std::string& to) = 0;

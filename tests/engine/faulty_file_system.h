@@ -71,7 +71,11 @@ class FaultyFileSystem : public FileSystem {
   }
   std::unique_ptr<File> OpenForReading(const std::string& path, int* error,
                                        FileStatus* status) override {
-    last_opened_ = path;
+    {
+      // Copies are made ready in helper threads too.
+      const std::lock_guard<std::mutex> lock(steps_mutex_);
+      last_opened_ = path;
+    }
     if (EndsWith(path, failing_open)) {
       if (error != nullptr) *error = EACCES;
       return nullptr;
@@ -83,10 +87,12 @@ class FaultyFileSystem : public FileSystem {
     std::unique_ptr<File> file = real_.CreateTemporaryFile(directory, prefix, created_path, error);
     if (!file) return nullptr;
     steps.push_back("create");
+    const std::lock_guard<std::mutex> lock(steps_mutex_);
     return std::make_unique<Faulty>(std::move(file), *this, EndsWith(last_opened_, failing_sync));
   }
-  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error) override {
-    std::unique_ptr<File> file = real_.CreateUnnamedFile(directory, error);
+  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error = nullptr,
+                                          uint32_t mode = 0600) override {
+    std::unique_ptr<File> file = real_.CreateUnnamedFile(directory, error, mode);
     if (!file) return nullptr;
     return std::make_unique<Faulty>(std::move(file), *this, false);
   }
@@ -103,6 +109,9 @@ class FaultyFileSystem : public FileSystem {
   /// Threads for work side by side; 0: as many as the real file system says.
   size_t work_threads = 0;
   size_t WorkThreads() override { return work_threads > 0 ? work_threads : real_.WorkThreads(); }
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return real_.StartHelperThreads(count);
+  }
   int Rename(const std::string& from, const std::string& to) override {
     Note("rename");
     if (EndsWith(to, failing_rename)) return EIO;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "engine/faulty_file_system.h"
 #include "engine/recording_host.h"
@@ -151,7 +152,7 @@ TEST_F(FileTransferTest, CancelOrFailureLeavesTheOldTargetAndNoTemporaryFile) {
 class NamedFilesOnly : public testing::FaultyFileSystem {
  public:
   using FaultyFileSystem::FaultyFileSystem;
-  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error) override {
+  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error, uint32_t) override {
     if (error != nullptr) *error = EOPNOTSUPP;
     return nullptr;
   }
@@ -287,6 +288,76 @@ TEST_F(FileTransferTest, RecognisesItsTemporaryNames) {
   EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghij.txt"));
   EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghi"));
   EXPECT_FALSE(FileTransfer::IsTemporaryName(".parvolind-tmp-42-abcdefghijk"));
+}
+
+// Copies made ready ahead, in helper threads, must finish exactly as copies made one by one in
+// their turn: the same results, bar values, event turns and looks at the cancel request, the same
+// files.
+TEST_F(FileTransferTest, ACopyMadeReadyAheadFinishesAsOneMadeInItsTurn) {
+  const std::vector<std::string> names = {"empty", "one",   "two-blocks", "locked",
+                                          "gone",  "there", "new/folder", "read-only"};
+  WriteFile("a/empty", "");
+  WriteFile("a/one", Pattern(1000, 5));
+  WriteFile("a/two-blocks", Pattern(200000, 6));
+  WriteFile("a/locked", "x");
+  WriteFile("a/there", "new");
+  WriteFile("a/new/folder", "y");
+  ASSERT_EQ(fs_->SetPermissions(WriteFile("a/read-only", "z"), kReadOnlyBits), 0);
+  for (const std::string& name : names) {
+    if (name != "gone") {
+      ASSERT_EQ(fs_->SetTimes(PathOf("a/" + name), 5 * kSecond, 7 * kSecond), 0);
+    }
+  }
+  testing::FaultyFileSystem faulty(*fs_);
+  faulty.failing_open = "locked";
+
+  // Copies `names` into `folder`, one by one or made ready first (knowing which targets are there,
+  // or looking first); cancels at event `cancel_at`.
+  const auto copy_all = [&](const std::string& folder, bool ahead, int cancel_at, bool look_first) {
+    EXPECT_EQ(fs_->SetTimes(WriteFile(folder + "/there", "old"), kSecond, 2 * kSecond), 0);
+    RecordingHost host;
+    host.on_process_events = [&](int events) {
+      if (events == cancel_at) host.control.SetCancelRequested(true);
+    };
+    FileTransfer transfer(faulty, host, host.control, host.options);
+    std::vector<std::string> targets;
+    std::vector<std::string> storage;
+    for (const std::string& name : names) storage.push_back(PathOf("a/" + name));
+    for (size_t i = 0; i < names.size(); ++i) targets.push_back(PathOf(folder + "/" + names[i]));
+    FileTransfer::PreparedBatch prepared;
+    std::vector<bool> listed;
+    for (const std::string& name : names) listed.push_back(!look_first && name == "there");
+    if (ahead) prepared = transfer.PrepareNewCopies(storage, targets, listed, look_first);
+    std::vector<int> results;
+    for (size_t i = 0; i < names.size(); ++i) {
+      FileTransfer::PreparedCopy* copy = ahead ? &prepared.Take(i) : nullptr;
+      const bool copied = copy != nullptr && copy->Made()
+                              ? transfer.FinishCopy(*copy)
+                              : transfer.SynchronizeFile(storage[i], targets[i]);
+      results.push_back(copied ? 1 : 0);
+    }
+    return std::make_tuple(results, host.actual_values, host.events);
+  };
+  for (const int cancel_at : {0, 4, 10}) {
+    const bool look_first = cancel_at == 10;
+    const std::string one = "one-by-one" + std::to_string(cancel_at);
+    const std::string ahead = "ahead" + std::to_string(cancel_at);
+    const auto expected = copy_all(one, false, cancel_at, look_first);
+    EXPECT_EQ(copy_all(ahead, true, cancel_at, look_first), expected) << cancel_at;
+    for (const std::string& name : names) {
+      const FileStatus want = fs_->LinkStatus(PathOf(one + "/" + name));
+      const FileStatus got = fs_->LinkStatus(PathOf(ahead + "/" + name));
+      EXPECT_EQ(got.exists, want.exists) << name;
+      EXPECT_EQ(got.mode, want.mode) << name;
+      EXPECT_EQ(got.mtime_ns, want.mtime_ns) << name;
+      if (want.exists) {
+        EXPECT_EQ(ReadFile(PathOf(ahead + "/" + name)), ReadFile(PathOf(one + "/" + name)));
+      }
+    }
+    EXPECT_EQ(Listing(PathOf(ahead)), Listing(PathOf(one)));
+  }
+  EXPECT_EQ(std::get<0>(copy_all("check", false, 0, false)),
+            (std::vector<int>{1, 1, 1, 0, 0, 1, 1, 1}));
 }
 
 }  // namespace

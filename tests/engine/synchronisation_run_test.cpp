@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -882,6 +883,96 @@ TEST(PathIndexTest, ManyEntriesAreAllFound) {
   for (size_t i = 0; i < paths.size(); ++i) ASSERT_EQ(index.Find(paths[i].substr(6)), i);
   PathIndex by_name(list, 10);
   EXPECT_EQ(by_name.Find("5"), 5u);
+}
+
+// The file system of the machine without files that have no name: every new file is copied in its
+// turn, one by one, through a named temporary file.
+class OneByOne : public testing::FaultyFileSystem {
+ public:
+  using FaultyFileSystem::FaultyFileSystem;
+  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error, uint32_t) override {
+    if (error != nullptr) *error = EOPNOTSUPP;
+    return nullptr;
+  }
+};
+
+// Copies of new files made ready ahead, out of order, are finished in the list's order: the same
+// actions shown, the same log lines (a failing copy among them too), the same counts and files as
+// when every file is copied in its turn; and a cancel leaves nothing of the files not yet reached.
+TEST_F(SynchronisationRunTest, CopiesMadeReadyAheadShowAndLogWhatCopiesOneByOneWould) {
+  for (const char* folder : {"a", "b"}) {
+    for (int i = 0; i < 12; ++i) {
+      Put(std::string("one/") + folder + "/f" + std::to_string(10 + i), std::string(i * 50, 'x'),
+          i);
+    }
+  }
+  Put("one/a/big", std::string(300000, 'y'), 3);
+  Put("two/b/f13", "kept, newer", 100);
+  Save(BaseJob());
+  JobDefinition mirror = BaseJob();
+  mirror.Name = "Mirror";
+  mirror.DelOthers = true;
+  Save(mirror);
+
+  struct Seen {
+    RunResult result;
+    std::vector<std::string> actions;
+    std::vector<std::string> log;
+    std::vector<std::string> files;
+  };
+  // One run with `fs`, cancelled at the `cancel_at`-th turn of events while a file is copied (none
+  // at 0); its target is put aside.
+  const auto run = [&](const std::string& name, testing::FaultyFileSystem& fs, int cancel_at,
+                       const std::string& aside) {
+    fs.failing_open = std::string("a") + kPathSeparator + "f14";
+    host_ = FakeRunHost();
+    int copies = 0;
+    host_.on_events = [&](FakeRunHost& host) {
+      if (host.labels[static_cast<int>(ProgressLabel::kAction)].find("kopiert") !=
+              std::string::npos &&
+          ++copies == cancel_at) {
+        host.control.SetCancelRequested(true);
+      }
+    };
+    Seen seen;
+    seen.result = Run(name, &fs);
+    seen.actions = host_.actions;
+    seen.log = LogLines();
+    std::filesystem::remove(PathOf("parvolind.log"));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir2_)) {
+      const std::string content = entry.is_regular_file() ? ReadFile(entry.path().string()) : "";
+      seen.files.push_back(entry.path().string().substr(dir2_.size()) + " " +
+                           std::to_string(std::hash<std::string>()(content)));
+    }
+    std::sort(seen.files.begin(), seen.files.end());
+    std::filesystem::copy(PathOf("two/b/f13"), PathOf("kept"));
+    std::filesystem::rename(dir2_, PathOf(aside));
+    std::filesystem::create_directories(PathOf("two/b"));
+    std::filesystem::rename(PathOf("kept"), PathOf("two/b/f13"));
+    return seen;
+  };
+  // Without and with deletion: the copies go by a look at each target, or by the receiving list.
+  for (const int cancel_at : {0, 7, -1}) {
+    const std::string name = cancel_at < 0 ? "Mirror" : "Demo";
+    testing::FaultyFileSystem ahead(*fs_);
+    OneByOne one_by_one(*fs_);
+    const Seen expected =
+        run(name, one_by_one, cancel_at, "one-by-one" + std::to_string(cancel_at));
+    const Seen seen = run(name, ahead, cancel_at, "ahead" + std::to_string(cancel_at));
+    EXPECT_EQ(seen.result.outcome, expected.result.outcome);
+    EXPECT_EQ(seen.result.files, expected.result.files);
+    EXPECT_EQ(seen.result.failed_files, expected.result.failed_files);
+    EXPECT_EQ(seen.actions, expected.actions);
+    EXPECT_EQ(seen.log, expected.log);
+    EXPECT_EQ(seen.files, expected.files);
+    if (cancel_at <= 0) {
+      EXPECT_NE(std::find(expected.log.begin(), expected.log.end(),
+                          "Fehler:       " + dir1_ + kPathSeparator + "a" + kPathSeparator +
+                              "f14 konnte nicht synchronisiert werden."),
+                expected.log.end());
+      EXPECT_EQ(expected.files.size(), 2u + 24u + 1u - 1u);
+    }
+  }
 }
 
 }  // namespace

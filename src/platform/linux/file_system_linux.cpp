@@ -17,7 +17,9 @@
 #include "platform/file_system.h"
 #include "platform/linux/directory_stream_linux.h"
 #include "platform/linux/file_status_linux.h"
+#include "platform/linux/helper_threads_linux.h"
 #include "platform/linux/trash_linux.h"
+#include "platform/linux/unnamed_file_linux.h"
 
 namespace parvolind {
 namespace {
@@ -221,16 +223,16 @@ class LinuxFileSystem : public FileSystem {
     return nullptr;
   }
 
-  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error) override {
-    // Linking such a file needs its descriptor's entry under /proc; without /proc it could never
-    // get a name.
+  std::unique_ptr<File> CreateUnnamedFile(const std::string& directory, int* error,
+                                          uint32_t mode) override {
+    // Linking such a file may need its descriptor's entry under /proc; without /proc it could
+    // not always get a name.
     if (!ProcDescriptorsAvailable()) {
       SetError(error, EOPNOTSUPP);
       return nullptr;
     }
     const std::string folder = directory.empty() ? std::string(".") : directory;
-    const int fd =
-        Retry([&] { return open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); });
+    const int fd = unnamed_.Create(folder, mode);
     if (fd < 0) {
       SetError(error, errno);
       return nullptr;
@@ -241,12 +243,8 @@ class LinuxFileSystem : public FileSystem {
   int LinkFile(File& file, const std::string& path) override {
     auto* own = dynamic_cast<LinuxFile*>(&file);
     if (own == nullptr || own->fd() < 0) return EBADF;
-    LinuxFile& linux_file = *own;
-    // linkat() with AT_EMPTY_PATH needs a privilege ordinary users lack; the descriptor's entry
-    // under /proc, followed, names the same file for everyone.
-    const std::string descriptor = "/proc/self/fd/" + std::to_string(linux_file.fd());
-    if (linkat(AT_FDCWD, descriptor.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-      const int code = errno;
+    const int code = unnamed_.Link(own->fd(), path);
+    if (code != 0) {
       // Where files without a name cannot be named, later copies do not try them again.
       if (code == EPERM || code == EXDEV || code == EINVAL || code == EOPNOTSUPP ||
           code == ENOSYS) {
@@ -335,6 +333,10 @@ class LinuxFileSystem : public FileSystem {
 
   size_t WorkThreads() override { return linux_fs::WorkThreads(); }
 
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return linux_helpers::StartHelperThreads(count);
+  }
+
   int Rename(const std::string& from, const std::string& to) override {
     return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }
@@ -416,7 +418,9 @@ class LinuxFileSystem : public FileSystem {
     return linux_trash::PutInTrash(path, keep_in_place, entry);
   }
 
-  int TakeOutOfTrash(const TrashEntry& entry) override { return linux_trash::TakeOutOfTrash(entry); }
+  int TakeOutOfTrash(const TrashEntry& entry) override {
+    return linux_trash::TakeOutOfTrash(entry);
+  }
 
  private:
   // The copy for files this file system did not open itself: only their own Read() and Write()
@@ -483,6 +487,7 @@ class LinuxFileSystem : public FileSystem {
 
   // 1: files without a name can be named through /proc/self/fd; -1: they cannot; 0: not known.
   std::atomic<int> proc_checked_{0};
+  linux_unnamed::UnnamedFiles unnamed_;
   bool seeded_ = false;
   std::mt19937_64 random_;
   const std::string pid_ = std::to_string(getpid());

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/windows/helper_threads_windows.h"
 #include "platform/windows/win_text.h"
 
 namespace parvolind {
@@ -399,7 +400,7 @@ class WindowsFileSystem : public FileSystem {
     return nullptr;
   }
 
-  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error) override {
+  std::unique_ptr<File> CreateUnnamedFile(const std::string&, int* error, uint32_t) override {
     // Windows files always have a name from the start.
     if (error) *error = ENOSYS;
     return nullptr;
@@ -448,6 +449,10 @@ class WindowsFileSystem : public FileSystem {
     }
     const unsigned processors = std::thread::hardware_concurrency();
     return std::clamp(processors, 1u, kDefaultThreadCap);
+  }
+
+  std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
+    return windows_helpers::StartHelperThreads(count);
   }
 
   int Rename(const std::string& from, const std::string& to) override {
