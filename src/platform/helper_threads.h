@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 
 namespace parvolind {
 
@@ -18,5 +19,9 @@ class HelperThreads {
   /// Has each of the threads call `work` once, soon; returns at once.
   virtual void Start(const std::function<void()>& work) = 0;
 };
+
+/// `count` threads of the standard library that wait for work beside the calling one; the file
+/// systems of both platforms hand these out, there being nothing system-specific about them.
+std::unique_ptr<HelperThreads> StartStandardHelperThreads(size_t count);
 
 }  // namespace parvolind

@@ -15,9 +15,9 @@
 #include <thread>
 
 #include "platform/file_system.h"
+#include "platform/helper_threads.h"
 #include "platform/linux/directory_stream_linux.h"
 #include "platform/linux/file_status_linux.h"
-#include "platform/linux/helper_threads_linux.h"
 #include "platform/linux/trash_linux.h"
 #include "platform/linux/unnamed_file_linux.h"
 
@@ -334,7 +334,7 @@ class LinuxFileSystem : public FileSystem {
   size_t WorkThreads() override { return linux_fs::WorkThreads(); }
 
   std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
-    return linux_helpers::StartHelperThreads(count);
+    return StartStandardHelperThreads(count);
   }
 
   int Rename(const std::string& from, const std::string& to) override {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/windows/helper_threads_windows.h"
+#include "platform/helper_threads.h"
 #include "platform/windows/win_text.h"
 
 namespace parvolind {
@@ -452,7 +452,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) override {
-    return windows_helpers::StartHelperThreads(count);
+    return StartStandardHelperThreads(count);
   }
 
   int Rename(const std::string& from, const std::string& to) override {

@@ -1,4 +1,4 @@
-#include "platform/windows/helper_threads_windows.h"
+#include "platform/helper_threads.h"
 
 #include <condition_variable>
 #include <deque>
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace parvolind::windows_helpers {
+namespace parvolind {
 namespace {
 
 // Threads that wait for work until they are no longer needed.
@@ -68,8 +68,8 @@ class WaitingThreads : public HelperThreads {
 
 }  // namespace
 
-std::unique_ptr<HelperThreads> StartHelperThreads(size_t count) {
+std::unique_ptr<HelperThreads> StartStandardHelperThreads(size_t count) {
   return std::make_unique<WaitingThreads>(count);
 }
 
-}  // namespace parvolind::windows_helpers
+}  // namespace parvolind
