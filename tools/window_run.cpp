@@ -10,14 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/app_paths.h"
-#include "platform/registry_hive.h"
-#include "silent_dialogs.h"
 #include "store/job_store.h"
+#include "tool_window.h"
 #include "ui/jobs/job_list_view.h"
 #include "ui/shell/form_main.h"
-#include "ui/shell/main_window_parts.h"
-#include "ui/toolkit/theme.h"
 
 int main(int argc, char** argv) {
   using namespace parvolind;
@@ -26,21 +22,11 @@ int main(int argc, char** argv) {
     std::cerr << "Aufruf: parvolind-window-run NAME\n";
     return 2;
   }
-  ui::LoadApplicationFonts();
-  std::string error;
-  std::unique_ptr<RegistryHive> hive = OpenUserRegistryHive(&error);
-  if (!hive) {
-    std::cerr << error << "\n";
-    return 1;
-  }
-  tools::SilentDialogs dialogs;
-  ui::MainWindowParts parts(*hive, QStringLiteral("0.0.0.0"));
-  ui::TFormMain form(parts.Services(dialogs, FileBesideExecutable("parvolind.log"), std::string(),
-                                    [](const QUrl&, const std::function<void(bool)>&) {}));
-  if (!form.FormCreate(false)) return 1;
-  form.show();
+  tools::ToolWindow window;
+  if (window.Form() == nullptr) return 1;
+  ui::TFormMain& form = *window.Form();
   const std::string job = argv[1];
-  if (!JobStore(*hive, parts.clock(), parts.locale()).JobExists(job)) {
+  if (!JobStore(window.Hive(), window.Parts().clock(), window.Parts().locale()).JobExists(job)) {
     std::cerr << "Der Auftrag '" << job << "' ist nicht vorhanden.\n";
     return 1;
   }

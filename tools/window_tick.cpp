@@ -15,12 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/app_paths.h"
-#include "platform/registry_hive.h"
-#include "silent_dialogs.h"
+#include "tool_window.h"
 #include "ui/shell/form_main.h"
-#include "ui/shell/main_window_parts.h"
-#include "ui/toolkit/theme.h"
 
 int main(int argc, char** argv) {
   using namespace parvolind;
@@ -30,19 +26,9 @@ int main(int argc, char** argv) {
     std::cerr << "Aufruf: parvolind-window-tick ANZAHL\n";
     return 2;
   }
-  ui::LoadApplicationFonts();
-  std::string error;
-  std::unique_ptr<RegistryHive> hive = OpenUserRegistryHive(&error);
-  if (!hive) {
-    std::cerr << error << "\n";
-    return 1;
-  }
-  tools::SilentDialogs dialogs;
-  ui::MainWindowParts parts(*hive, QStringLiteral("0.0.0.0"));
-  ui::TFormMain form(parts.Services(dialogs, FileBesideExecutable("parvolind.log"), std::string(),
-                                    [](const QUrl&, const std::function<void(bool)>&) {}));
-  if (!form.FormCreate(false)) return 1;
-  form.show();
+  tools::ToolWindow window;
+  if (window.Form() == nullptr) return 1;
+  ui::TFormMain& form = *window.Form();
   // The ticks come from here, not from the minute timer.
   form.TimerJobs().stop();
 
